@@ -1,0 +1,63 @@
+# Native build: the portable library, its unit tests (under ASan and UBSan
+# when KORVEL_SANITIZE is on), and CTest entries for the Wine-side tests of
+# the cross build, so one ctest run covers everything.
+option(KORVEL_SANITIZE "build the native code with AddressSanitizer and UBSan" ON)
+if(KORVEL_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_library(korvel_core STATIC ${KORVEL_PORTABLE_SOURCES})
+
+enable_testing()
+include(GoogleTest)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# One unit-test program per folder of tests/unit.
+file(GLOB KORVEL_UNIT_DIRS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/unit/*)
+foreach(dir ${KORVEL_UNIT_DIRS})
+    if(IS_DIRECTORY ${dir})
+        get_filename_component(name ${dir} NAME)
+        file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+        if(sources)
+            add_executable(unit_${name} ${sources})
+            target_link_libraries(unit_${name} PRIVATE korvel_core GTest::gtest_main)
+            target_compile_definitions(unit_${name} PRIVATE
+                KORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+            gtest_discover_tests(unit_${name} TEST_PREFIX "unit/${name}/"
+                                 DISCOVERY_TIMEOUT 60)
+        endif()
+    endif()
+endforeach()
+
+# Wine-side tests: each tests/win/**/*_test.cpp is one program of the cross
+# build; e2e tests are Python scripts driving the real korvel.exe.
+set(KORVEL_CROSS_DIR "" CACHE PATH "build folder of the cross build")
+set(KORVEL_WINEPREFIX "" CACHE PATH "the private Wine prefix")
+if(KORVEL_CROSS_DIR)
+    set(wine_env "WINEPREFIX=${KORVEL_WINEPREFIX}" "KORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+                 "KORVEL_CROSS_DIR=${KORVEL_CROSS_DIR}")
+    file(GLOB_RECURSE win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+    foreach(src ${win_tests})
+        get_filename_component(name ${src} NAME_WE)
+        add_test(NAME win/${name}
+                 COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+                         ${KORVEL_CROSS_DIR}/wintests/${name}.exe)
+        set_tests_properties(win/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 300)
+    endforeach()
+    file(GLOB_RECURSE e2e_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.py)
+    foreach(src ${e2e_tests})
+        get_filename_component(name ${src} NAME_WE)
+        add_test(NAME e2e/${name} COMMAND python3 ${src})
+        set_tests_properties(e2e/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 600)
+    endforeach()
+endif()
+
+# Python unit tests of the stand-in servers and scripts.
+file(GLOB_RECURSE tool_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*_test.py)
+foreach(src ${tool_tests})
+    get_filename_component(name ${src} NAME_WE)
+    add_test(NAME tools/${name} COMMAND python3 ${src})
+    set_tests_properties(tools/${name} PROPERTIES TIMEOUT 300)
+endforeach()

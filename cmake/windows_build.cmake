@@ -1,0 +1,37 @@
+# Cross build: korvel.exe (one static 32-bit exe) and the Win32-side test
+# programs, which the native build's CTest runs under Wine.
+enable_language(RC)
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+set(KORVEL_WIN_LIBS gdiplus comctl32 comdlg32 wininet version msimg32 uxtheme ole32
+                    oleaut32 shlwapi gdi32 user32 kernel32 winmm)
+
+add_library(korvel_core STATIC ${KORVEL_PORTABLE_SOURCES})
+
+set(KORVEL_ENTRY ${CMAKE_SOURCE_DIR}/src/ui/winmain_win.cpp)
+set(KORVEL_WIN_LIB_SOURCES ${KORVEL_WIN_SOURCES})
+list(REMOVE_ITEM KORVEL_WIN_LIB_SOURCES ${KORVEL_ENTRY})
+add_library(korvel_win STATIC ${KORVEL_WIN_LIB_SOURCES})
+target_link_libraries(korvel_win PUBLIC korvel_core ${KORVEL_WIN_LIBS})
+
+# The version resource: FileVersion is a build setting so a test can build
+# a "newer" program.
+string(REPLACE "." "," KORVEL_VERSION_COMMAS "${KORVEL_VERSION}")
+configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.rc.in ${CMAKE_BINARY_DIR}/generated/korvel.rc @ONLY)
+
+add_executable(korvel WIN32 ${KORVEL_ENTRY} ${CMAKE_BINARY_DIR}/generated/korvel.rc)
+target_link_libraries(korvel PRIVATE korvel_win)
+target_link_options(korvel PRIVATE -municode)
+set_target_properties(korvel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+file(GLOB_RECURSE win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+foreach(src ${win_tests})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src} ${CMAKE_BINARY_DIR}/generated/korvel.rc)
+    # Test programs are console programs with gtest's own main.
+    target_link_libraries(${name} PRIVATE korvel_win GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE KORVEL_TEST_PROGRAM)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wintests)
+endforeach()

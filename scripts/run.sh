@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Starts korvel.exe under Wine with the stand-in services on loopback. With no
+# $DISPLAY it runs inside Xvfb, writes a screenshot to the build folder and
+# stops the program again.
+set -euo pipefail
+exe=$1 build=$2
+here=$(cd "$(dirname "$0")/.." && pwd)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+trap cleanup EXIT
+
+for standin in "$here"/tools/*_standin.py; do
+    [ -f "$standin" ] || continue
+    python3 "$standin" --default >/dev/null 2>&1 &
+    pids+=($!)
+done
+
+if [ -n "${DISPLAY:-}" ]; then
+    "$here/scripts/wine-run.sh" "$exe"
+else
+    shot="$build/screenshot.png"
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+        "$1/scripts/wine-run.sh" "$2" & prog=$!
+        sleep 8
+        import -window root "$3"
+        kill $prog 2>/dev/null; wineserver -k 2>/dev/null; wait' _ "$here" "$exe" "$shot"
+    echo "run: no display; screenshot written to $shot"
+fi

@@ -1,0 +1,16 @@
+// The one GBK <-> UTF-16 boundary. Every text is kept as GBK bytes inside
+// the program; anything handed to or read from a W API goes through here,
+// always with code page 936, so the program reads right on any system locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korvel::text {
+
+constexpr unsigned kGbkCodePage = 936;
+
+std::wstring toWide(std::string_view gbk);
+std::string toGbk(std::wstring_view wide);
+
+}  // namespace korvel::text
