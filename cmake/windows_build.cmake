@@ -35,3 +35,13 @@ foreach(src ${win_tests})
     target_compile_definitions(${name} PRIVATE KORVEL_TEST_PROGRAM)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wintests)
 endforeach()
+
+# Benchmarks of the Win32 layer (make bench runs them under Wine). They are
+# built with everything else so they keep compiling.
+file(GLOB win_benches CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*_bench.cpp)
+foreach(src ${win_benches})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE korvel_win)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endforeach()
