@@ -42,5 +42,17 @@ test: cross native prefix
 run: cross prefix
 	@scripts/run.sh $(CROSS)/korvel.exe $(BUILD)
 
+# Benchmarks: release builds, run side by side with their baselines.
+bench: cross prefix
+	@cmake -S . -B $(BUILD)/bench-native -DCMAKE_BUILD_TYPE=Release -DKORVEL_SANITIZE=OFF \
+		-DKORVEL_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)/bench-native -j$(JOBS)
+	@scripts/bench.sh $(BUILD)
+
+# Fuzzing: each target for FUZZ_SECONDS (default 60) under ASan and UBSan.
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	@scripts/fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+
 clean:
 	rm -rf $(BUILD)

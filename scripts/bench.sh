@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs every benchmark once, side by side with its baseline, and prints a
+# summary of the "name: ratio (goal ...)" lines they print. Benchmarks never
+# fail a build: a missed goal is reported, not enforced.
+# Usage: bench.sh BUILD_DIR
+set -uo pipefail
+build=$(realpath "$1")
+here=$(cd "$(dirname "$0")/.." && pwd)
+out=$(mktemp)
+export KORVEL_SOURCE_DIR="$here" KORVEL_CROSS_DIR="$build/cross"
+
+run() {  # label, command...
+    echo "== $1"
+    shift
+    "$@" 2>&1 | tee -a "$out"
+}
+
+for b in "$build"/bench-native/bench/*_bench; do
+    [ -x "$b" ] && run "native $(basename "$b")" "$b"
+done
+win_benches=("$build"/cross/bench/*_bench.exe)
+py_benches=("$here"/bench/*_bench.py)
+inner() {
+    for b in "${win_benches[@]}"; do
+        [ -f "$b" ] && run "wine $(basename "$b")" "$here/scripts/wine-run.sh" "$b"
+    done
+    for b in "${py_benches[@]}"; do
+        [ -f "$b" ] && run "script $(basename "$b")" python3 "$b"
+    done
+}
+if [ -n "${DISPLAY:-}" ]; then
+    inner
+else
+    export -f run inner
+    export out here
+    win_list=$(printf '%s\n' "${win_benches[@]}") py_list=$(printf '%s\n' "${py_benches[@]}")
+    export win_list py_list
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+        mapfile -t win_benches <<<"$win_list"; mapfile -t py_benches <<<"$py_list"; inner'
+fi
+
+echo
+echo "== Summary (ratio, with its goal)"
+grep -E '^[A-Za-z0-9_./-]+: -?[0-9.]+' "$out" | sort -u | awk -F': ' '{ printf "  %-44s %s\n", $1, $2 }'
+rm -f "$out"
