@@ -1,0 +1,109 @@
+#include "ui/tracking_tree_win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using korvel::tracking::TreeItem;
+using korvel::ui::TrackingTree;
+
+namespace {
+
+class TrackingTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
+        host_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 400,
+                                nullptr, nullptr, nullptr, nullptr);
+        view_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
+                                WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
+                                    TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                                0, 0, 280, 380, host_, nullptr, nullptr, nullptr);
+        ASSERT_NE(view_, nullptr);
+        tree_ = std::make_unique<TrackingTree>(view_);
+    }
+    void TearDown() override { DestroyWindow(host_); }
+
+    HWND host_ = nullptr, view_ = nullptr;
+    std::unique_ptr<TrackingTree> tree_;
+};
+
+TEST_F(TrackingTreeTest, PreOrderIndexesParentsAndBadIndexes) {
+    tree_->addItems(-1, {"顺丰快递", "申通快递"});
+    tree_->addItems(0, {"111", "222"});
+    tree_->addItems(3, {"333"});
+    // 顺丰快递, 111, 222, 申通快递, 333
+    ASSERT_EQ(tree_->itemCount(), 5);
+    EXPECT_EQ(tree_->itemText(0), "顺丰快递");
+    EXPECT_EQ(tree_->itemText(2), "222");
+    EXPECT_EQ(tree_->itemText(3), "申通快递");
+    EXPECT_EQ(tree_->parentOf(1), 0);
+    EXPECT_EQ(tree_->parentOf(4), 3);
+    EXPECT_EQ(tree_->parentOf(0), -1);
+    EXPECT_TRUE(tree_->hasChildren(0));
+    EXPECT_FALSE(tree_->hasChildren(1));
+    for (int bad : {-1, 5, 99}) {
+        EXPECT_EQ(tree_->itemText(bad), "");
+        EXPECT_EQ(tree_->parentOf(bad), -1);
+        EXPECT_FALSE(tree_->hasChildren(bad));
+    }
+    tree_->addItems(42, {"lost"});  // a bad parent adds nothing
+    EXPECT_EQ(tree_->itemCount(), 5);
+}
+
+TEST_F(TrackingTreeTest, EditsKeepTheIndexesCurrent) {
+    tree_->addItems(-1, {"A", "B"});
+    tree_->addItems(0, {"1", "2", "3"});
+    tree_->removeItem(2);  // "2"
+    EXPECT_EQ(tree_->itemText(2), "3");
+    tree_->setItemText(1, "1 1");
+    EXPECT_EQ(tree_->itemText(1), "1 1");
+    tree_->select(3);
+    EXPECT_EQ(tree_->selectedIndex(), 3);
+    tree_->removeItem(0);  // with its children
+    EXPECT_EQ(tree_->itemCount(), 1);
+    EXPECT_EQ(tree_->itemText(0), "B");
+    tree_->clear();
+    EXPECT_EQ(tree_->itemCount(), 0);
+    EXPECT_EQ(tree_->selectedIndex(), -1);
+}
+
+TEST_F(TrackingTreeTest, LongTextsAreReadWhole) {
+    const std::string longText(3000, 'x');
+    tree_->addItems(-1, {longText});
+    EXPECT_EQ(tree_->itemText(0), longText);
+}
+
+TEST_F(TrackingTreeTest, SnapshotAndReplaceAllKeepStateAndExpansion) {
+    TreeItem company{"申通快递", {}, {}};
+    company.state.expanded = true;
+    company.state.bold = true;
+    company.state.stateImage = 2;
+    company.state.image = 3;
+    company.state.selectedImage = 4;
+    company.state.data = 77;
+    company.children.push_back({"123456", {}, {}});
+    TreeItem other{"EMS快递", {}, {{"9", {}, {}}}};
+    tree_->replaceAll({company, other});
+    ASSERT_EQ(tree_->itemCount(), 4);
+    const auto snap = tree_->snapshot();
+    ASSERT_EQ(snap.size(), 2u);
+    EXPECT_EQ(snap[0], company);
+    EXPECT_EQ(snap[1].text, "EMS快递");
+    EXPECT_FALSE(snap[1].state.expanded);
+    EXPECT_EQ(snap[1].children.at(0).text, "9");
+}
+
+TEST_F(TrackingTreeTest, HitTestFindsItemsAndNotEmptySpace) {
+    tree_->addItems(-1, {"AAE快递", "安捷快递"});
+    RECT r{};
+    *reinterpret_cast<HTREEITEM*>(&r) = reinterpret_cast<HTREEITEM>(
+        SendMessageW(view_, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    ASSERT_TRUE(SendMessageW(view_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    EXPECT_EQ(tree_->itemAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), 0);
+    EXPECT_EQ(tree_->itemAt({5, 370}), -1);
+}
+
+}  // namespace
