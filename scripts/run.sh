@@ -19,7 +19,7 @@ if [ -n "${DISPLAY:-}" ]; then
     "$here/scripts/wine-run.sh" "$exe"
 else
     shot="$build/screenshot.png"
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         "$1/scripts/wine-run.sh" "$2" & prog=$!
         sleep 8
         import -window root "$3"

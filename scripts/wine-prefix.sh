@@ -4,7 +4,8 @@
 # on a Chinese Windows. Usage: wine-prefix.sh PREFIX
 set -euo pipefail
 prefix=$(realpath -m "$1")
-stamp="$prefix/.korvel-ready"
+# Bump the stamp name when the settings below change, so old prefixes update.
+stamp="$prefix/.korvel-ready-2"
 [ -f "$stamp" ] && exit 0
 
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
@@ -27,6 +28,13 @@ reg=$(mktemp --suffix=.reg)
     printf '"NSimSun"="WenQuanYi Micro Hei"\r\n'
     printf '"微软雅黑"="WenQuanYi Micro Hei"\r\n'
     printf '"Microsoft YaHei"="WenQuanYi Micro Hei"\r\n\r\n'
+    # One virtual desktop: top-level windows are not X windows of their own,
+    # so Wine never waits on a window manager (without one, every hide costs
+    # a 2 s wait), and a screenshot of the X root shows the whole desktop.
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n'
+    printf '"Desktop"="Default"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n'
+    printf '"Default"="1280x1024"\r\n\r\n'
     # Crash dialogs would block an unattended test run.
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
     printf '"ShowCrashDialog"=dword:00000000\r\n\r\n'
