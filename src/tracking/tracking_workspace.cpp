@@ -79,7 +79,8 @@ void TrackingWorkspace::changeNumber() {
     // Only a number is changed; renaming a company entry would lose its courier.
     if (!numberSelected()) return;
     if (!readInput(texts::kChangeNumberPrompt)) return;
-    tree_.setItemText(tree_.selectedIndex(), inputText_);
+    // Full-width blanks alone trim to nothing; an empty number is no number.
+    if (!inputText_.empty()) tree_.setItemText(tree_.selectedIndex(), inputText_);
     focusTree();
 }
 

@@ -163,7 +163,7 @@ TEST(TrackingWorkspace, ChangeNumber) {
     } cases[] = {
         {"inner blank kept", "ab cd", "ab cd", true},
         {"trimmed", " \xA1\xA1SF9 ", "SF9", true},
-        {"full-width only gives an empty number", "\xA1\xA1", "", true},
+        {"full-width only keeps the number", "\xA1\xA1", "old", true},
         {"spaces only", "   ", "old", false},
         {"empty", "", "old", false},
         {"cancelled", std::nullopt, "old", false},
