@@ -1,0 +1,47 @@
+// HTTP byte ranges for the download engine: how a file is cut into parts
+// fetched side by side, and what a server's Content-Range says.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvel::upgrade {
+
+// A file below this size is fetched over one connection, and no part of a
+// larger file is made smaller.
+inline constexpr int64_t kMinPartBytes = 4096;
+
+// Inclusive byte positions, as in a Range header.
+struct ByteRange {
+    int64_t first = 0;
+    int64_t last = -1;
+    int64_t size() const { return last - first + 1; }
+    bool operator==(const ByteRange&) const = default;
+};
+
+// total bytes cut into at most connections consecutive parts of nearly equal
+// size (none below kMinPartBytes); one part for a small file, none for an
+// empty one or a count below 1.
+std::vector<ByteRange> planParts(int64_t total, int connections);
+
+// "Range: bytes=first-last\r\n", or "bytes=first-" for an open end (last < 0).
+std::string rangeRequestHeader(int64_t first, int64_t last);
+
+// A Content-Range value: "bytes 0-99/1000" or the unsatisfied "bytes */0".
+// For the unsatisfied form first and last are -1; an unknown total ("/*")
+// is -1.
+struct ContentRange {
+    int64_t first = -1;
+    int64_t last = -1;
+    int64_t total = -1;
+    bool operator==(const ContentRange&) const = default;
+};
+
+// The parsed header, or nothing when it is malformed or inconsistent
+// (last before first, a range beyond a known total, overflowing numbers).
+std::optional<ContentRange> parseContentRange(std::string_view value);
+
+}  // namespace korvel::upgrade

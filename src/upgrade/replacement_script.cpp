@@ -1,0 +1,46 @@
+#include "upgrade/replacement_script.h"
+
+#include "text/gbk_text.h"
+
+namespace korvel::upgrade {
+
+namespace {
+
+constexpr std::string_view kBatchSpecials = " &|<>^%()";
+
+// Walks whole characters: GBK trail bytes include 0x5E '^' and 0x7C '|',
+// which are no operators when they are half of a Chinese character.
+bool needsQuotes(std::string_view name) {
+    size_t i = 0;
+    while (i < name.size()) {
+        if (text::isLeadByte(static_cast<unsigned char>(name[i]))) {
+            i += 2;
+            continue;
+        }
+        if (kBatchSpecials.find(name[i]) != std::string_view::npos) return true;
+        ++i;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string batchFileArgument(std::string_view name) {
+    if (!needsQuotes(name)) return std::string(name);
+    // '%' (0x25) is never a GBK trail byte, so doubling it byte-wise is safe.
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted.push_back(c);
+        if (c == '%') quoted.push_back('%');
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+std::string replacementScript(std::string_view exeName) {
+    const std::string name = batchFileArgument(exeName);
+    return "@echo off\r\nTaskkill /f /im " + name + "\r\nping -n 1 127.1>nul\r\nDel " + name +
+           "\r\nDel %0\r\nExit";
+}
+
+}  // namespace korvel::upgrade

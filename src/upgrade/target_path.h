@@ -1,0 +1,19 @@
+// Where the new program is downloaded: a fresh name beside the running one.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace korvel::upgrade {
+
+// Gives up after this many taken names rather than looping for ever on a
+// file-exists test that always says yes.
+inline constexpr int kMaxTargetCandidates = 10000;
+
+// The first of base + "1.exe", base + "2.exe", ... for which fileExists says
+// no (D:\t\a.exe gives D:\t\a.exe1.exe, or D:\t\a.exe2.exe when that one is
+// taken). Empty when every candidate up to kMaxTargetCandidates is taken.
+std::string chooseTargetPath(const std::string& base,
+                             const std::function<bool(const std::string&)>& fileExists);
+
+}  // namespace korvel::upgrade

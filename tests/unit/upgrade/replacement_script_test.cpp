@@ -1,0 +1,53 @@
+#include "upgrade/replacement_script.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvel::upgrade;
+
+namespace {
+
+TEST(ReplacementScript, PlainNameGivesTheExactSixLines) {
+    const std::string want =
+        "@echo off\r\n"
+        "Taskkill /f /im a.exe\r\n"
+        "ping -n 1 127.1>nul\r\n"
+        "Del a.exe\r\n"
+        "Del %0\r\n"
+        "Exit";
+    EXPECT_EQ(replacementScript("a.exe"), want);
+    EXPECT_NE(replacementScript("a.exe").back(), '\n');
+    EXPECT_EQ(replacementScript("korvel.exe1.exe"),
+              "@echo off\r\nTaskkill /f /im korvel.exe1.exe\r\nping -n 1 127.1>nul\r\n"
+              "Del korvel.exe1.exe\r\nDel %0\r\nExit");
+}
+
+TEST(ReplacementScript, NamesThatNeedQuoting) {
+    struct Case {
+        std::string name, argument;
+    } cases[] = {
+        {"a.exe", "a.exe"},
+        {"运单助手.exe", "运单助手.exe"},
+        {"my tool.exe", "\"my tool.exe\""},
+        {"a&b.exe", "\"a&b.exe\""},
+        {"a|b.exe", "\"a|b.exe\""},
+        {"a<b.exe", "\"a<b.exe\""},
+        {"a>b.exe", "\"a>b.exe\""},
+        {"a^b.exe", "\"a^b.exe\""},
+        {"a(1).exe", "\"a(1).exe\""},
+        {"100%.exe", "\"100%%.exe\""},  // % expands even inside quotes
+        {"%PATH%.exe", "\"%%PATH%%.exe\""},
+        // 0x81 0x7C and 0x81 0x5E are Chinese characters whose trail bytes
+        // are '|' and '^': nothing to quote.
+        {"\x81|\x81^.exe", "\x81|\x81^.exe"},
+        {"\x81| x.exe", "\"\x81| x.exe\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(batchFileArgument(c.name), c.argument) << c.name;
+        EXPECT_EQ(replacementScript(c.name), "@echo off\r\nTaskkill /f /im " + c.argument +
+                                                 "\r\nping -n 1 127.1>nul\r\nDel " + c.argument +
+                                                 "\r\nDel %0\r\nExit")
+            << c.name;
+    }
+}
+
+}  // namespace

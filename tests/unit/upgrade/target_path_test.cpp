@@ -1,0 +1,46 @@
+#include "upgrade/target_path.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace korvel::upgrade;
+
+namespace {
+
+TEST(ChooseTargetPath, FirstFreeCandidate) {
+    struct Case {
+        std::set<std::string> existing;
+        std::string want;
+    } cases[] = {
+        {{}, "D:\\t\\a.exe1.exe"},
+        {{"D:\\t\\a.exe1.exe"}, "D:\\t\\a.exe2.exe"},
+        {{"D:\\t\\a.exe1.exe", "D:\\t\\a.exe2.exe"}, "D:\\t\\a.exe3.exe"},
+        {{"D:\\t\\a.exe2.exe"}, "D:\\t\\a.exe1.exe"},
+        {{"D:\\t\\a.exe"}, "D:\\t\\a.exe1.exe"},  // the running program itself is no candidate
+        {{"D:\\t\\a.exe1.exe", "D:\\t\\a.exe3.exe"}, "D:\\t\\a.exe2.exe"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> asked;
+        const auto exists = [&](const std::string& p) {
+            asked.push_back(p);
+            return c.existing.count(p) > 0;
+        };
+        EXPECT_EQ(chooseTargetPath("D:\\t\\a.exe", exists), c.want);
+        EXPECT_EQ(asked.back(), c.want);
+    }
+}
+
+TEST(ChooseTargetPath, CountsPastNine) {
+    const auto exists = [](const std::string& p) { return p != "a.exe12.exe"; };
+    EXPECT_EQ(chooseTargetPath("a.exe", exists), "a.exe12.exe");
+}
+
+TEST(ChooseTargetPath, GivesUpWhenEveryNameIsTaken) {
+    int calls = 0;
+    const auto always = [&](const std::string&) { return ++calls > 0; };
+    EXPECT_EQ(chooseTargetPath("a.exe", always), "");
+    EXPECT_EQ(calls, kMaxTargetCandidates);
+}
+
+}  // namespace
