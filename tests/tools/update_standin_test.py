@@ -1,0 +1,156 @@
+#!/usr/bin/env python3
+"""The update stand-in: pages with their markers, byte ranges, faults."""
+
+import http.client
+import json
+import os
+import subprocess
+import sys
+import unittest
+import urllib.error
+import urllib.request
+
+TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
+sys.path.insert(0, TOOLS)
+import update_standin  # noqa: E402
+
+DLINK = 'dlink\\":\\"'
+
+
+def between(text, opening, closing):
+    start = text.index(opening) + len(opening)
+    return text[start:text.index(closing, start)]
+
+
+class StandinTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = subprocess.Popen(
+            [sys.executable, os.path.join(TOOLS, "update_standin.py"), "--port", "0",
+             "--version", "2.0.0.0", "--size", "100000"],
+            stdout=subprocess.PIPE, text=True)
+        cls.port = int(cls.server.stdout.readline())
+        cls.base = "http://127.0.0.1:%d" % cls.port
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.terminate()
+        cls.server.wait()
+
+    def setUp(self):
+        self.control("fault=none&size=100000&rate=0&version=2.0.0.0&reset_stats=1")
+
+    def control(self, query):
+        with urllib.request.urlopen(self.base + "/control?" + query) as r:
+            self.assertEqual(r.read(), b"ok")
+
+    def get(self, path, headers=None):
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        conn.request("GET", path, headers=headers or {})
+        response = conn.getresponse()
+        try:
+            body = response.read()
+        except http.client.IncompleteRead as cut:
+            body = cut.partial
+        conn.close()
+        return response, body
+
+    def test_pages_lead_to_the_file(self):
+        _, page = self.get("/update.htm")
+        text = page.decode("gbk")
+        self.assertEqual(between(text, "*||*", "*||*"), "2.0.0.0")
+        link = between(text, "dz*#", "*#*#")
+        self.assertIn("&amp;", link)
+        self.assertEqual(text.count("dz*#"), 1)
+        path = link.replace("amp;", "").split(str(self.port), 1)[1]
+        response, down = self.get(path)
+        self.assertEqual(response.status, 200)
+        address = between(down.decode("gbk"), DLINK, '\\"')
+        self.assertIn("\\\\/", address)
+        while "\\\\" in address:
+            address = address.replace("\\\\", "", 1)
+        self.assertEqual(address, self.base + "/files/korvel.exe")
+        # The link with its "&amp;" left in does not lead anywhere.
+        response, _ = self.get(link.split(str(self.port), 1)[1])
+        self.assertEqual(response.status, 404)
+
+    def test_version_follows_control(self):
+        self.control("version=1.0.0.0")
+        _, page = self.get("/update.htm")
+        self.assertIn("*||*1.0.0.0*||*", page.decode("gbk"))
+
+    def test_ranges(self):
+        whole = update_standin.generated_file(100000)
+        self.assertEqual(whole[:2], b"MZ")
+        cases = [
+            (None, 200, None, whole),
+            ("bytes=0-", 206, "bytes 0-99999/100000", whole),
+            ("bytes=10-19", 206, "bytes 10-19/100000", whole[10:20]),
+            ("bytes=99990-200000", 206, "bytes 99990-99999/100000", whole[99990:]),
+            ("bytes=-5", 206, "bytes 99995-99999/100000", whole[-5:]),
+            ("bytes=100000-", 416, "bytes */100000", b""),
+            ("bytes=oops", 200, None, whole),
+        ]
+        for wanted, status, content_range, body in cases:
+            with self.subTest(wanted):
+                response, got = self.get("/files/korvel.exe", {"Range": wanted} if wanted else {})
+                self.assertEqual(response.status, status)
+                self.assertEqual(response.getheader("Content-Range"), content_range)
+                self.assertEqual(got, body)
+
+    def test_faults(self):
+        whole = update_standin.generated_file(100000)
+        self.control("fault=ignore-ranges")
+        response, got = self.get("/files/korvel.exe", {"Range": "bytes=10-19"})
+        self.assertEqual((response.status, got), (200, whole))
+
+        self.control("fault=drop&drop_at=30000")
+        response, got = self.get("/files/korvel.exe")
+        self.assertEqual(response.getheader("Content-Length"), "100000")
+        self.assertEqual(got, whole[:30000])
+        response, got = self.get("/files/korvel.exe", {"Range": "bytes=40000-49999"})
+        self.assertEqual((response.status, got), (206, b""))
+
+        self.control("fault=missing")
+        response, _ = self.get("/files/korvel.exe")
+        self.assertEqual(response.status, 404)
+
+        self.control("fault=none&size=0")
+        response, got = self.get("/files/korvel.exe")
+        self.assertEqual((response.status, got), (200, b""))
+        response, got = self.get("/files/korvel.exe", {"Range": "bytes=0-"})
+        self.assertEqual((response.status, response.getheader("Content-Range")),
+                         (416, "bytes */0"))
+
+    def test_rate_limit_and_stats(self):
+        import time
+        self.control("rate=100000&size=50000")
+        began = time.monotonic()
+        _, got = self.get("/files/korvel.exe")
+        self.assertEqual(len(got), 50000)
+        self.assertGreater(time.monotonic() - began, 0.4)
+        with urllib.request.urlopen(self.base + "/stats") as r:
+            stats = json.loads(r.read())
+        self.assertEqual(stats["file_requests"], 1)
+        self.assertEqual(stats["max_parallel"], 1)
+
+    def test_bad_control_is_refused(self):
+        with self.assertRaises(urllib.error.HTTPError) as refused:
+            urllib.request.urlopen(self.base + "/control?fault=bogus")
+        self.assertEqual(refused.exception.code, 400)
+
+
+class LauncherTest(unittest.TestCase):
+    def test_exports_the_port_and_passes_the_exit_code_on(self):
+        script = os.path.join(TOOLS, "with_standin.py")
+        probe = ("import os,sys,urllib.request;"
+                 "p=os.environ['PORT_UNDER_TEST'];"
+                 "b=urllib.request.urlopen('http://127.0.0.1:%s/update.htm'%p).read();"
+                 "sys.exit(7 if b'*||*3.1*||*' in b else 1)")
+        rc = subprocess.call([sys.executable, script, "update_standin.py", "PORT_UNDER_TEST",
+                              "--version", "3.1", "--", sys.executable, "-c", probe])
+        self.assertEqual(rc, 7)
+
+
+if __name__ == "__main__":
+    unittest.main()

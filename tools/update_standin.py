@@ -1,0 +1,288 @@
+#!/usr/bin/env python3
+"""Stand-in for the update-announcement page, the download page and the file.
+
+Serves on loopback only:
+  /update.htm        the announcement page: the version between "*||*"
+                     markers and the download-page link between "dz*#" and
+                     "*#*#" (its "&" written as "&amp;")
+  /down.htm?id=korvel&v=VERSION
+                     the download page holding dlink\\":\\"ADDRESS\\" with every
+                     "/" of the address escaped as \\\\/ (404 without both keys,
+                     so a link whose "&amp;" was not restored fails)
+  /files/korvel.exe  the file, with byte ranges (206, Content-Range, 416)
+  /control?...       changes the settings below while running (for tests)
+  /stats             JSON counters of the file requests
+
+The file is the --file given or a generated one of --size bytes: "MZ", then
+a fixed pseudo-random block of 65521 bytes repeated (see pattern_block), so a
+test can rebuild the expected bytes itself. Faults: ignore-ranges (answer
+every request whole with 200), drop (close the connection once the file
+offset --drop-at is reached), missing (404 for the file). --rate limits each
+connection to that many bytes a second.
+
+--port N picks the port (0: a free one); the port is printed on the first
+line of standard output. --default uses 18471, the port of the default
+build setting. Standard library only.
+"""
+
+import argparse
+import json
+import socket
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+DEFAULT_PORT = 18471
+HOST = "127.0.0.1"
+BLOCK_SIZE = 65521  # prime, so no part boundary lines up with the repetition
+FAULTS = ("none", "ignore-ranges", "drop", "missing")
+FILE_PATH = "/files/korvel.exe"
+
+
+def pattern_block():
+    """The repeated block of a generated file (a 31-bit LCG, byte 16..23)."""
+    out, x = bytearray(BLOCK_SIZE), 20240607
+    for i in range(BLOCK_SIZE):
+        x = (x * 1103515245 + 12345) & 0x7FFFFFFF
+        out[i] = (x >> 16) & 0xFF
+    return bytes(out)
+
+
+def generated_file(size):
+    if size <= 0:
+        return b""
+    block = pattern_block()
+    data = bytearray(block * (size // BLOCK_SIZE + 1))[:size]
+    data[0:2] = b"MZ"[: min(2, size)]
+    return bytes(data)
+
+
+def parse_range(value, size):
+    """(first, last) of a single "bytes=a-b" / "bytes=a-" / "bytes=-n" range;
+    None when absent or malformed (served whole), "unsatisfiable" when it
+    lies beyond the file."""
+    if not value or not value.startswith("bytes=") or "," in value:
+        return None
+    spec = value[6:].strip()
+    first_text, dash, last_text = spec.partition("-")
+    if not dash:
+        return None
+    try:
+        if first_text == "":
+            suffix = int(last_text)
+            if suffix <= 0:
+                return "unsatisfiable"
+            return (max(0, size - suffix), size - 1) if size else "unsatisfiable"
+        first = int(first_text)
+        last = int(last_text) if last_text else size - 1
+    except ValueError:
+        return None
+    if first >= size:
+        return "unsatisfiable"
+    if last < first:
+        return None
+    return first, min(last, size - 1)
+
+
+class Settings:
+    def __init__(self, version, data, fault, drop_at, rate):
+        self.lock = threading.Lock()
+        self.version, self.data, self.fault = version, data, fault
+        self.drop_at, self.rate = drop_at, rate
+        self.file_requests = self.range_requests = 0
+        self.active = self.max_parallel = 0
+
+    def snapshot(self):
+        with self.lock:
+            return self.version, self.data, self.fault, self.drop_at, self.rate
+
+    def apply(self, query):
+        """Applies /control keys; returns an error text or None."""
+        with self.lock:
+            try:
+                if "version" in query:
+                    self.version = query["version"]
+                if "file" in query:
+                    with open(query["file"], "rb") as f:
+                        self.data = f.read()
+                if "size" in query:
+                    self.data = generated_file(int(query["size"]))
+                if "fault" in query:
+                    if query["fault"] not in FAULTS:
+                        return "unknown fault " + query["fault"]
+                    self.fault = query["fault"]
+                if "drop_at" in query:
+                    self.drop_at = int(query["drop_at"])
+                if "rate" in query:
+                    self.rate = int(query["rate"])
+                if "reset_stats" in query:
+                    self.file_requests = self.range_requests = self.max_parallel = 0
+            except (OSError, ValueError) as e:
+                return str(e)
+        return None
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "UpdateStandin/1.0"
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        url = urllib.parse.urlsplit(self.path)
+        query = dict(urllib.parse.parse_qsl(url.query, keep_blank_values=True))
+        route = {
+            "/update.htm": self.announcement,
+            "/down.htm": self.download_page,
+            FILE_PATH: self.file,
+            "/control": self.control,
+            "/stats": self.stats,
+        }.get(url.path)
+        if route is None:
+            self.reply(404, b"not found")
+        else:
+            route(query)
+
+    def reply(self, status, body, content_type="text/plain", headers=()):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def base(self):
+        return "http://%s:%d" % (HOST, self.server.server_address[1])
+
+    def announcement(self, _query):
+        version = self.server.settings.snapshot()[0]
+        link = "%s/down.htm?id=korvel&amp;v=%s" % (self.base(), version)
+        page = (
+            "<html><head><meta charset=\"gbk\"><title>Korvel运单助手 在线升级</title></head>\r\n"
+            "<body><p>最新版本：*||*%s*||*</p>\r\n"
+            "<p>下载地址：dz*#%s*#*#</p></body></html>\r\n" % (version, link)
+        )
+        self.reply(200, page.encode("gbk"), "text/html; charset=gbk")
+
+    def download_page(self, query):
+        if query.get("id") != "korvel" or "v" not in query:
+            self.reply(404, b"unknown download")
+            return
+        address = (self.base() + FILE_PATH).replace("/", "\\\\/")
+        page = (
+            "<html><body><script>var info = \"{\\\"name\\\":\\\"korvel\\\","
+            "\\\"dlink\\\":\\\"%s\\\"}\";</script></body></html>\r\n" % address
+        )
+        self.reply(200, page.encode("gbk"), "text/html; charset=gbk")
+
+    def control(self, query):
+        error = self.server.settings.apply(query)
+        self.reply(400 if error else 200, (error or "ok").encode())
+
+    def stats(self, _query):
+        s = self.server.settings
+        with s.lock:
+            body = json.dumps({"file_requests": s.file_requests,
+                               "range_requests": s.range_requests,
+                               "max_parallel": s.max_parallel})
+        self.reply(200, body.encode(), "application/json")
+
+    def file(self, _query):
+        s = self.server.settings
+        _version, data, fault, drop_at, rate = s.snapshot()
+        wanted = None if fault == "ignore-ranges" else self.headers.get("Range")
+        with s.lock:
+            s.file_requests += 1
+            s.range_requests += wanted is not None
+        if fault == "missing":
+            self.reply(404, b"<html>no such file</html>", "text/html")
+            return
+        size = len(data)
+        span = parse_range(wanted, size)
+        if span == "unsatisfiable":
+            self.reply(416, b"", headers=[("Content-Range", "bytes */%d" % size)])
+            return
+        first, last = span if span else (0, size - 1)
+        self.send_response(206 if span else 200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(last - first + 1))
+        self.send_header("Accept-Ranges", "bytes")
+        if span:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (first, last, size))
+        self.end_headers()
+        with s.lock:
+            s.active += 1
+            s.max_parallel = max(s.max_parallel, s.active)
+        try:
+            self.send_body(data, first, last + 1, drop_at if fault == "drop" else None, rate)
+        finally:
+            with s.lock:
+                s.active -= 1
+
+    def send_body(self, data, start, end, drop_at, rate):
+        chunk = 65536 if rate <= 0 else max(1024, min(65536, rate // 50))
+        began, sent, pos = time.monotonic(), 0, start
+        stop = end if drop_at is None else min(end, max(start, drop_at))
+        try:
+            while pos < stop:
+                piece = data[pos:min(stop, pos + chunk)]
+                self.wfile.write(piece)
+                pos += len(piece)
+                sent += len(piece)
+                if rate > 0:
+                    ahead = sent / rate - (time.monotonic() - began)
+                    if ahead > 0:
+                        time.sleep(ahead)
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+            return
+        if stop < end:  # the drop: the client sees the body cut short
+            self.close_connection = True
+            try:
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 64
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--default", action="store_true", help="listen on %d" % DEFAULT_PORT)
+    parser.add_argument("--version", default="1.0.0.0", help="the announced version")
+    parser.add_argument("--file", help="serve this file")
+    parser.add_argument("--size", type=int, default=300000, help="size of a generated file")
+    parser.add_argument("--fault", choices=FAULTS, default="none")
+    parser.add_argument("--drop-at", type=int, default=0, help="file offset of a drop")
+    parser.add_argument("--rate", type=int, default=0, help="bytes a second per connection")
+    args = parser.parse_args(argv)
+    if args.file:
+        with open(args.file, "rb") as f:
+            data = f.read()
+    else:
+        data = generated_file(args.size)
+    drop_at = args.drop_at if args.drop_at > 0 else len(data) // 2
+    server = Server((HOST, DEFAULT_PORT if args.default else args.port), Handler)
+    server.settings = Settings(args.version, data, args.fault, drop_at, args.rate)
+    print(server.server_address[1], flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
