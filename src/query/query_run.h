@@ -1,0 +1,74 @@
+// The batch run: one worker thread queries every tracking number of the
+// workspace in tree order. The worker never touches the tree or a control
+// itself: each read and each update is a short call carried out on the UI
+// thread while the worker waits, and that call first checks that its run is
+// still the current one, so nothing of a stopped run ever reaches the window.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "query/stop_signal.h"
+#include "tracking/tree_model.h"
+
+namespace korvel::query {
+
+// What the run needs of the main window. Called on the UI thread only.
+class QueryUi {
+  public:
+    virtual ~QueryUi() = default;
+    virtual std::string queryButtonCaption() const = 0;
+    virtual void setQueryButtonCaption(const std::string& caption) = 0;
+    virtual void setStatusText(const std::string& text) = 0;
+    virtual void setResultText(const std::string& text) = 0;
+    virtual void appendResultText(const std::string& text) = 0;
+};
+
+// A blocking call into the UI thread, made from a worker.
+class UiThreadCall {
+  public:
+    virtual ~UiThreadCall() = default;
+    // Runs work on the UI thread and returns once it has run. False when the
+    // UI thread takes no more calls (work did not run and never will).
+    virtual bool call(const std::function<void()>& work) = 0;
+};
+
+// Blocking fetch of a URL's body; stop() on the signal abandons it.
+using Fetch = std::function<std::string(const std::string& url, StopSignal& stop)>;
+
+class QueryRun {
+  public:
+    QueryRun(tracking::TreeModel& tree, QueryUi& ui, std::shared_ptr<UiThreadCall> uiThread,
+             std::string endpoint, Fetch fetch);
+    ~QueryRun();
+    QueryRun(const QueryRun&) = delete;
+    QueryRun& operator=(const QueryRun&) = delete;
+
+    // Click handler of the query button (UI thread): starts a run when the
+    // caption says "开始查询", stops the current one otherwise. Does nothing
+    // while no company holds a number.
+    void toggleQueryRun();
+
+    // The window is going away (UI thread): stops the run and makes sure no
+    // worker touches the tree or the window from now on. Never waits for a
+    // request; a worker still blocked in one ends on its own.
+    void shutdown();
+
+    // UI thread: a run is going (started, neither finished nor stopped).
+    bool running() const;
+    // Worker threads not yet returned, including abandoned ones still
+    // blocked in a request. For tests and shutdown checks.
+    int workerCount() const;
+
+    struct Shared;
+
+  private:
+    void stopCurrent();
+
+    std::shared_ptr<Shared> shared_;
+    std::shared_ptr<StopSignal> currentStop_;  // the most recent worker's handle
+};
+
+}  // namespace korvel::query

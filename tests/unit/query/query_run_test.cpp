@@ -1,0 +1,359 @@
+#include "query/query_run.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "fake_ui_thread.h"
+#include "query/query_texts.h"
+#include "tracking/courier_catalogue.h"
+#include "tracking/memory_tree.h"
+
+using namespace korvel::query;
+using korvel::query::testing::FakeUiThread;
+using korvel::tracking::CourierCatalogue;
+using korvel::tracking::MemoryTree;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+const std::string kStart(texts::kStartQuery), kStop(texts::kStopQuery);
+
+struct FakeWindow : QueryUi {
+    std::string caption = kStart, status, result;
+    int writes = 0;
+    Texts statuses;
+
+    std::string queryButtonCaption() const override { return caption; }
+    void setQueryButtonCaption(const std::string& text) override { caption = text, ++writes; }
+    void setStatusText(const std::string& text) override {
+        status = text, ++writes;
+        statuses.push_back(text);
+    }
+    void setResultText(const std::string& text) override { result = text, ++writes; }
+    void appendResultText(const std::string& text) override { result += text, ++writes; }
+};
+
+// The tracking service: two route entries per number. A held number blocks
+// until released, or until stopped unless it ignores stops, as a request
+// the platform cannot interrupt would.
+class FakeService {
+  public:
+    std::string fetch(const std::string& url, StopSignal& stop) {
+        const size_t nu = url.find("&nu="), type = url.find("&type=");
+        const size_t com = url.find("&com=");
+        const std::string number = url.substr(nu + 4, type - nu - 4);
+        bool aborted = false;
+        const bool armed = stop.arm([&] {
+            std::lock_guard lock(mutex_);
+            aborted = true;
+            changed_.notify_all();
+        });
+        {
+            std::unique_lock lock(mutex_);
+            asked_.push_back(url.substr(com + 5, nu - com - 5) + ":" + number);
+            changed_.notify_all();
+            if (held_.count(number)) {
+                const bool ignoreStop = held_[number];
+                changed_.wait(lock, [&] {
+                    return !held_.count(number) || (!ignoreStop && (aborted || !armed));
+                });
+            }
+        }
+        stop.disarm();
+        if (aborted || !armed) return {};
+        return "[{\"time\":\"t1\",\"context\":\"" + number +
+               "-a\"},{\"time\":\"t2\",\"context\":\"" + number + "-b\"}]";
+    }
+    void hold(const std::string& number, bool ignoreStop = false) {
+        std::lock_guard lock(mutex_);
+        held_[number] = ignoreStop;
+    }
+    void release(const std::string& number) {
+        std::lock_guard lock(mutex_);
+        held_.erase(number);
+        changed_.notify_all();
+    }
+    Texts asked() {
+        std::lock_guard lock(mutex_);
+        return asked_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<std::string, bool> held_;
+    Texts asked_;
+};
+
+std::string block(const std::string& company, const std::string& number) {
+    return std::string(48, '-') + "\r\n" + company + number + "\r\nt1 " + number + "-a\r\nt2 " +
+           number + "-b\r\n";
+}
+
+int topLevelIndex(const MemoryTree& tree, const std::string& name) {
+    for (int i = 0; i < tree.itemCount(); ++i)
+        if (tree.parentOf(i) == -1 && tree.itemText(i) == name) return i;
+    return -1;
+}
+
+struct Rig {
+    MemoryTree tree;
+    FakeWindow window;
+    std::shared_ptr<FakeUiThread> ui = std::make_shared<FakeUiThread>();
+    std::shared_ptr<FakeService> service = std::make_shared<FakeService>();
+    std::unique_ptr<QueryRun> run;
+
+    explicit Rig(bool fullCatalogue = true) {
+        if (fullCatalogue) tree.addItems(-1, CourierCatalogue::displayNames());
+        run = std::make_unique<QueryRun>(
+            tree, window, ui, "h:1", [service = service](const std::string& url, StopSignal& stop) {
+                return service->fetch(url, stop);
+            });
+    }
+    ~Rig() {
+        run.reset();
+        ui->pumpUntil([&] { return ui.use_count() == 1; });
+    }
+    void add(const std::string& company, const Texts& numbers) {
+        int index = topLevelIndex(tree, company);
+        if (index == -1) {
+            tree.addItems(-1, {company});
+            index = topLevelIndex(tree, company);
+        }
+        tree.addItems(index, numbers);
+    }
+    bool finish() {
+        return ui->pumpUntil([&] { return window.status == std::string(texts::kQueryFinished); });
+    }
+    bool resultHas(const std::string& text) const {
+        return window.result.find(text) != std::string::npos;
+    }
+};
+
+TEST(QueryRun, WalksNumbersInTreeOrderWithStickyServiceCodes) {
+    struct Case {
+        const char* name;
+        bool fullCatalogue;
+        std::vector<std::pair<std::string, Texts>> adds;  // in the order they are added
+        Texts asked;                                      // code:number, in request order
+    } cases[] = {
+        {"first company only", true, {{"AAE快递", {"A1", "A2"}}}, {"aae:A1", "aae:A2"}},
+        {"tree order, not order of adding",
+         true,
+         {{"申通快递", {"S1"}}, {"顺丰快递", {"F1", "F2"}}},
+         {"shunfeng:F1", "shunfeng:F2", "shentong:S1"}},
+        {"unknown company keeps the code before it",
+         false,
+         {{"顺丰快递", {"F1"}}, {"别家快递", {"X1"}}},
+         {"shunfeng:F1", "shunfeng:X1"}},
+        {"unknown company first sends an empty code",
+         false,
+         {{"别家快递", {"X1"}}, {"申通快递", {"S1"}}},
+         {":X1", "shentong:S1"}},
+    };
+    for (const auto& c : cases) {
+        Rig rig(c.fullCatalogue);
+        std::string want;
+        for (const auto& [company, numbers] : c.adds) rig.add(company, numbers);
+        rig.run->toggleQueryRun();
+        EXPECT_EQ(rig.window.caption, kStop) << c.name;
+        ASSERT_TRUE(rig.finish()) << c.name;
+        EXPECT_EQ(rig.service->asked(), c.asked) << c.name;
+        EXPECT_EQ(rig.window.caption, kStart) << c.name;
+        EXPECT_FALSE(rig.run->running()) << c.name;
+    }
+}
+
+TEST(QueryRun, ShowsEachNumberThenTheBlocksAndTheEnd) {
+    Rig rig;
+    rig.add("申通快递", {"S1"});
+    rig.add("顺丰快递", {"F1", "F2"});
+    rig.window.result = "old text";
+    rig.run->toggleQueryRun();
+    EXPECT_EQ(rig.window.result, "");
+    ASSERT_TRUE(rig.finish());
+    EXPECT_EQ(rig.window.result,
+              block("顺丰快递", "F1") + block("顺丰快递", "F2") + block("申通快递", "S1"));
+    EXPECT_EQ(rig.window.statuses, (Texts{"正在为您查询：顺丰快递F1", "正在为您查询：顺丰快递F2",
+                                          "正在为您查询：申通快递S1", "查询完毕"}));
+}
+
+TEST(QueryRun, ClickWithoutAnyNumberChangesNothing) {
+    Rig rig;
+    rig.window.result = "kept";
+    rig.run->toggleQueryRun();
+    rig.ui->pumpFor(50ms);
+    EXPECT_EQ(rig.window.writes, 0);
+    EXPECT_EQ(rig.window.caption, kStart);
+    EXPECT_EQ(rig.window.result, "kept");
+    EXPECT_EQ(rig.run->workerCount(), 0);
+}
+
+TEST(QueryRun, StopDuringTheThirdOfFiveKeepsTheFirstBlocksOnly) {
+    Rig rig;
+    rig.add("顺丰快递", {"N1", "N2", "N3", "N4", "N5"});
+    rig.service->hold("N3");
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 3; }));
+    rig.run->toggleQueryRun();
+    EXPECT_EQ(rig.window.caption, kStart);
+    EXPECT_EQ(rig.window.status, std::string(texts::kQueryStopped));
+    const int writes = rig.window.writes;
+    // The stop abandons the request in flight and the worker ends.
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
+    rig.ui->pumpFor(50ms);
+    EXPECT_EQ(rig.window.writes, writes);
+    EXPECT_EQ(rig.window.result, block("顺丰快递", "N1") + block("顺丰快递", "N2"));
+    EXPECT_EQ(rig.service->asked().size(), 3u);
+}
+
+TEST(QueryRun, StopInsideABlockLeavesItsFirstLinesAsTheyAre) {
+    Rig rig;
+    rig.add("顺丰快递", {"N1", "N2"});
+    rig.run->toggleQueryRun();
+    const std::string firstLine = std::string(48, '-') + "\r\n顺丰快递N1\r\nt1 N1-a\r\n";
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.resultHas(firstLine); }));
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
+    EXPECT_EQ(rig.window.result, firstLine);
+    EXPECT_EQ(rig.window.status, std::string(texts::kQueryStopped));
+}
+
+TEST(QueryRun, SecondStartClearsTheBoxAndQueriesAgain) {
+    Rig rig;
+    rig.add("顺丰快递", {"F1", "F2"});
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.finish());
+    rig.window.status.clear();
+    rig.run->toggleQueryRun();
+    EXPECT_EQ(rig.window.result, "");
+    ASSERT_TRUE(rig.finish());
+    EXPECT_EQ(rig.window.result, block("顺丰快递", "F1") + block("顺丰快递", "F2"));
+    EXPECT_EQ(rig.service->asked().size(), 4u);
+}
+
+TEST(QueryRun, StopIsIgnoredOnceEveryNumberIsDeleted) {
+    Rig rig;
+    rig.add("顺丰快递", {"F1", "F2"});
+    rig.service->hold("F1");
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 1; }));
+    const int company = topLevelIndex(rig.tree, "顺丰快递");
+    rig.tree.removeItem(company + 2);
+    rig.tree.removeItem(company + 1);
+    rig.run->toggleQueryRun();
+    EXPECT_EQ(rig.window.caption, kStop);
+    EXPECT_EQ(rig.window.status, "正在为您查询：顺丰快递F1");
+    // The run goes on over the shifted indexes and ends by itself.
+    rig.service->release("F1");
+    ASSERT_TRUE(rig.finish());
+    EXPECT_EQ(rig.window.caption, kStart);
+    EXPECT_EQ(rig.window.result, block("顺丰快递", "F1"));
+    EXPECT_EQ(rig.service->asked().size(), 1u);
+}
+
+TEST(QueryRun, RestartWhileTheOldRequestStillBlocksNeverMixesRuns) {
+    Rig rig;
+    rig.add("顺丰快递", {"F1", "F2"});
+    rig.service->hold("F1", /*ignoreStop=*/true);
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 1; }));
+    rig.run->toggleQueryRun();
+    rig.run->toggleQueryRun();  // the old worker is still blocked in its request
+    rig.service->release("F1");
+    ASSERT_TRUE(rig.finish());
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
+    rig.ui->pumpFor(50ms);
+    // The abandoned worker's reply for F1 never shows; the new run's blocks once each.
+    EXPECT_EQ(rig.window.result, block("顺丰快递", "F1") + block("顺丰快递", "F2"));
+    EXPECT_EQ(rig.service->asked().size(), 3u);
+}
+
+TEST(QueryRun, ShutdownDuringARunLeavesTheWindowAlone) {
+    auto ui = std::make_shared<FakeUiThread>();
+    auto service = std::make_shared<FakeService>();
+    service->hold("F1", /*ignoreStop=*/true);
+    {
+        MemoryTree tree;
+        FakeWindow window;
+        tree.addItems(-1, {"顺丰快递"});
+        tree.addItems(0, {"F1", "F2"});
+        QueryRun run(tree, window, ui, "h:1", [service](const std::string& url, StopSignal& stop) {
+            return service->fetch(url, stop);
+        });
+        run.toggleQueryRun();
+        ASSERT_TRUE(ui->pumpUntil([&] { return service->asked().size() == 1; }));
+        run.shutdown();
+        run.toggleQueryRun();  // a late click after shutdown is ignored
+        EXPECT_EQ(window.caption, kStop);
+    }
+    // Tree, window and run are gone; the worker wakes, touches none of them
+    // (the sanitizers would catch it) and frees its state.
+    service->release("F1");
+    EXPECT_TRUE(ui->pumpUntil([&] { return ui.use_count() == 1; }));
+    EXPECT_EQ(service->asked().size(), 1u);
+}
+
+TEST(QueryRun, ClosedUiThreadEndsTheWorker) {
+    Rig rig;
+    rig.add("顺丰快递", {"F1", "F2"});
+    rig.service->hold("F1");
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 1; }));
+    rig.ui->close();
+    rig.service->release("F1");
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (rig.run->workerCount() != 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(rig.run->workerCount(), 0);
+    EXPECT_EQ(rig.window.result, "");
+}
+
+TEST(StopSignal, AbortRunsOnceAndOnlyWhileArmed) {
+    StopSignal signal;
+    int aborts = 0;
+    EXPECT_TRUE(signal.arm([&] { ++aborts; }));
+    EXPECT_FALSE(signal.disarm());  // not stopped meanwhile
+    EXPECT_TRUE(signal.arm([&] { ++aborts; }));
+    signal.stop();
+    signal.stop();
+    EXPECT_EQ(aborts, 1);
+    EXPECT_TRUE(signal.stopped());
+    EXPECT_TRUE(signal.disarm());
+    EXPECT_FALSE(signal.disarm());
+    EXPECT_FALSE(signal.arm([&] { ++aborts; }));  // too late: give up at once
+    EXPECT_EQ(aborts, 1);
+}
+
+TEST(StopSignal, StopFromAnotherThreadWakesABlockedCall) {
+    StopSignal signal;
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool armed = false, woken = false, aborted = false;
+    std::thread blocked([&] {
+        std::unique_lock lock(mutex);
+        armed = signal.arm([&] {
+            std::lock_guard inner(mutex);
+            woken = true;
+            cv.notify_all();
+        });
+        cv.notify_all();
+        cv.wait(lock, [&] { return woken || !armed; });
+        lock.unlock();
+        aborted = signal.disarm();
+    });
+    {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return armed; });
+    }
+    signal.stop();
+    blocked.join();
+    EXPECT_TRUE(woken);
+    EXPECT_TRUE(aborted);
+}
+
+}  // namespace
