@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Tests of the tracking stand-in: reply shapes, fault modes and the log."""
+import os
+import re
+import socket
+import sys
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import tracking_standin  # noqa: E402
+
+KEY = b"5F0E3A9C21B74D68A0C3E19B7D2F4A61"
+
+
+def query(code, number):
+    return b"/?id=" + KEY + b"&com=" + code + b"&nu=" + number + b"&type=html|text|json"
+
+
+class StandInTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = tracking_standin.StandIn(0)
+        cls.port = cls.server.server_address[1]
+        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.stop()
+
+    def raw(self, target, timeout=10, head=None):
+        """Sends one request; returns (status line, headers, body, error)."""
+        request = head or (b"GET " + target + b" HTTP/1.0\r\nAccept: */*\r\n\r\n")
+        sock = socket.create_connection(("127.0.0.1", self.port), timeout=timeout)
+        data, error = b"", None
+        try:
+            sock.sendall(request)
+            while True:
+                chunk = sock.recv(65536)
+                if not chunk:
+                    break
+                data += chunk
+        except OSError as e:
+            error = e
+        finally:
+            sock.close()
+        head_end = data.find(b"\r\n\r\n")
+        lines = data[:head_end].split(b"\r\n")
+        headers = dict(line.split(b": ", 1) for line in lines[1:] if b": " in line)
+        return lines[0], headers, data[head_end + 4:], error
+
+    def test_known_numbers_have_a_fixed_history_in_the_service_shape(self):
+        for code, number in [(b"shunfeng", b"SF1001234"), (b"shentong", b"268000111222"),
+                             (b"aae", b"abcDEF")]:
+            status, headers, body, _ = self.raw(query(code, number))
+            self.assertEqual(status, b"HTTP/1.1 200 OK")
+            self.assertEqual(int(headers[b"Content-Length"]), len(body))
+            self.assertEqual(body, self.raw(query(code, number))[2])  # same every time
+            text = body.decode("gbk")
+            entries = re.findall(r'\{"time":"([^"]*)","context":"((?:[^"\\]|\\.)*)"\}', text)
+            self.assertGreaterEqual(len(entries), 3)
+            self.assertLessEqual(len(entries), 36)
+            self.assertEqual(text.count("time"), len(entries))
+            self.assertTrue(all(re.fullmatch(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d", t)
+                                for t, _ in entries))
+            self.assertTrue(all(re.search("[\u4e00-\u9fff]", c) for _, c in entries))
+            self.assertEqual(sorted(entries, reverse=True), entries)  # newest first
+        self.assertNotEqual(self.raw(query(b"shunfeng", b"SF1001234"))[2],
+                            self.raw(query(b"shunfeng", b"SF1001235"))[2])
+
+    def test_unknown_numbers_get_a_reply_without_the_marker(self):
+        for target in [query(b"shunfeng", b"12"), query(b"", b"SF1001234"),
+                       query(b"shunfeng", "单号".encode("gbk")), query(b"shunfeng", b"a%20b12345"),
+                       b"/?id=WRONG&com=shunfeng&nu=SF1001234&type=html|text|json"]:
+            status, _, body, _ = self.raw(target)
+            self.assertEqual(status, b"HTTP/1.1 200 OK")
+            self.assertNotIn(b"time", body)
+            self.assertIn(b'"status":"0"', body)
+
+    def test_fault_modes(self):
+        status, headers, body, _ = self.raw(query(b"ems", b"E404-1"))
+        self.assertEqual(status, b"HTTP/1.1 404 Not Found")
+        self.assertTrue(body.startswith(b"<html>"))
+        status, _, body, _ = self.raw(query(b"ems", b"E500-1"))
+        self.assertEqual(status, b"HTTP/1.1 500 Internal Server Error")
+        self.assertNotIn(b"time", body)
+        _, headers, body, _ = self.raw(query(b"ems", b"NOLEN-1"))
+        self.assertNotIn(b"Content-Length", headers)
+        self.assertIn(b'"time"', body)
+        _, headers, body, _ = self.raw(query(b"ems", b"BIG-1"))
+        self.assertNotIn(b"Content-Length", headers)
+        self.assertGreater(len(body), 2 * 10240)
+        self.assertTrue(body.endswith(b"]}"))
+        self.assertEqual(self.raw(b"/_last_body")[2], body)
+        _, headers, body, _ = self.raw(query(b"ems", b"LINES20-1"))
+        self.assertEqual(body.count(b'{"time":"'), 20)
+
+    def test_drop_sends_the_first_chunk_then_resets(self):
+        _, headers, body, error = self.raw(query(b"ems", b"DROP-1"))
+        whole = self.raw(b"/_last_body")[2]
+        self.assertEqual(int(headers[b"Content-Length"]), len(whole))
+        self.assertGreater(len(whole), 10240)
+        self.assertEqual(body, whole[:10240])
+        self.assertIsInstance(error, ConnectionResetError)
+
+    def test_slow_and_hanging_answers(self):
+        started = time.monotonic()
+        status = self.raw(query(b"ems", b"SLOW300-1"))[0]
+        self.assertEqual(status, b"HTTP/1.1 200 OK")
+        self.assertGreaterEqual(time.monotonic() - started, 0.3)
+        _, _, body, error = self.raw(query(b"ems", b"HANG-1"), timeout=0.5)
+        self.assertIsInstance(error, socket.timeout)
+        self.assertEqual(body, b"")
+
+    def test_log_holds_each_request_byte_for_byte(self):
+        self.raw(b"/_log/clear")
+        first = b"GET " + query(b"ems", b"E1234567") + b" HTTP/1.0\r\nAccept: */* \r\n\r\n"
+        second = ("GET /?nu=a|b%41&c=申通 HTTP/1.0\r\nX-Odd:  two  blanks\r\n\r\n").encode("gbk")
+        self.raw(None, head=first)
+        self.raw(None, head=second)
+        self.raw(b"/_last_body")  # control paths are not logged
+        self.assertEqual(self.raw(b"/_log")[2], first + second)
+        self.raw(b"/_log/clear")
+        self.assertEqual(self.raw(b"/_log")[2], b"")
+
+    def test_listens_on_loopback_only(self):
+        self.assertEqual(self.server.server_address[0], "127.0.0.1")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,281 @@
+#!/usr/bin/env python3
+"""Stand-in for the tracking-query service, for tests and `make run`.
+
+Listens on 127.0.0.1 only and answers the program's request
+
+    GET /?id=<access key>&com=<service code>&nu=<number>&type=html|text|json
+
+with a reply in the service's shape, GBK bytes on the wire:
+
+    {"message":"ok","nu":"...","com":"...","status":"1","data":[
+     {"time":"2012-05-02 08:00:00","context":"..."}, ...]}
+
+Every number of 6 to 30 ASCII letters and digits (with a non-empty code and
+the right key) has a route history of its own: 3 to 36 entries with Chinese
+place names, the same on every run, newest first. Any other number gets an
+error reply that holds no "time" at all.
+
+Fault modes are chosen by the number, by a prefix up to its first "-":
+
+    E404-x      404 with an HTML page
+    E500-x      500 with an HTML page
+    NOLEN-x     a normal reply without Content-Length, ended by closing
+    BIG-x       a reply of more than two 10240-byte chunks, no Content-Length
+    DROP-x      Content-Length of the whole reply, the first 10240 bytes, a
+                pause, then the connection is reset
+    SLOW<ms>-x  a normal reply after <ms> milliseconds (3000 without a value)
+    HANG-x      no answer at all; the connection is held until the client
+                gives up or the stand-in stops
+    LINES<n>-x  a normal reply with exactly <n> route entries
+
+Control paths (never logged):
+
+    GET /_log         every logged request, concatenated: its raw request line
+                      and headers as received, up to and including the blank line
+    GET /_log/clear   empties the log
+    GET /_last_body   the whole body meant for the most recent request (a DROP
+                      or BIG reply in full), with Content-Length
+
+Any other path is answered like "/", so HTTP clients can be tested with it.
+
+Options:
+    --port N          listen on N; 0 picks a free port. The port is printed
+                      as the first line on stdout.
+    --default         listen on 18470, the default tracking endpoint of the build
+    --delay-ms MS     answer every request after MS milliseconds
+
+Tests start it through tools/with_standin.py, which passes the port on.
+"""
+import argparse
+import random
+import re
+import socket
+import socketserver
+import struct
+import threading
+import time
+import zlib
+
+ACCESS_KEY = b"5F0E3A9C21B74D68A0C3E19B7D2F4A61"
+DEFAULT_PORT = 18470
+CHUNK = 10240
+MAX_HEAD = 65536
+
+CITIES = ["北京", "上海", "广州", "深圳", "杭州", "南京", "苏州", "成都", "重庆", "武汉",
+          "西安", "长沙", "郑州", "济南", "青岛", "厦门", "福州", "合肥", "南昌", "昆明",
+          "贵阳", "南宁", "沈阳", "大连", "长春", "哈尔滨", "天津", "石家庄", "太原", "兰州",
+          "乌鲁木齐", "拉萨", "海口", "宁波", "温州", "无锡", "东莞", "佛山", "义乌", "嘉兴"]
+EVENTS = ["快件已到达【{0}转运中心】", "快件已从【{0}转运中心】发出，下一站【{1}】",
+          "【{0}】快件已装车", "快件在【{0}分拨中心】进行分拣", "【{0}】航空运输中"]
+SIGNERS = ["本人", "前台", "门卫", "家人", "快递柜"]
+
+
+def route_entries(code, number, count=None):
+    """The route history of one number: (time, context) pairs, newest first."""
+    rng = random.Random(zlib.crc32(code + b"|" + number))
+    if count is None:
+        count = rng.randint(3, 36)
+    start = 1325376000 + rng.randrange(0, 3 * 365 * 86400)  # from 2012 on
+    origin, dest = rng.sample(CITIES, 2)
+    entries, stamp = [], start
+    for i in range(count):
+        if i == 0:
+            context = "【{0}】已揽收，揽件员正在发往转运中心".format(origin)
+        elif i == count - 1 and count > 2:
+            context = "已签收，签收人：\\\"{0}\\\"，感谢使用".format(rng.choice(SIGNERS))
+        elif i == count - 2 and count > 3:
+            context = "【{0}】派件员正在为您派件".format(dest)
+        else:
+            a, b = rng.sample(CITIES, 2)
+            context = rng.choice(EVENTS).format(a, b)
+        entries.append((time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(stamp)), context))
+        stamp += rng.randint(600, 14 * 3600)
+    entries.reverse()
+    return [(t.encode("gbk"), c.encode("gbk")) for t, c in entries]
+
+
+def tracking_reply(code, number, count=None):
+    data = b",".join(b'{"time":"' + t + b'","context":"' + c + b'"}'
+                     for t, c in route_entries(code, number, count))
+    return (b'{"message":"ok","nu":"' + number + b'","com":"' + code +
+            b'","status":"1","state":"3","data":[' + data + b"]}")
+
+
+def error_reply(message):
+    return b'{"message":"' + message.encode("gbk") + b'","status":"0"}'
+
+
+def html_page(status, text):
+    return ("<html><head><title>{0}</title></head><body><h1>{0}</h1><p>{1}</p></body>"
+            "</html>").format(status, text).encode("gbk")
+
+
+def between(raw, start, end):
+    i = raw.find(start)
+    if i < 0:
+        return b""
+    i += len(start)
+    j = raw.rfind(end, i)
+    return raw[i:j] if j >= 0 else raw[i:]
+
+
+class Handler(socketserver.BaseRequestHandler):
+    def handle(self):
+        server = self.server
+        conn = self.request
+        conn.settimeout(30)
+        head = b""
+        try:
+            while b"\r\n\r\n" not in head and len(head) < MAX_HEAD:
+                data = conn.recv(4096)
+                if not data:
+                    return
+                head += data
+        except OSError:
+            return
+        head = head[:head.find(b"\r\n\r\n") + 4] if b"\r\n\r\n" in head else head
+        parts = head.split(b"\r\n", 1)[0].split(b" ")
+        target = parts[1] if len(parts) >= 2 else b"/"
+
+        if target.startswith(b"/_"):
+            return self.control(target)
+        with server.lock:
+            server.log.append(head)
+        if server.delay:
+            time.sleep(server.delay)
+
+        query = target.split(b"?", 1)[1] if b"?" in target else b""
+        code = between(query, b"com=", b"&nu=")
+        number = between(b"&" + query, b"&nu=", b"&type=")
+        mode, _, rest = number.partition(b"-")
+        if not rest:
+            mode = b""
+        status, body, length = self.answer(query, code, number, mode)
+        with server.lock:
+            server.last_body = body
+        self.send(status, body, length, mode)
+
+    def answer(self, query, code, number, mode):
+        """Status, body and whether Content-Length is sent."""
+        if mode == b"E404":
+            return "404 Not Found", html_page("404 Not Found", "没有找到该页面"), True
+        if mode == b"E500":
+            return "500 Internal Server Error", html_page("500", "服务器内部错误"), True
+        if mode == b"NOLEN":
+            return "200 OK", tracking_reply(code, number), False
+        if mode == b"BIG":
+            return "200 OK", tracking_reply(code, number, 300), False
+        if mode == b"DROP":
+            return "200 OK", tracking_reply(code, number, 300), True
+        m = re.fullmatch(rb"SLOW(\d*)", mode)
+        if m:
+            self.wait(int(m.group(1) or 3000) / 1000.0)
+            return "200 OK", tracking_reply(code, number), True
+        if mode == b"HANG":
+            self.wait(600)
+            return None, b"", False
+        m = re.fullmatch(rb"LINES(\d+)", mode)
+        if m:
+            return "200 OK", tracking_reply(code, number, int(m.group(1))), True
+        if b"id=" + ACCESS_KEY not in query:
+            return "200 OK", error_reply("访问密钥错误"), True
+        if code and re.fullmatch(rb"[0-9A-Za-z]{6,30}", number):
+            return "200 OK", tracking_reply(code, number), True
+        return "200 OK", error_reply("单号不存在或已经过期"), True
+
+    def wait(self, seconds):
+        """Sleeps, but gives up when the client closes or the server stops."""
+        deadline = time.monotonic() + seconds
+        conn = self.request
+        while not self.server.stopping.is_set():
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return
+            conn.settimeout(min(left, 0.1))
+            try:
+                if conn.recv(1, socket.MSG_PEEK) == b"":
+                    return
+            except socket.timeout:
+                pass
+            except OSError:
+                return
+
+    def send(self, status, body, with_length, mode):
+        if status is None:
+            return
+        head = "HTTP/1.1 {0}\r\nServer: tracking-standin\r\n".format(status)
+        head += "Content-Type: text/html; charset=GBK\r\nConnection: close\r\n"
+        if with_length:
+            head += "Content-Length: {0}\r\n".format(len(body))
+        head = head.encode("ascii") + b"\r\n"
+        conn = self.request
+        try:
+            if mode == b"DROP":
+                conn.sendall(head + body[:CHUNK])
+                time.sleep(0.3)
+                # Linger 0: close sends a reset instead of an orderly end.
+                conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                conn.close()
+                return
+            conn.sendall(head + body)
+            conn.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
+
+    def control(self, target):
+        server = self.server
+        with server.lock:
+            if target == b"/_log/clear":
+                server.log.clear()
+                body = b""
+            elif target == b"/_log":
+                body = b"".join(server.log)
+            elif target == b"/_last_body":
+                body = server.last_body
+            else:
+                body = None
+        if body is None:
+            self.send("404 Not Found", html_page("404", "unknown control path"), True, b"")
+        else:
+            self.send("200 OK", body, True, b"")
+
+
+class StandIn(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, port, delay_ms=0):
+        super().__init__(("127.0.0.1", port), Handler)
+        self.lock = threading.Lock()
+        self.log = []
+        self.last_body = b""
+        self.delay = delay_ms / 1000.0
+        self.stopping = threading.Event()
+
+    def stop(self):
+        self.stopping.set()
+        self.shutdown()
+        self.server_close()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    where = parser.add_mutually_exclusive_group(required=True)
+    where.add_argument("--port", type=int)
+    where.add_argument("--default", action="store_true")
+    parser.add_argument("--delay-ms", type=int, default=0)
+    args = parser.parse_args()
+
+    server = StandIn(DEFAULT_PORT if args.default else args.port, args.delay_ms)
+    print(server.server_address[1], flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.stopping.set()
+        server.server_close()
+
+
+if __name__ == "__main__":
+    main()
