@@ -2,7 +2,7 @@
 # programs, which the native build's CTest runs under Wine.
 enable_language(RC)
 add_link_options(-static -static-libgcc -static-libstdc++)
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601)
 
 set(KORVEL_WIN_LIBS gdiplus comctl32 comdlg32 wininet version msimg32 uxtheme ole32
                     oleaut32 shlwapi gdi32 user32 kernel32 winmm)
