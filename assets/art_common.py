@@ -6,9 +6,22 @@ vector library. Coordinates passed to the helpers are in result pixels (floats
 allowed); a pixel i covers [i, i + 1).
 """
 
+import contextlib
+
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 SCALE = 8
+_scale = [SCALE]
+
+
+@contextlib.contextmanager
+def scaled(scale):
+    """Layers made inside use this supersampling factor (big pictures need less)."""
+    _scale.append(scale)
+    try:
+        yield
+    finally:
+        _scale.pop()
 
 
 def lerp(a, b, t):
@@ -23,7 +36,8 @@ def mix(c1, c2, t):
 class Layer:
     """An RGBA drawing surface in result-pixel coordinates."""
 
-    def __init__(self, width, height, scale=SCALE, fill=(0, 0, 0, 0)):
+    def __init__(self, width, height, scale=None, fill=(0, 0, 0, 0)):
+        scale = _scale[-1] if scale is None else scale
         self.width, self.height, self.s = width, height, scale
         self.img = Image.new("RGBA", (width * scale, height * scale), fill)
         self.draw = ImageDraw.Draw(self.img)
@@ -134,8 +148,8 @@ def clip(layer, mask_layer):
     return layer
 
 
-def stack(width, height, layers, scale=SCALE):
-    out = Layer(width, height, scale)
+def stack(width, height, layers):
+    out = Layer(width, height, layers[0].s if layers else None)
     for layer in layers:
         out.img.alpha_composite(layer.img)
     return out

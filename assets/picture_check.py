@@ -169,13 +169,13 @@ def gif_info(data):
     pos = 13
     if flags & 0x80:
         pos += 3 * (2 << (flags & 7))
-    frames, delays, loop = 0, [], None
+    frames, delays, loop, rects = 0, [], None, []
     pending_delay = 0
     while pos < len(data):
         block = data[pos]
         if block == 0x3B:
             return {"width": w, "height": h, "frames": frames, "delays": delays,
-                    "loop": loop, "complete": True}
+                    "loop": loop, "rects": rects}
         if block == 0x21:
             label = data[pos + 1]
             if label == 0xF9 and data[pos + 2] == 4:
@@ -186,6 +186,7 @@ def gif_info(data):
         elif block == 0x2C:
             frames += 1
             delays.append(pending_delay)
+            rects.append(struct.unpack("<HHHH", data[pos + 1:pos + 9]))
             pending_delay = 0
             local = data[pos + 9]
             pos += 10
@@ -306,6 +307,9 @@ def check_entry(entry, data):
                 return [f"{name}: GIF needs several frames and an endless loop"]
             if not all(0 < d <= 100 for d in info["delays"]):
                 return [f"{name}: GIF frame delays {info['delays']} out of range"]
+            full = (0, 0, info["width"], info["height"])
+            if any(r != full for r in info["rects"]):
+                return [f"{name}: every GIF frame must cover the whole picture"]
         else:
             return [f"{name}: unknown format {entry.format}"]
     except (ValueError, struct.error, zlib.error, IndexError) as e:
@@ -333,7 +337,7 @@ def check_program_icon(data):
 SPECIAL = {"captionSprite": check_sprite, "messageIcons": check_message_icons}
 
 
-def verify(folder=PICTURES, manifest=MANIFEST, program_icon=None):
+def verify(folder=PICTURES, manifest=MANIFEST, program_icon=PROGRAM_ICON):
     problems = []
     for entry in read_manifest(manifest):
         path = os.path.join(folder, entry.file)

@@ -26,3 +26,8 @@ add_custom_command(
     COMMENT "Embedding the built-in pictures"
     VERBATIM)
 list(APPEND KORVEL_PORTABLE_SOURCES ${KORVEL_PICTURES_CPP})
+
+# The program icon is compiled into the resource script; windres does not
+# report the files it reads, so name it here.
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/korvel.rc PROPERTIES
+                            OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/assets/korvel.ico)

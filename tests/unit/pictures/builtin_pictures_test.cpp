@@ -125,6 +125,20 @@ struct Picture {
 const Picture kPictures[] = {
     {"caption_sprite.png", korvel::pictures::captionSprite, Format::kPng, {729, 20}},
     {"message_icons.png", korvel::pictures::messageIcons, Format::kPng, {200, 40}},
+    {"main_background.jpg", korvel::pictures::mainBackground, Format::kJpeg, {550, 825}},
+    {"tab_home.png", korvel::pictures::tabHomeIcon, Format::kPng, {54, 54}},
+    {"tab_query.png", korvel::pictures::tabQueryIcon, Format::kPng, {55, 55}},
+    {"tab_outlets.png", korvel::pictures::tabOutletsIcon, Format::kPng, {54, 54}},
+    {"tile_1.png", korvel::pictures::tileIcon1, Format::kPng, {47, 50}},
+    {"tile_2.jpg", korvel::pictures::tileIcon2, Format::kJpeg, {50, 50}},
+    {"tile_3.png", korvel::pictures::tileIcon3, Format::kPng, {50, 38}},
+    {"tile_4.jpg", korvel::pictures::tileIcon4, Format::kJpeg, {50, 48}},
+    {"home_1.png", korvel::pictures::homePicture1, Format::kPng, {158, 92}},
+    {"home_2.jpg", korvel::pictures::homePicture2, Format::kJpeg, {550, 456}},
+    {"home_3.jpg", korvel::pictures::homePicture3, Format::kJpeg, {302, 302}},
+    {"parcel_van.gif", korvel::pictures::parcelAnimation, Format::kGif, {87, 87}},
+    {"progress_thumb.png", korvel::pictures::progressThumb, Format::kPng, {18, 18}},
+    {"progress_thumb_2.png", korvel::pictures::progressThumb2, Format::kPng, {18, 18}},
 };
 
 TEST(BuiltinPictures, EachHasItsFormatAndSize) {
@@ -162,6 +176,20 @@ TEST(BuiltinPictures, BytesAreTheCommittedFiles) {
         EXPECT_TRUE(std::equal(b.begin(), b.end(), file.begin(), file.end()));
         // The same span every call: callers may keep it.
         EXPECT_EQ(p.bytes().data(), b.data());
+    }
+}
+
+TEST(BuiltinPictures, AnimationLoopsForeverOverSeveralFrames) {
+    const std::optional<GifFacts> facts = gifFacts(korvel::pictures::parcelAnimation());
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_TRUE(facts->trailer);
+    EXPECT_GE(facts->frames, 4);
+    ASSERT_TRUE(facts->loops.has_value()) << "no NETSCAPE2.0 loop extension";
+    EXPECT_EQ(*facts->loops, 0u);
+    ASSERT_EQ(facts->delays.size(), size_t(facts->frames));
+    for (unsigned delay : facts->delays) {
+        EXPECT_GT(delay, 0u);  // a zero delay would be replaced by the player
+        EXPECT_LE(delay, 100u);
     }
 }
 
