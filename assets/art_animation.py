@@ -9,7 +9,7 @@ of the one before it, and colours do not flicker between frames.
 import math
 import struct
 
-from PIL import Image
+from PIL import Image, ImageChops
 
 from art_common import Layer, gradient_fill, scaled, stack
 from art_icons import BLUE, WHITE, a, shape_of, van
@@ -57,7 +57,6 @@ def frame(i):
     van(vans, w, h, 17, 38 + bob, 1.25, wheel_angle=4 * 2 * math.pi / 3 * t)
     vans_layer = stack(w, h, vans)
     scene.img.alpha_composite(vans_layer.img)
-    from PIL import ImageChops
     scene.img.putalpha(ImageChops.multiply(scene.alpha(), disc.alpha()))
     rim = shape_of(w, h, lambda g: g.circle(43.5, 43.5, 41, outline=a(BLUE, 120), width=1.2))
     return stack(w, h, [back, sky, scene, rim]).result().convert("RGB")

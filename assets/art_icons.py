@@ -5,8 +5,7 @@ Colours follow the program's look: warm orange, white and a blue accent.
 """
 
 import math
-
-from PIL import Image
+import struct
 
 from art_common import Layer, gradient_fill, mix, shadow, stack
 
@@ -299,7 +298,6 @@ def program_icon(size):
 
 def ico_bytes(images):
     """An .ico of 32-bit DIB images (with AND masks), which every Windows reads."""
-    import struct
     header = struct.pack("<HHH", 0, 1, len(images))
     directory, bodies = b"", b""
     offset = 6 + 16 * len(images)

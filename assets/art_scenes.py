@@ -10,8 +10,8 @@ import math
 
 from PIL import Image, ImageDraw, ImageFont
 
-from art_common import Layer, gradient_fill, mix, scaled, shadow, stack
-from art_icons import BLUE, BLUE_DARK, BLUE_LIGHT, ORANGE, ORANGE_DARK, ORANGE_LIGHT, WHITE
+from art_common import Layer, clip, gradient_fill, mix, scaled, shadow, stack
+from art_icons import BLUE, ORANGE, ORANGE_DARK, ORANGE_LIGHT, WHITE
 from art_icons import a, magnifier, parcel, shape_of, van
 
 FONT = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
@@ -155,7 +155,7 @@ def _background():
     for cx, cy, r, alpha in ((470, 20, 46, 22), (560, 90, 34, 18), (640, 40, 60, 16),
                              (330, 10, 28, 20), (120, 6, 22, 18)):
         bokeh.circle(cx, cy, r, fill=a((255, 255, 255), alpha))
-    layers.append(clip_to(bokeh, header_shape))
+    layers.append(clip(bokeh, header_shape))
 
     # A route across the header: pins, a parcel and a van on a dashed line.
     motif = Layer(W, H)
@@ -187,12 +187,6 @@ def _background():
     return img.resize((550, 825), Image.LANCZOS)
 
 
-def clip_to(layer, mask_layer):
-    from PIL import ImageChops
-    layer.img.putalpha(ImageChops.multiply(layer.alpha(), mask_layer.alpha()))
-    return layer
-
-
 # --- home page pictures ----------------------------------------------------------
 
 def banner():
@@ -205,7 +199,7 @@ def banner():
     deco.circle(20, 104, 30, fill=a((255, 255, 255), 20))
     dashed(deco, curve([(14, 84), (60, 74), (100, 88), (156, 70)]), a((255, 255, 255), 150),
            1.6, 5, 4)
-    deco = clip_to(deco, card)
+    deco = clip(deco, card)
     words = Layer(w, h)
     text(words, (14, 16), BANNER_TITLE, 25, a((255, 255, 255)), bold=0.6)
     text(words, (15, 52), BANNER_LINE, 12.5, a((255, 250, 240)))
