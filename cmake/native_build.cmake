@@ -41,8 +41,19 @@ if(KORVEL_CROSS_DIR)
     file(GLOB_RECURSE win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
     foreach(src ${win_tests})
         get_filename_component(name ${src} NAME_WE)
+        # A test that needs a stand-in server says so in a line of its source,
+        # "// stand-in: tools/NAME_standin.py ENVVAR": the server runs on a free
+        # port for the length of the test and ENVVAR holds that port.
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${src})
+        file(STRINGS ${src} standin REGEX "^// stand-in: tools/[a-z_]+_standin\\.py [A-Z_]+$")
+        set(launcher "")
+        if(standin)
+            string(REGEX REPLACE "^// stand-in: tools/([a-z_]+_standin\\.py) ([A-Z_]+)$"
+                   "\\1;\\2" standin "${standin}")
+            set(launcher python3 ${CMAKE_SOURCE_DIR}/tools/with_standin.py ${standin} --)
+        endif()
         add_test(NAME win/${name}
-                 COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+                 COMMAND ${launcher} ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
                          ${KORVEL_CROSS_DIR}/wintests/${name}.exe)
         set_tests_properties(win/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 300)
     endforeach()
