@@ -51,6 +51,15 @@ std::string rangeRequestHeader(int64_t first, int64_t last) {
     return header + "\r\n";
 }
 
+std::optional<int64_t> parseContentLength(std::string_view value) {
+    size_t pos = 0;
+    while (pos < value.size() && value[pos] == ' ') ++pos;
+    const auto length = readNumber(value, pos);
+    while (pos < value.size() && value[pos] == ' ') ++pos;
+    if (!length || pos != value.size()) return std::nullopt;
+    return length;
+}
+
 std::optional<ContentRange> parseContentRange(std::string_view value) {
     size_t pos = 0;
     while (pos < value.size() && value[pos] == ' ') ++pos;

@@ -30,6 +30,10 @@ std::vector<ByteRange> planParts(int64_t total, int connections);
 // "Range: bytes=first-last\r\n", or "bytes=first-" for an open end (last < 0).
 std::string rangeRequestHeader(int64_t first, int64_t last);
 
+// A Content-Length value: decimal digits, blanks around them allowed;
+// nothing when malformed or overflowing.
+std::optional<int64_t> parseContentLength(std::string_view value);
+
 // A Content-Range value: "bytes 0-99/1000" or the unsatisfied "bytes */0".
 // For the unsatisfied form first and last are -1; an unknown total ("/*")
 // is -1.

@@ -43,4 +43,17 @@ std::string replacementScript(std::string_view exeName) {
            "\r\nDel %0\r\nExit";
 }
 
+std::string programCommandLine(std::string_view path) {
+    std::string line;
+    line.reserve(path.size() + 2);
+    line.push_back('"');
+    line.append(path);
+    line.push_back('"');
+    return line;
+}
+
+std::string scriptCommandLine(std::string_view scriptPath) {
+    return "cmd.exe /c " + programCommandLine(scriptPath);
+}
+
 }  // namespace korvel::upgrade

@@ -21,4 +21,12 @@ std::string replacementScript(std::string_view exeName);
 // inside quotes).
 std::string batchFileArgument(std::string_view name);
 
+// The command line that starts the program at path (quoted, so a folder
+// with blanks stays one argument).
+std::string programCommandLine(std::string_view path);
+
+// The command line that runs a batch script through the command
+// interpreter.
+std::string scriptCommandLine(std::string_view scriptPath);
+
 }  // namespace korvel::upgrade

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace korvel::upgrade {
 
@@ -15,5 +16,9 @@ inline constexpr int kMaxTargetCandidates = 10000;
 // taken). Empty when every candidate up to kMaxTargetCandidates is taken.
 std::string chooseTargetPath(const std::string& base,
                              const std::function<bool(const std::string&)>& fileExists);
+
+// The file name of a Windows path: what follows its last backslash or
+// colon, found on character boundaries (0x5C is also a GBK trail byte).
+std::string bareFileName(std::string_view path);
 
 }  // namespace korvel::upgrade

@@ -72,4 +72,22 @@ TEST(ParseContentRange, WellFormedAndMalformed) {
     for (const auto& c : cases) EXPECT_EQ(parseContentRange(c.value), c.want) << c.value;
 }
 
+TEST(ParseContentLength, DigitsOnly) {
+    using L = std::optional<int64_t>;
+    struct Case {
+        std::string value;
+        L want;
+    } cases[] = {
+        {"0", 0},
+        {"4096", 4096},
+        {" 67108864 ", 67108864},
+        {"", std::nullopt},
+        {"-1", std::nullopt},
+        {"12a", std::nullopt},
+        {"1 2", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parseContentLength(c.value), c.want) << c.value;
+}
+
 }  // namespace

@@ -51,3 +51,12 @@ TEST(ReplacementScript, NamesThatNeedQuoting) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLines, PathsStayOneArgument) {
+    EXPECT_EQ(programCommandLine("D:\\my tools\\a.exe1.exe"), "\"D:\\my tools\\a.exe1.exe\"");
+    EXPECT_EQ(scriptCommandLine("临时.bat"), "cmd.exe /c \"临时.bat\"");
+}
+
+}  // namespace

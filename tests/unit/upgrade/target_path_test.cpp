@@ -44,3 +44,24 @@ TEST(ChooseTargetPath, GivesUpWhenEveryNameIsTaken) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BareFileName, LastComponentOnCharacterBoundaries) {
+    struct Case {
+        std::string path, name;
+    } cases[] = {
+        {"D:\\t\\a.exe", "a.exe"},
+        {"a.exe", "a.exe"},
+        {"D:a.exe", "a.exe"},
+        {"D:\\t\\", ""},
+        {"", ""},
+        {"C:/x/y.exe", "y.exe"},
+        {"D:\\程序\\运单助手.exe", "运单助手.exe"},
+        // 0x81 0x5C is one character: its trail byte is no separator.
+        {"D:\\\x81\\x.exe", "\x81\\x.exe"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(bareFileName(c.path), c.name) << c.path;
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// One transfer of the download engine: the thread body that probes the
+// server, fetches the parts of the file side by side and writes them at
+// their offsets.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "upgrade/byte_ranges.h"
+#include "upgrade/download_engine_win.h"
+#include "upgrade/upgrade_handles_win.h"
+
+namespace korvel::upgrade {
+
+// A web address split for WinINet.
+struct HttpAddress {
+    bool secure = false;
+    std::wstring host;
+    INTERNET_PORT port = 0;
+    std::wstring object;  // path with query, without a fragment
+    std::wstring userName, password;
+};
+
+// The parts of an http:// or https:// address; nothing for any other scheme,
+// an address without a host, or one beyond WinINet's limits.
+std::optional<HttpAddress> crackHttpAddress(const std::string& url);
+
+class Transfer {
+  public:
+    Transfer(int handle, DownloadTask task, HttpAddress address, HINTERNET session);
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    // The thread body: notifies started, fetches, closes the file, notifies
+    // ended, then marks itself finished.
+    void Run();
+
+    void RequestStop() { stop_ = true; }
+    bool Finished() const { return finished_; }
+    int Handle() const { return handle_; }
+    int64_t Received() const { return received_; }
+
+  private:
+    enum class PumpEnd { Complete, Short, Stopped, WriteFailed };
+    struct Probe;
+
+    // Returns the total size (0 when unknown), or nothing on failure.
+    std::optional<int64_t> probe(Probe& out);
+    InternetHandle openRequest(int64_t first, int64_t last, DWORD& status);
+    bool fetchPart(ByteRange part, InternetHandle first, bool ranged);
+    PumpEnd pump(HINTERNET request, int64_t& pos, int64_t last);
+    bool writeAt(int64_t offset, const char* bytes, DWORD count);
+    void notify(int kind, int value);
+
+    const int handle_;
+    const DownloadTask task_;
+    const HttpAddress address_;
+    HINTERNET session_;
+    InternetHandle connection_;
+    FileHandle file_;
+    int64_t total_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<int64_t> received_{0};
+};
+
+}  // namespace korvel::upgrade

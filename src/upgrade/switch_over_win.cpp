@@ -1,0 +1,72 @@
+#include "upgrade/switch_over_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "text/wide_text_win.h"
+#include "ui/file_io_win.h"
+#include "upgrade/replacement_script.h"
+#include "upgrade/upgrade_handles_win.h"
+#include "upgrade/upgrade_texts.h"
+
+namespace korvel::upgrade {
+
+namespace {
+
+constexpr DWORD kInputIdleWaitMs = 1000;
+
+}  // namespace
+
+std::string runningProgramPath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return text::toGbk(std::wstring_view(buffer.data(), length));
+        if (buffer.size() >= 32768) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string readFileHead(const std::string& path, size_t count) {
+    FileHandle file(CreateFileW(text::toWide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    std::string head(count, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(count), &got, nullptr)) return {};
+    head.resize(got);
+    return head;
+}
+
+bool writeReplacementScript(const std::string& scriptPath, std::string_view exeName) {
+    return ui::writeWholeFile(scriptPath, replacementScript(exeName));
+}
+
+bool startProgram(const std::string& commandLine, int showMode) {
+    // CreateProcessW may write into the command line buffer.
+    std::wstring line = text::toWide(commandLine);
+    if (line.empty()) return false;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showMode);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    KernelHandle process(info.hProcess), thread(info.hThread);
+    WaitForInputIdle(process.get(), kInputIdleWaitMs);
+    return true;
+}
+
+bool startSwitchOver(const std::string& targetPath, std::string_view runningExeName) {
+    if (!startProgram(programCommandLine(targetPath), SW_SHOWNORMAL)) return false;
+    if (!writeReplacementScript(kScriptFileName, runningExeName)) return false;
+    return startProgram(scriptCommandLine(kScriptFileName), SW_HIDE);
+}
+
+}  // namespace korvel::upgrade

@@ -1,0 +1,67 @@
+// Owning wrappers for the Win32 handles the upgrade opens: WinINet handles
+// and kernel handles (files, processes, threads). Copy is deleted, move
+// passes ownership on.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <utility>
+
+namespace korvel::upgrade {
+
+template <typename Traits>
+class UniqueHandle {
+  public:
+    using Handle = typename Traits::Handle;
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle h) : h_(h) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, Traits::invalid())) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            h_ = std::exchange(other.h_, Traits::invalid());
+        }
+        return *this;
+    }
+
+    explicit operator bool() const { return h_ != Traits::invalid(); }
+    Handle get() const { return h_; }
+    Handle release() { return std::exchange(h_, Traits::invalid()); }
+    void reset(Handle h = Traits::invalid()) {
+        if (h_ != Traits::invalid()) Traits::close(h_);
+        h_ = h;
+    }
+
+  private:
+    Handle h_ = Traits::invalid();
+};
+
+struct InternetTraits {
+    using Handle = HINTERNET;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { InternetCloseHandle(h); }
+};
+
+// CreateFile reports failure as INVALID_HANDLE_VALUE.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle h) { CloseHandle(h); }
+};
+
+// Processes, threads and events report failure as null.
+struct KernelTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { CloseHandle(h); }
+};
+
+using InternetHandle = UniqueHandle<InternetTraits>;
+using FileHandle = UniqueHandle<FileTraits>;
+using KernelHandle = UniqueHandle<KernelTraits>;
+
+}  // namespace korvel::upgrade
