@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "standin_client.h"
+#include "ui/file_io_win.h"
+#include "upgrade/replacement_script.h"
+#include "upgrade/switch_over_win.h"
+#include "upgrade/target_path.h"
+#include "upgrade/upgrade_texts.h"
+
+using namespace korvel::upgrade;
+using korvel::upgrade::testing::ScratchFolder;
+
+namespace {
+
+bool waitUntil(const std::function<bool()>& done, int ms = 15000) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return done();
+}
+
+// Runs the test body with the scratch folder as the working directory, as
+// the program runs with its own folder as one.
+class InFolder {
+  public:
+    explicit InFolder(const std::string& folder) {
+        GetCurrentDirectoryW(MAX_PATH, previous_);
+        SetCurrentDirectoryW(korvel::text::toWide(folder).c_str());
+    }
+    ~InFolder() { SetCurrentDirectoryW(previous_); }
+
+  private:
+    wchar_t previous_[MAX_PATH];
+};
+
+TEST(SwitchOver, RunningProgramPathNamesThisTest) {
+    const std::string path = runningProgramPath();
+    EXPECT_EQ(bareFileName(path), "switch_over_test.exe");
+    EXPECT_TRUE(korvel::ui::fileExists(path));
+}
+
+TEST(SwitchOver, ScriptFileHoldsExactlyTheScriptBytes) {
+    ScratchFolder folder;
+    const std::string script = folder.file(kScriptFileName);
+    ASSERT_TRUE(korvel::ui::writeWholeFile(script, std::string(500, 'x')));
+    ASSERT_TRUE(writeReplacementScript(script, "a.exe"));  // truncates the old content
+    EXPECT_EQ(korvel::ui::readWholeFile(script),
+              "@echo off\r\nTaskkill /f /im a.exe\r\nping -n 1 127.1>nul\r\nDel a.exe\r\n"
+              "Del %0\r\nExit");
+    // The name on disk is the GBK one.
+    EXPECT_TRUE(korvel::ui::fileExists(folder.file("\xC1\xD9\xCA\xB1.bat")));
+}
+
+TEST(SwitchOver, FileHeadReadsAtMostWhatIsThere) {
+    ScratchFolder folder;
+    const std::string file = folder.file("new.exe");
+    ASSERT_TRUE(korvel::ui::writeWholeFile(file, "MZ\x90\x00rest"));
+    EXPECT_EQ(readFileHead(file, 2), "MZ");
+    ASSERT_TRUE(korvel::ui::writeWholeFile(file, "M"));
+    EXPECT_EQ(readFileHead(file, 2), "M");
+    EXPECT_EQ(readFileHead(folder.file("none.exe"), 2), "");
+}
+
+TEST(SwitchOver, StartProgramDoesNotWait) {
+    ScratchFolder folder;
+    InFolder here(folder.file("."));
+    const DWORD began = GetTickCount();
+    // The started program outlives the call: it writes its mark a while later.
+    ASSERT_TRUE(startProgram("cmd.exe /c ping -n 3 127.0.0.1 >nul & echo done> mark.txt", SW_HIDE));
+    EXPECT_LT(GetTickCount() - began, 1500u);
+    EXPECT_TRUE(waitUntil([&] { return korvel::ui::fileExists(folder.file("mark.txt")); }));
+    EXPECT_FALSE(startProgram("no_such_program_here.exe", SW_HIDE));
+    EXPECT_FALSE(startProgram("", SW_HIDE));
+}
+
+// The script really deletes the old program and itself, also for names that
+// need quoting inside a batch file. The command interpreter reads the script
+// in the OEM code page, so a Chinese name works where that is GBK (936), as
+// on a Chinese Windows, and is tried only there.
+TEST(SwitchOver, ScriptDeletesTheOldFileAndItself) {
+    std::vector<std::string> names = {"a.exe", "my tool.exe", "100% (new)&more.exe"};
+    if (GetOEMCP() == 936) names.push_back("运单助手.exe");
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ScratchFolder folder;
+        InFolder here(folder.file("."));
+        const std::string old = folder.file(name), bystander = folder.file("a b.exe");
+        ASSERT_TRUE(korvel::ui::writeWholeFile(old, "MZ old program"));
+        ASSERT_TRUE(korvel::ui::writeWholeFile(bystander, "MZ keep me"));
+        ASSERT_TRUE(writeReplacementScript(kScriptFileName, name));
+        ASSERT_TRUE(startProgram(scriptCommandLine(kScriptFileName), SW_HIDE));
+        EXPECT_TRUE(waitUntil([&] {
+            return !korvel::ui::fileExists(old) && !korvel::ui::fileExists(kScriptFileName);
+        }));
+        EXPECT_TRUE(korvel::ui::fileExists(bystander));
+    }
+}
+
+TEST(SwitchOver, NothingIsWrittenWhenTheNewProgramDoesNotStart) {
+    ScratchFolder folder;
+    InFolder here(folder.file("."));
+    EXPECT_FALSE(startSwitchOver(folder.file("missing.exe1.exe"), "missing.exe"));
+    EXPECT_FALSE(korvel::ui::fileExists(kScriptFileName));
+}
+
+}  // namespace
