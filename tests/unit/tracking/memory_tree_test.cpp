@@ -257,8 +257,12 @@ TEST(GapBuffer, AgreesWithAVectorUnderRandomEdits) {
             if (pos < n) plain.erase(plain.begin() + pos, plain.begin() + std::min(n, pos + count));
         }
         ASSERT_EQ(gap.size(), plain.size()) << step;
-        for (size_t i = 0; i < plain.size(); ++i) ASSERT_EQ(gap[i], plain[i]) << step;
+        // Around the edit point every step, everything now and then.
+        const size_t from = step % 64 == 0 ? 0 : (pos > 8 ? pos - 8 : 0);
+        const size_t to = step % 64 == 0 ? plain.size() : std::min(plain.size(), pos + 48);
+        for (size_t i = from; i < to; ++i) ASSERT_EQ(gap[i], plain[i]) << step;
     }
+    for (size_t i = 0; i < plain.size(); ++i) ASSERT_EQ(gap[i], plain[i]);
     gap.clear();
     EXPECT_TRUE(gap.empty());
 }
