@@ -1,7 +1,6 @@
 """The committed pictures pass their checks, the checks catch broken pictures,
 and the embedding script writes exactly the files' bytes."""
 
-import io
 import os
 import re
 import struct
