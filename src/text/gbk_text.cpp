@@ -17,20 +17,27 @@ size_t findOffset(std::string_view text, std::string_view marker, size_t start) 
     return std::string_view::npos;
 }
 
-size_t findBytesOffset(std::string_view bytes, std::string_view marker, size_t start) {
-    if (marker.empty()) return std::string_view::npos;
-    return bytes.find(marker, start);
+// One forward scan on character boundaries: calls onMatch(offset) for every
+// occurrence and resumes right after it, so cutting a long text stays linear.
+template <typename OnMatch>
+void scanMatches(std::string_view text, std::string_view marker, OnMatch onMatch) {
+    if (marker.empty()) return;
+    size_t i = 0;
+    while (i + marker.size() <= text.size()) {
+        if (text.compare(i, marker.size(), marker) == 0) {
+            onMatch(i);
+            i += marker.size();
+            continue;
+        }
+        i += isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    }
 }
 
-template <typename Finder>
-std::vector<std::string> splitWith(std::string_view text, std::string_view delimiter,
-                                   Finder findNext) {
+std::vector<std::string> piecesFrom(std::string_view text, std::string_view delimiter,
+                                    const std::vector<size_t>& matches) {
     std::vector<std::string> pieces;
-    if (text.empty()) return pieces;
     size_t begin = 0;
-    for (;;) {
-        const size_t at = findNext(text, delimiter, begin);
-        if (at == std::string_view::npos) break;
+    for (size_t at : matches) {
         pieces.emplace_back(text.substr(begin, at - begin));
         begin = at + delimiter.size();
     }
@@ -54,24 +61,31 @@ std::string mid(std::string_view text, int start, int count) {
 }
 
 std::vector<std::string> split(std::string_view text, std::string_view delimiter) {
-    return splitWith(text, delimiter, findOffset);
+    if (text.empty()) return {};
+    std::vector<size_t> matches;
+    scanMatches(text, delimiter, [&](size_t at) { matches.push_back(at); });
+    return piecesFrom(text, delimiter, matches);
 }
 
 std::vector<std::string> splitBytes(std::string_view bytes, std::string_view delimiter) {
-    return splitWith(bytes, delimiter, findBytesOffset);
+    if (bytes.empty()) return {};
+    std::vector<size_t> matches;
+    if (!delimiter.empty()) {
+        for (size_t at = bytes.find(delimiter); at != std::string_view::npos;
+             at = bytes.find(delimiter, at + delimiter.size()))
+            matches.push_back(at);
+    }
+    return piecesFrom(bytes, delimiter, matches);
 }
 
 std::string removeAll(std::string_view text, std::string_view marker) {
-    if (marker.empty()) return std::string(text);
     std::string out;
     out.reserve(text.size());
     size_t begin = 0;
-    for (;;) {
-        const size_t at = findOffset(text, marker, begin);
-        if (at == std::string_view::npos) break;
+    scanMatches(text, marker, [&](size_t at) {
         out.append(text.substr(begin, at - begin));
         begin = at + marker.size();
-    }
+    });
     out.append(text.substr(begin));
     return out;
 }

@@ -1,0 +1,61 @@
+#include "ui/animated_picture_win.h"
+
+#include <gtest/gtest.h>
+
+#include "skin/builtin_pictures.h"
+#include "skin/skin_toolkit_win.h"
+
+using korvel::ui::AnimatedPicture;
+
+namespace {
+
+void pumpFor(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (GetTickCount() < end) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(5);
+    }
+}
+
+TEST(AnimatedPicture, PlaysTheBuiltInParcelAnimationInALoop) {
+    ASSERT_TRUE(korvel::skin::InitToolkit());
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+    AnimatedPicture picture;
+    HWND hwnd = picture.create(host, 48, 144, 88, 88, korvel::pictures::parcelAnimation());
+    ASSERT_NE(hwnd, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    ASSERT_GT(picture.frameCount(), 1);
+    // Watch long enough for more frames than the picture has: it must wrap.
+    int changes = 0, last = picture.currentFrame();
+    bool wrapped = false;
+    const DWORD end = GetTickCount() + 6000;
+    while (GetTickCount() < end && !(wrapped && changes > picture.frameCount())) {
+        pumpFor(20);
+        if (picture.currentFrame() != last) {
+            wrapped |= picture.currentFrame() < last;
+            last = picture.currentFrame();
+            ++changes;
+        }
+    }
+    EXPECT_TRUE(wrapped);
+    EXPECT_GT(changes, picture.frameCount());
+    DestroyWindow(host);
+}
+
+TEST(AnimatedPicture, ABrokenPictureShowsNothingAndDoesNotAnimate) {
+    ASSERT_TRUE(korvel::skin::InitToolkit());
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+    const std::uint8_t junk[] = {1, 2, 3};
+    AnimatedPicture picture;
+    ASSERT_NE(picture.create(host, 0, 0, 10, 10, junk), nullptr);
+    EXPECT_EQ(picture.frameCount(), 0);
+    UpdateWindow(picture.handle());  // paints without a picture
+    pumpFor(100);
+    EXPECT_EQ(picture.currentFrame(), 0);
+    DestroyWindow(host);
+}
+
+}  // namespace
