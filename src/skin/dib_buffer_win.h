@@ -1,0 +1,47 @@
+// One off-screen 32-bit DIB section with its memory DC and a GDI+ Graphics
+// on it, the way every buffer of a skinned window is made. GDI+ draws into
+// the DIB's own pixels through a premultiplied-ARGB bitmap over them: a
+// Graphics made from the DC would treat the pixels as opaque RGB and lose
+// the alpha that layered windows and AlphaBlend need. The rows run top-down.
+#pragma once
+
+#include <cstdint>
+
+#include "skin/gdi_handles_win.h"
+
+namespace korvel::skin {
+
+class DibBuffer {
+public:
+    DibBuffer() = default;
+    ~DibBuffer() { Reset(); }
+    DibBuffer(const DibBuffer&) = delete;
+    DibBuffer& operator=(const DibBuffer&) = delete;
+
+    // Makes (or re-makes) the buffer at width x height, compatible with dc.
+    // The Graphics uses anti-aliased drawing and anti-aliased grid-fit text.
+    bool Make(HDC compatibleWith, int width, int height);
+    // Deletes the Graphics, selects the kept bitmap back, deletes the DIB and the DC.
+    void Reset();
+
+    HDC Dc() const { return dc_.get(); }
+    GpGraphics* Graphics() const { return graphics_.get(); }
+    HBITMAP Bitmap() const { return bitmap_.get(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void* Bits() const { return bits_; }
+    // The pixel at (x, y) as premultiplied 0xAARRGGBB, 0 outside the buffer.
+    std::uint32_t Pixel(int x, int y) const;
+
+private:
+    MemoryDc dc_;
+    GdiBitmap bitmap_;
+    SelectGuard selected_;
+    GdipImagePtr surface_;  // GDI+ bitmap over bits_
+    GdipGraphicsPtr graphics_;
+    void* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace korvel::skin

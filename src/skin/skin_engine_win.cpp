@@ -1,0 +1,388 @@
+// SkinEngine: taking a window over, tearing it down, control bookkeeping and
+// the simple properties. Drawing is in skin_engine_redraw_win.cpp, the window
+// procedure in skin_engine_proc_win.cpp, input in skin_engine_input_win.cpp.
+#include "skin/skin_engine_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
+
+#include "skin/caption_button_win.h"
+#include "skin/skin_color.h"
+#include "skin/skin_control_win.h"
+#include "skin/skin_toolkit_win.h"
+
+namespace korvel::skin {
+
+namespace {
+
+constexpr wchar_t kEngineProperty[] = L"addr_wnd";
+
+// Stands in for the window icon until a picture box class provides it: an
+// empty picture, which draws nothing but still opens the system menu.
+class WindowIcon : public SkinControl {
+public:
+    LRESULT HandleMessage(HWND, UINT, WPARAM, LPARAM, int, int, int) override { return 0; }
+};
+
+SkinEngine::IconFactory& iconFactory() {
+    static SkinEngine::IconFactory factory;
+    return factory;
+}
+
+}  // namespace
+
+SkinEngine::SkinEngine() = default;
+
+SkinEngine::~SkinEngine() { Detach(); }
+
+void SkinEngine::SetIconFactory(IconFactory factory) { iconFactory() = std::move(factory); }
+
+SkinWindowRecord* SkinEngine::Record() const { return record_.get(); }
+
+bool SkinEngine::Maximized() const { return hwnd_ && IsZoomed(hwnd_); }
+
+bool SkinEngine::Attach(HWND hwnd, std::span<const std::uint8_t> picture,
+                        const AttachOptions& options) {
+    if (!hwnd || !IsWindow(hwnd)) return false;
+    if (record_) Detach();
+    background_.LoadFromBytes(picture);
+    if (options.panelColor) {
+        panelColor_ = *options.panelColor & 0x00FFFFFFu;
+    } else if (background_) {
+        const SamplePoint at = panelSamplePoint(background_.Width(), background_.Height());
+        panelColor_ = argbToColor(background_.Pixel(at.x, at.y));
+    }
+    LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    const unsigned flags = completeCaptionFlags(options.captionFlags,
+                                                (style & WS_MAXIMIZEBOX) != 0,
+                                                (style & WS_MINIMIZEBOX) != 0);
+    if (!options.captionFlags || *options.captionFlags != 0) style |= WS_SYSMENU;
+    if (options.notResizable) style &= ~static_cast<LONG_PTR>(WS_THICKFRAME);
+    else style |= WS_THICKFRAME;
+    SetWindowLongPtrW(hwnd, GWL_STYLE, style);
+    captionFlags_ = flags;
+    notResizable_ = options.notResizable;
+    notDraggable_ = options.notDraggable;
+    edgeHighlight_ = options.edgeHighlight;
+    frameStyle_ = options.frameStyle;
+    nineGrid_ = options.frameStyle == 1 ? options.nineGrid : NineGrid{};
+    if (!InitWindow(hwnd, options.stretchImage, options.fadeControls, options.alpha)) return false;
+    tooltip_.reset(CreateWindowExW(0, TOOLTIPS_CLASSW, L"", TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr,
+                                   nullptr, nullptr, nullptr));
+    return true;
+}
+
+bool SkinEngine::InitWindow(HWND hwnd, bool stretchImage, bool fadeControls, int alpha) {
+    if (record_) {
+        // A second call on the same window only makes a new caption set.
+        if (record_->hwnd != hwnd) return false;
+        createCaptionControls(hwnd);
+        return Redraw();
+    }
+    record_ = std::make_unique<SkinWindowRecord>();
+    record_->engine = this;
+    record_->hwnd = hwnd;
+    record_->stretchImage = stretchImage;
+    record_->fadeControls = fadeControls;
+    record_->alpha = alpha < -1 ? -1 : std::min(alpha, 255);
+    hwnd_ = hwnd;
+    windowNumber_ = AddWindowRecord(record_.get());
+    SetPropW(hwnd, kEngineProperty, this);
+    refreshWindowRect();
+    width_ = record_->windowRect.right - record_->windowRect.left;
+    height_ = record_->windowRect.bottom - record_->windowRect.top;
+    record_->windowDc = WindowDc(hwnd);
+    HDC dc = record_->windowDc.get();
+    record_->present.Make(dc, GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK));
+    record_->compose.Make(dc, width_, height_);
+    if (record_->alpha != -1) {
+        record_->layer.Make(dc, width_, height_);
+        SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    }
+    previousProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+    // The frame styles changed and WM_NCCALCSIZE now removes the system frame.
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (captionFlags_) createCaptionControls(hwnd);
+    Redraw();
+    return true;
+}
+
+void SkinEngine::createCaptionControls(HWND hwnd) {
+    clearCaptionControls();
+    if (!captionFlags_) return;
+    for (const CaptionSlot& slot : captionButtonLayout(width_, Maximized(), captionFlags_)) {
+        auto button = std::make_unique<CaptionButton>();
+        button->Create(hwnd, slot.rect.x, slot.rect.y, slot.rect.width, slot.rect.height,
+                       slot.kind);
+        captionButtons_.push_back(std::move(button));
+    }
+    if (captionFlags_ & kCaptionIcon) {
+        const IntRect at = iconRect(Maximized());
+        if (iconFactory()) icon_ = iconFactory()(hwnd, at);
+        if (!icon_) {
+            icon_ = std::make_unique<WindowIcon>();
+            icon_->Register(hwnd,
+                            {static_cast<float>(at.x), static_cast<float>(at.y),
+                             static_cast<float>(at.width), static_cast<float>(at.height)},
+                            kKindPictureBox, 1, true);
+        }
+    }
+    systemMenu_ = GetSystemMenu(hwnd, FALSE);
+}
+
+void SkinEngine::clearCaptionControls() {
+    for (auto& button : captionButtons_) button->Remove();
+    captionButtons_.clear();
+    if (icon_) icon_->Remove();
+    icon_.reset();
+}
+
+void SkinEngine::refreshWindowRect() {
+    if (record_ && hwnd_) GetWindowRect(hwnd_, &record_->windowRect);
+}
+
+void SkinEngine::Destroy(HWND hwnd) {
+    if (!record_ || hwnd != hwnd_) return;
+    if (previousProc_) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+    previousProc_ = nullptr;
+    keyboardFocus_ = false;
+    RemovePropW(hwnd, kEngineProperty);
+    hotkeys_.Clear();
+    hovered_ = 0;
+    focused_ = 0;
+    if (capture_) {
+        capture_ = false;
+        pressed_ = 0;
+        ReleaseCapture();
+    }
+    KillTimer(hwnd, kFadeInTimerId);
+    // Controls hear WM_DESTROY first so they can stop timers and free fonts.
+    while (!record_->controls.empty()) {
+        const int last = static_cast<int>(record_->controls.size());
+        SendToControl(windowNumber_, last, hwnd, WM_DESTROY, 0, 0, 1, 1);
+        RemoveControl(last);
+    }
+    captionButtons_.clear();
+    icon_.reset();
+    if (WindowRecord(windowNumber_) == record_.get()) RemoveWindowRecord(windowNumber_);
+    windowNumber_ = 0;
+    tooltip_.reset();
+    background_.Release();
+    record_->layer.Reset();
+    record_->compose.Reset();
+    record_->present.Reset();
+    record_->windowDc.reset();
+    record_.reset();
+    hwnd_ = nullptr;
+    redrawing_ = false;
+    composing_ = false;
+    repaintDepth_ = 0;
+    fadeInLevel_ = 0;
+    fadingControls_.clear();
+    controlTimers_.clear();
+    trackingLeave_ = false;
+}
+
+void SkinEngine::Detach() {
+    if (hwnd_) Destroy(hwnd_);
+}
+
+void SkinEngine::Resize(HWND, int width, int height) {
+    if (!record_ || width <= 0 || height <= 0) return;
+    if (width != width_ || height != height_) {
+        width_ = width;
+        height_ = height;
+        HDC dc = record_->windowDc.get();
+        record_->compose.Make(dc, width_, height_);
+        if (record_->alpha != -1) record_->layer.Make(dc, width_, height_);
+        Redraw();
+    } else if (Maximized() != (regionShape_.x == 0)) {
+        // Maximizing to the same size still changes the margin.
+        Redraw();
+    }
+    if (resized_) resized_(hwnd_, width, height);
+}
+
+void SkinEngine::OnTimer(HWND hwnd, UINT_PTR timerId) {
+    if (timerId == kFadeInTimerId) {
+        fadeInStep();
+        return;
+    }
+    if (redrawing_) return;
+    const int control = static_cast<int>(timerId >> 16);
+    if (!FindControlEntry(windowNumber_, control)) {
+        KillTimer(hwnd, timerId);
+        return;
+    }
+    SendToControl(windowNumber_, control, hwnd, WM_TIMER, timerId, 0, 1, 1);
+}
+
+UINT_PTR SkinEngine::ControlTimerId(int control) const {
+    return static_cast<UINT_PTR>(control) * 65536u + static_cast<UINT_PTR>(windowNumber_);
+}
+
+void SkinEngine::StartControlTimer(int control, unsigned interval) {
+    if (!hwnd_ || !FindControlEntry(windowNumber_, control)) return;
+    const unsigned ms = interval ? interval : DefaultTimerInterval();
+    KillTimer(hwnd_, ControlTimerId(control));
+    SetTimer(hwnd_, ControlTimerId(control), ms, nullptr);
+    controlTimers_[control] = ms;
+}
+
+void SkinEngine::StopControlTimer(int control) {
+    if (hwnd_) KillTimer(hwnd_, ControlTimerId(control));
+    controlTimers_.erase(control);
+    fadingControls_.erase(control);
+}
+
+void SkinEngine::renumber(const std::vector<int>& newNumber) {
+    auto map = [&newNumber](int old) {
+        return (old >= 1 && old < static_cast<int>(newNumber.size())) ? newNumber[old] : 0;
+    };
+    focused_ = map(focused_);
+    hovered_ = map(hovered_);
+    pressed_ = map(pressed_);
+    // Timer ids carry the control number, so running timers move with it.
+    std::map<int, unsigned> timers;
+    for (const auto& [old, ms] : controlTimers_) {
+        if (hwnd_) KillTimer(hwnd_, ControlTimerId(old));
+        if (map(old)) timers[map(old)] = ms;
+    }
+    controlTimers_ = std::move(timers);
+    for (const auto& [control, ms] : controlTimers_) {
+        if (hwnd_) SetTimer(hwnd_, ControlTimerId(control), ms, nullptr);
+    }
+    std::set<int> fading;
+    for (int old : fadingControls_) {
+        if (map(old)) fading.insert(map(old));
+    }
+    fadingControls_ = std::move(fading);
+    for (size_t i = 0; i < record_->controls.size(); ++i) {
+        if (SkinControl* c = record_->controls[i].control) c->controlNumber_ = static_cast<int>(i + 1);
+    }
+}
+
+bool SkinEngine::RemoveControl(int control) {
+    if (!record_ || control < 1 || control > static_cast<int>(record_->controls.size()))
+        return false;
+    if (capture_) {
+        capture_ = false;
+        ReleaseCapture();
+    }
+    StopControlTimer(control);
+    const ControlEntry entry = record_->controls[static_cast<size_t>(control - 1)];
+    SkinControl* c = entry.control;
+    if (c && c->toolAdded_ && tooltip_) {
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V1_SIZE;
+        info.hwnd = entry.hwnd;
+        info.uId = static_cast<UINT_PTR>(c->toolId_);
+        SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    const int count = static_cast<int>(record_->controls.size());
+    std::vector<int> newNumber(static_cast<size_t>(count) + 1, 0);
+    for (int i = 1; i <= count; ++i) newNumber[i] = i < control ? i : (i > control ? i - 1 : 0);
+    record_->controls.erase(record_->controls.begin() + (control - 1));
+    renumber(newNumber);
+    if (c) {
+        c->windowNumber_ = 0;
+        c->controlNumber_ = 0;
+        c->toolAdded_ = false;
+        c->rect_ = {};
+    }
+    return true;
+}
+
+void SkinEngine::MoveInZOrder(int control, bool toBottom) {
+    if (!record_ || control < 1 || control > static_cast<int>(record_->controls.size())) return;
+    auto& list = record_->controls;
+    const int count = static_cast<int>(list.size());
+    // The caption buttons and the icon come first in the list and stay below everything.
+    int floor = 0;
+    while (floor < count && (list[floor].kind == kKindCaptionButton ||
+                             (icon_ && list[floor].control == icon_.get())))
+        ++floor;
+    const int target = toBottom ? std::min(floor + 1, count) : count;  // 1-based place
+    if (target == control) return;
+    std::vector<int> order;  // old numbers in their new order
+    for (int i = 1; i <= count; ++i)
+        if (i != control) order.push_back(i);
+    order.insert(order.begin() + (target - 1), control);
+    std::vector<ControlEntry> moved;
+    std::vector<int> newNumber(static_cast<size_t>(count) + 1, 0);
+    for (size_t i = 0; i < order.size(); ++i) {
+        moved.push_back(list[static_cast<size_t>(order[i] - 1)]);
+        newNumber[order[i]] = static_cast<int>(i + 1);
+    }
+    list = std::move(moved);
+    renumber(newNumber);
+}
+
+int SkinEngine::IconControlNumber() const { return icon_ ? icon_->ControlNumber() : 0; }
+
+bool SkinEngine::controlIsIcon(int control) const {
+    return control > 0 && icon_ && icon_->ControlNumber() == control;
+}
+
+unsigned SkinEngine::CaptionButtonKind(int control) const {
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    if (!e || e->kind != kKindCaptionButton) return 0;
+    for (const auto& button : captionButtons_) {
+        if (button.get() == e->control) return button->ButtonKind();
+    }
+    return 0;
+}
+
+int SkinEngine::Alpha() const { return record_ ? record_->alpha : -1; }
+
+int SkinEngine::Alpha(int value) {
+    if (!record_ || record_->alpha == -1) return -1;
+    record_->alpha = std::clamp(value, 0, 255);
+    Redraw();
+    return record_->alpha;
+}
+
+bool SkinEngine::StretchImage() const { return record_ && record_->stretchImage; }
+
+bool SkinEngine::StretchImage(bool value) {
+    if (!record_) return false;
+    if (record_->stretchImage != value) {
+        record_->stretchImage = value;
+        Redraw();
+    }
+    return record_->stretchImage;
+}
+
+int SkinEngine::FrameStyleProperty(int value) {
+    frameStyle_ = value;
+    Redraw();
+    return frameStyle_;
+}
+
+bool SkinEngine::FadeControls() const { return record_ && record_->fadeControls; }
+
+bool SkinEngine::FadeControls(bool value) {
+    if (!record_) return false;
+    return record_->fadeControls = value;
+}
+
+GpImage* SkinEngine::BackgroundImage(std::span<const std::uint8_t> picture) {
+    Redraw(picture);
+    return background_.Handle();
+}
+
+GpImage* SkinEngine::SetBackgroundImage(GpImage* image) {
+    background_.SetHandle(image);
+    if (background_) {
+        const SamplePoint at = panelSamplePoint(background_.Width(), background_.Height());
+        panelColor_ = argbToColor(background_.Pixel(at.x, at.y));
+    }
+    Redraw();
+    return background_.Handle();
+}
+
+}  // namespace korvel::skin

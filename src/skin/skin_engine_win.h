@@ -1,0 +1,270 @@
+// SkinEngine takes over one top-level window: it removes the system frame,
+// composes frame, background, title and drawn controls in off-screen 32-bit
+// buffers with GDI+, routes mouse and keyboard input to the controls and
+// reports their events through the program's callbacks. One engine per
+// skinned window; UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <map>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "skin/hotkey_list.h"
+#include "skin/skin_image_win.h"
+#include "skin/skin_window_table_win.h"
+
+namespace korvel::skin {
+
+class CaptionButton;
+class SkinControl;
+
+// Corner insets of a background drawn as a nine-grid (all zero: none).
+struct NineGrid {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool empty() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
+};
+
+struct AttachOptions {
+    std::optional<std::uint32_t> panelColor;  // 0x00BBGGRR; absent: sampled from the picture
+    std::optional<unsigned> captionFlags;     // absent: icon, title, close and the styles' boxes
+    int alpha = -1;                           // -1 ordinary window, 0..255 layered
+    bool stretchImage = false;
+    int frameStyle = 5;  // corner size of the region; 1 draws the picture as the whole window
+    bool fadeControls = true;
+    bool notResizable = false;
+    bool notDraggable = false;
+    bool edgeHighlight = true;
+    NineGrid nineGrid;
+};
+
+class SkinEngine {
+public:
+    // Event subroutines. Control events get (hwnd, identity, tag, kind).
+    using ControlEvent = std::function<void(HWND, int, std::intptr_t, int)>;
+    // Key events get (hwnd, focused identity, key or character, lParam) and
+    // consume the key by returning anything but -1.
+    using KeyEvent = std::function<int(HWND, int, int, LPARAM)>;
+    // (hwnd, compose Graphics, compose DC, width, height)
+    using PaintEventFn = std::function<void(HWND, GpGraphics*, HDC, int, int)>;
+    using ResizedEventFn = std::function<void(HWND, int, int)>;
+    // Any result but -1 is returned from the window procedure.
+    using MessageHookFn = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+    // Makes the window icon control (a picture box) at the given rectangle.
+    using IconFactory = std::function<std::unique_ptr<SkinControl>(HWND, const IntRect&)>;
+
+    SkinEngine();
+    ~SkinEngine();
+    SkinEngine(const SkinEngine&) = delete;
+    SkinEngine& operator=(const SkinEngine&) = delete;
+
+    // Takes the window over (see README.md); false when it cannot be skinned.
+    bool Attach(HWND hwnd, std::span<const std::uint8_t> picture,
+                const AttachOptions& options = {});
+    bool InitWindow(HWND hwnd, bool stretchImage, bool fadeControls, int alpha);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Tear-down: the window gets its own procedure back and the engine lets it go.
+    void Destroy(HWND hwnd);
+    void Detach();
+    void Resize(HWND hwnd, int width, int height);
+    void OnTimer(HWND hwnd, UINT_PTR timerId);
+
+    // Composes and shows the whole window. A given picture replaces the
+    // background; a given colour replaces the panel colour; animate fades in.
+    bool Redraw(std::optional<std::span<const std::uint8_t>> picture = std::nullopt,
+                std::optional<std::uint32_t> panelColor = std::nullopt, bool animate = false);
+    GpImage* BackgroundImage() const { return background_.Handle(); }
+    GpImage* BackgroundImage(std::span<const std::uint8_t> picture);
+    // Takes ownership of image as the background and redraws.
+    GpImage* SetBackgroundImage(GpImage* image);
+    void DrawTitle(const std::string& gbkText, bool restoreBackground, bool present);
+    void LayoutCaptionButtons(int width);
+    // kMsgPaint with state to one control (single) or to every active
+    // control that intersects the window.
+    void RepaintControls(int control, bool single, long state);
+
+    int Alpha() const;
+    int Alpha(int value);
+    bool StretchImage() const;
+    bool StretchImage(bool value);
+    int FrameStyleProperty() const { return frameStyle_; }
+    int FrameStyleProperty(int value);
+    // 4, 8, 16, 32, 64, 128 or 256 for a caption button, 0 for anything else.
+    unsigned CaptionButtonKind(int control) const;
+    bool NotResizable() const { return notResizable_; }
+    bool NotResizable(bool value) { return notResizable_ = value; }
+    bool NotDraggable() const { return notDraggable_; }
+    bool NotDraggable(bool value) { return notDraggable_ = value; }
+    void SetFocusControl(int control);
+    void CloseEffect(int kind) { closeEffect_ = kind; }
+    bool FadeControls() const;
+    bool FadeControls(bool value);
+
+    void MessageHook(MessageHookFn hook = {}) { messageHook_ = std::move(hook); }
+    void PaintEvent(PaintEventFn fn) { paint_ = std::move(fn); }
+    void PostPaintEvent(PaintEventFn fn) { postPaint_ = std::move(fn); }
+    void ResizedEvent(ResizedEventFn fn) { resized_ = std::move(fn); }
+    void MouseLeaveEvent(ControlEvent fn) { mouseLeave_ = std::move(fn); }
+    void MouseEnterEvent(ControlEvent fn) { mouseEnter_ = std::move(fn); }
+    void LeftDownEvent(ControlEvent fn) { leftDown_ = std::move(fn); }
+    void LeftUpEvent(ControlEvent fn) { leftUp_ = std::move(fn); }
+    void ClickEvent(ControlEvent fn) { click_ = std::move(fn); }
+    void DoubleClickEvent(ControlEvent fn) { doubleClick_ = std::move(fn); }
+    void RightDownEvent(ControlEvent fn) { rightDown_ = std::move(fn); }
+    void RightUpEvent(ControlEvent fn) { rightUp_ = std::move(fn); }
+    void KeyDownEvent(KeyEvent fn) { keyDown_ = std::move(fn); }
+    void KeyUpEvent(KeyEvent fn) { keyUp_ = std::move(fn); }
+    void CharEvent(KeyEvent fn) { char_ = std::move(fn); }
+    void FocusGainedEvent(ControlEvent fn) { focusGained_ = std::move(fn); }
+    void FocusLostEvent(ControlEvent fn) { focusLost_ = std::move(fn); }
+
+    // Input routing.
+    LRESULT DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int* control);
+    int HitTest(float x, float y) const;
+    bool BorderResize(HWND hwnd, UINT message, LPARAM lParam);
+    LRESULT OnKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
+    void OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam);
+    LRESULT OnChar(HWND hwnd, WPARAM character, LPARAM lParam);
+    void OnSysKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
+    LRESULT OnHotkeyMessage(int control, int key);
+    void OnMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // State the control classes read.
+    HWND Hwnd() const { return hwnd_; }
+    int WindowNumber() const { return windowNumber_; }
+    SkinWindowRecord* Record() const;
+    int FocusedControl() const { return focused_; }
+    int HoveredControl() const { return hovered_; }
+    int PressedControl() const { return pressed_; }
+    bool HasCapture() const { return capture_; }
+    bool KeyboardFocus() const { return keyboardFocus_; }
+    // Mouse input is ignored while a redraw or a fade-in runs.
+    bool IsRedrawing() const { return redrawing_; }
+    // True only inside the composing pass of Redraw.
+    bool IsComposing() const { return composing_; }
+    std::uint32_t PanelColor() const { return panelColor_; }
+    unsigned CaptionFlags() const { return captionFlags_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int FadeInLevel() const { return fadeInLevel_; }
+    HWND TooltipWindow() const { return tooltip_.get(); }
+    HMENU SystemMenu() const { return systemMenu_; }
+    SkinControl* IconControl() const { return icon_.get(); }
+    int IconControlNumber() const;
+    const std::vector<std::unique_ptr<CaptionButton>>& CaptionButtons() const {
+        return captionButtons_;
+    }
+    const HotkeyList& Hotkeys() const { return hotkeys_; }
+    // The window is zoomed: margin 0 and caption buttons one pixel from the top.
+    bool Maximized() const;
+
+    // Partial repaint of one control, used through SkinControl::BeginRepaint.
+    GpGraphics* BeginControlRepaint(int control);
+    void EndControlRepaint(int control, bool immediate);
+    // Shows a rectangle of the present buffer on screen at once.
+    void PresentRect(const IntRect& rect);
+    // Blends a rectangle of the present buffer onto the screen with a constant alpha.
+    void BlendRect(const IntRect& rect, int alpha);
+    // Control timers: id = control * 65536 + window number.
+    void StartControlTimer(int control, unsigned interval = 0);
+    void StopControlTimer(int control);
+    UINT_PTR ControlTimerId(int control) const;
+    // Removes a control from this window (SkinControl::Remove calls it).
+    bool RemoveControl(int control);
+    // Composes a window area again from the compose buffer and the active
+    // controls over it, and shows it (a hidden or moved control disappears).
+    void RecomposeArea(const RectF& area);
+    // Moves a control to the top of the z-order, or to the bottom just above
+    // the caption buttons and the icon; numbers are reassigned.
+    void MoveInZOrder(int control, bool toBottom);
+    // The control's rectangle widened to whole pixels and clipped to the window.
+    IntRect ControlBounds(int control) const;
+
+    // Program-wide: how the window icon is made (a placeholder that draws
+    // nothing until the picture box class provides one).
+    static void SetIconFactory(IconFactory factory);
+
+private:
+    friend class SkinControl;
+    friend void RemoveWindowRecord(int number);
+
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT defaultHandling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void refreshWindowRect();
+    void createCaptionControls(HWND hwnd);
+    void clearCaptionControls();
+    void composeFrame();
+    void drawNineGrid(GpGraphics* g, GpImage* image, float width, float height);
+    void updateLayered(int constantAlpha);
+    void repaintOverlapping(int from, int to, const RectF& area);
+    void drawFrameBorder(GpGraphics* g);
+    void applyRegion();
+    void presentAll();
+    void fadeInStep();
+    void onMouseLeave();
+    void onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    void openSystemMenu(int x, int y);
+    // Alt accelerators; true when one clicked a control.
+    bool onSysKey(HWND hwnd, WPARAM key);
+    void moveFocus(int control, bool fromKeyboard);
+    void takeKeyboardFocus(HWND hwnd);
+    void startWindowDrag(HWND hwnd);
+    void fireControlEvent(const ControlEvent& event, int control) const;
+    bool controlIsIcon(int control) const;
+    void playCloseEffect();
+    // Applies new control numbers (newNumber[old], 0 = gone) to the state that names them.
+    void renumber(const std::vector<int>& newNumber);
+
+    std::unique_ptr<SkinWindowRecord> record_;
+    WNDPROC previousProc_ = nullptr;
+    HWND hwnd_ = nullptr;
+    int windowNumber_ = 0;
+    int focused_ = 0;
+    int hovered_ = 0;
+    int pressed_ = 0;
+    bool redrawing_ = false;
+    bool composing_ = false;
+    std::uint32_t panelColor_ = 0;
+    bool capture_ = false;
+    int frameStyle_ = 5;
+    bool keyboardFocus_ = false;
+    OwnedWindow tooltip_;
+    int fadeInLevel_ = 0;
+    unsigned captionFlags_ = 0;
+    SkinImage background_;
+    int width_ = 0;
+    int height_ = 0;
+    HMENU systemMenu_ = nullptr;
+    std::vector<std::unique_ptr<CaptionButton>> captionButtons_;
+    std::unique_ptr<SkinControl> icon_;
+    HotkeyList hotkeys_;
+    NineGrid nineGrid_;
+    int closeEffect_ = 0;
+    bool notResizable_ = false;
+    bool notDraggable_ = false;
+    bool edgeHighlight_ = true;
+    bool trackingLeave_ = false;
+
+    int repaintDepth_ = 0;
+    std::set<int> fadingControls_;
+    std::map<int, unsigned> controlTimers_;  // control number -> interval
+    IntRect regionShape_{-1, -1, -1, -1};  // region last applied: margin, w, h, style
+
+    MessageHookFn messageHook_;
+    PaintEventFn paint_;
+    PaintEventFn postPaint_;
+    ResizedEventFn resized_;
+    ControlEvent mouseEnter_, mouseLeave_, leftDown_, leftUp_, click_, rightDown_, rightUp_,
+        doubleClick_, focusGained_, focusLost_;
+    KeyEvent keyDown_, keyUp_, char_;
+};
+
+}  // namespace korvel::skin

@@ -1,0 +1,145 @@
+#include "skin/skin_paint_win.h"
+
+#include <algorithm>
+
+#include "text/wide_text_win.h"
+
+namespace korvel::skin {
+
+namespace {
+
+constexpr Argb kShadowBehindDarkText = 0x5AFFFFFF;   // white, alpha 90
+constexpr Argb kShadowBehindLightText = 0x46000000;  // black, alpha 70
+
+GdipBrushPtr solidBrush(Argb color) {
+    GdipBrushPtr brush;
+    GpBrush* raw = nullptr;
+    if (gdip::GdipCreateSolidFill(color, reinterpret_cast<Gdiplus::GpSolidFill**>(&raw)) ==
+        Gdiplus::Ok)
+        brush.reset(raw);
+    return brush;
+}
+
+GdipPenPtr pen(Argb color, float width) {
+    GdipPenPtr p;
+    gdip::GdipCreatePen1(color, width, Gdiplus::UnitPixel, p.put());
+    return p;
+}
+
+// Pixel-inside rectangle for a pen: the outline of a w x h area runs through
+// the centres of its outer pixels.
+RectF outlineRect(const RectF& r, float width) {
+    const float inset = width / 2.0f;
+    return {r.x + inset, r.y + inset, r.width - width, r.height - width};
+}
+
+}  // namespace
+
+GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float radius) {
+    GdipPathPtr path;
+    if (gdip::GdipCreatePath(Gdiplus::FillModeAlternate, path.put()) != Gdiplus::Ok) return {};
+    const float d = std::min({radius * 2.0f, width, height});
+    if (d <= 0.0f) {
+        gdip::GdipAddPathRectangle(path.get(), x, y, width, height);
+        return path;
+    }
+    gdip::GdipAddPathArc(path.get(), x, y, d, d, 180.0f, 90.0f);
+    gdip::GdipAddPathArc(path.get(), x + width - d, y, d, d, 270.0f, 90.0f);
+    gdip::GdipAddPathArc(path.get(), x + width - d, y + height - d, d, d, 0.0f, 90.0f);
+    gdip::GdipAddPathArc(path.get(), x, y + height - d, d, d, 90.0f, 90.0f);
+    gdip::GdipClosePathFigure(path.get());
+    return path;
+}
+
+void FillRect(GpGraphics* g, const RectF& r, Argb color) {
+    GdipBrushPtr brush = solidBrush(color);
+    if (brush) gdip::GdipFillRectangle(g, brush.get(), r.x, r.y, r.width, r.height);
+}
+
+void FillRounded(GpGraphics* g, const RectF& r, float radius, Argb color) {
+    GdipBrushPtr brush = solidBrush(color);
+    GdipPathPtr path = RoundedRectPath(r.x, r.y, r.width, r.height, radius);
+    if (brush && path) gdip::GdipFillPath(g, brush.get(), path.get());
+}
+
+void OutlineRect(GpGraphics* g, const RectF& r, Argb color, float width) {
+    GdipPenPtr p = pen(color, width);
+    const RectF o = outlineRect(r, width);
+    if (p) gdip::GdipDrawRectangle(g, p.get(), o.x, o.y, o.width, o.height);
+}
+
+void OutlineRounded(GpGraphics* g, const RectF& r, float radius, Argb color, float width) {
+    GdipPenPtr p = pen(color, width);
+    const RectF o = outlineRect(r, width);
+    GdipPathPtr path = RoundedRectPath(o.x, o.y, o.width, o.height, radius);
+    if (p && path) gdip::GdipDrawPath(g, p.get(), path.get());
+}
+
+void FillGradient(GpGraphics* g, const RectF& r, Argb from, Argb to, int mode) {
+    if (r.width <= 0 || r.height <= 0) return;
+    Gdiplus::RectF area(r.x, r.y, r.width, r.height);
+    Gdiplus::GpLineGradient* raw = nullptr;
+    if (gdip::GdipCreateLineBrushFromRect(&area, from, to,
+                                          mode == 0 ? Gdiplus::LinearGradientModeHorizontal
+                                                    : Gdiplus::LinearGradientModeVertical,
+                                          Gdiplus::WrapModeTileFlipXY, &raw) != Gdiplus::Ok)
+        return;
+    GdipBrushPtr brush(raw);
+    gdip::GdipFillRectangle(g, brush.get(), r.x, r.y, r.width, r.height);
+}
+
+GdipStringFormatPtr MakeStringFormat(int alignmentCode, int formatFlags, int trimming,
+                                     int hotkeyPrefix) {
+    GpStringFormat* typographic = nullptr;
+    GdipStringFormatPtr format;
+    if (gdip::GdipStringFormatGetGenericTypographic(&typographic) != Gdiplus::Ok ||
+        gdip::GdipCloneStringFormat(typographic, format.put()) != Gdiplus::Ok)
+        return {};
+    const int horizontal = alignmentCode >= 3 ? alignmentCode - 3 : alignmentCode;
+    const int vertical = alignmentCode >= 3 ? 1 : 0;
+    gdip::GdipSetStringFormatAlign(format.get(), static_cast<Gdiplus::StringAlignment>(horizontal));
+    gdip::GdipSetStringFormatLineAlign(format.get(),
+                                       static_cast<Gdiplus::StringAlignment>(vertical));
+    gdip::GdipSetStringFormatFlags(format.get(), formatFlags);
+    gdip::GdipSetStringFormatTrimming(format.get(), static_cast<Gdiplus::StringTrimming>(trimming));
+    gdip::GdipSetStringFormatHotkeyPrefix(format.get(), hotkeyPrefix);
+    return format;
+}
+
+void DrawShadowedText(GpGraphics* g, std::string_view gbkText, GpFont* font, const RectF& r,
+                      GpStringFormat* format, Argb color, int shadowStyle) {
+    if (gbkText.empty() || !font) return;
+    const std::wstring text = text::toWide(gbkText);
+    const int length = static_cast<int>(text.size());
+    if (shadowStyle >= 1 && shadowStyle <= 3) {
+        const bool darkText = isDark((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
+        const float dx = shadowStyle == 2 ? 0.0f : 1.0f;
+        const float dy = shadowStyle == 1 ? 0.0f : 1.0f;
+        GdipBrushPtr shadow = solidBrush(darkText ? kShadowBehindDarkText : kShadowBehindLightText);
+        Gdiplus::RectF at(r.x + dx, r.y + dy, r.width, r.height);
+        if (shadow) gdip::GdipDrawString(g, text.c_str(), length, font, &at, format, shadow.get());
+    }
+    GdipBrushPtr brush = solidBrush(color);
+    Gdiplus::RectF at(r.x, r.y, r.width, r.height);
+    if (brush) gdip::GdipDrawString(g, text.c_str(), length, font, &at, format, brush.get());
+}
+
+RectF MeasureText(GpGraphics* g, std::string_view gbkText, GpFont* font, GpStringFormat* format) {
+    if (gbkText.empty() || !font) return {};
+    const std::wstring text = text::toWide(gbkText);
+    Gdiplus::RectF layout(0, 0, 0, 0);
+    Gdiplus::RectF box;
+    if (gdip::GdipMeasureString(g, text.c_str(), static_cast<int>(text.size()), font, &layout,
+                                format, &box, nullptr, nullptr) != Gdiplus::Ok)
+        return {};
+    return {box.X, box.Y, box.Width, box.Height};
+}
+
+bool IsDarkBehind(const DibBuffer& buffer, const IntRect& r) {
+    const DarknessSamples at = darknessSamplePoints(r.x, r.y, r.width, r.height);
+    std::uint32_t samples[3];
+    for (int i = 0; i < 3; ++i) samples[i] = argbToColor(buffer.Pixel(at.x[i], at.y));
+    return allDark(samples);
+}
+
+}  // namespace korvel::skin

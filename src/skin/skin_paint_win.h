@@ -1,0 +1,49 @@
+// Drawing helpers shared by the engine and the control classes: rounded
+// paths, fills, outlines and gradients in ARGB, string formats from the
+// toolkit's alignment codes, shadowed text, and the darkness test of a
+// buffer area. Each helper frees its GDI+ objects before it returns.
+#pragma once
+
+#include <string_view>
+
+#include "skin/dib_buffer_win.h"
+#include "skin/skin_color.h"
+#include "skin/skin_geometry.h"
+
+namespace korvel::skin {
+
+// A closed path around (x, y, width, height) with corners of the given
+// radius (a radius of 0 gives a plain rectangle).
+GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float radius);
+
+void FillRect(GpGraphics* g, const RectF& r, Argb color);
+void FillRounded(GpGraphics* g, const RectF& r, float radius, Argb color);
+// A one-pixel (or width) outline whose pixels lie inside r.
+void OutlineRect(GpGraphics* g, const RectF& r, Argb color, float width = 1.0f);
+void OutlineRounded(GpGraphics* g, const RectF& r, float radius, Argb color, float width = 1.0f);
+// mode: 0 horizontal (from the left), 1 vertical (from the top). Tile-flip
+// wrapping keeps the edge rows from picking up the far colour.
+void FillGradient(GpGraphics* g, const RectF& r, Argb from, Argb to, int mode);
+
+// A generic-typographic string format from an alignment code (0..2 near,
+// centre, far at the top; 3 and up: code - 3 horizontally, centred
+// vertically), GDI+ format flags, trimming and hotkey-prefix setting.
+GdipStringFormatPtr MakeStringFormat(int alignmentCode, int formatFlags = 4096,
+                                     int trimming = 0, int hotkeyPrefix = 0);
+
+// Draws GBK text; with a shadow style 1 to 3 a copy goes first, one pixel off
+// (1 right, 2 down, 3 right and down), white at alpha 90 behind dark text or
+// black at alpha 70 behind light text.
+void DrawShadowedText(GpGraphics* g, std::string_view gbkText, GpFont* font, const RectF& r,
+                      GpStringFormat* format, Argb color, int shadowStyle = 0);
+
+// The bounding size of GBK text without a layout rectangle (only explicit
+// line breaks start new lines).
+RectF MeasureText(GpGraphics* g, std::string_view gbkText, GpFont* font,
+                  GpStringFormat* format = nullptr);
+
+// The automatic-colour test: the buffer at 20 %, 50 % and 80 % of the
+// rectangle's width, at half its height; true when all three are dark.
+bool IsDarkBehind(const DibBuffer& buffer, const IntRect& r);
+
+}  // namespace korvel::skin

@@ -1,0 +1,57 @@
+#include "skin/skin_window_table_win.h"
+
+#include "skin/skin_control_win.h"
+#include "skin/skin_engine_win.h"
+
+namespace korvel::skin {
+
+namespace {
+
+std::vector<SkinWindowRecord*>& table() {
+    static std::vector<SkinWindowRecord*> records;
+    return records;
+}
+
+}  // namespace
+
+int WindowCount() { return static_cast<int>(table().size()); }
+
+SkinWindowRecord* WindowRecord(int number) {
+    if (number < 1 || number > WindowCount()) return nullptr;
+    return table()[static_cast<size_t>(number - 1)];
+}
+
+int FindWindowNumber(HWND hwnd) {
+    if (!hwnd) return 0;
+    for (int i = 1; i <= WindowCount(); ++i) {
+        if (table()[static_cast<size_t>(i - 1)]->hwnd == hwnd) return i;
+    }
+    return 0;
+}
+
+int AddWindowRecord(SkinWindowRecord* record) {
+    table().push_back(record);
+    return WindowCount();
+}
+
+void RemoveWindowRecord(int number) {
+    if (number < 1 || number > WindowCount()) return;
+    auto& records = table();
+    records.erase(records.begin() + (number - 1));
+    for (int i = number; i <= WindowCount(); ++i) {
+        SkinWindowRecord* record = records[static_cast<size_t>(i - 1)];
+        if (record->engine) record->engine->windowNumber_ = i;
+        for (ControlEntry& entry : record->controls) {
+            if (entry.control) entry.control->windowNumber_ = i;
+        }
+    }
+}
+
+ControlEntry* FindControlEntry(int window, int control) {
+    SkinWindowRecord* record = WindowRecord(window);
+    if (!record || control < 1 || control > static_cast<int>(record->controls.size()))
+        return nullptr;
+    return &record->controls[static_cast<size_t>(control - 1)];
+}
+
+}  // namespace korvel::skin
