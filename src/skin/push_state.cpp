@@ -1,0 +1,47 @@
+#include "skin/push_state.h"
+
+#include "skin/toolkit_messages.h"
+
+namespace korvel::skin {
+
+bool isFaceMessage(unsigned message) {
+    return message == kMsgPaint || message == kMsgMouseMove || message == kMsgLeftDown ||
+           message == kMsgLeftUp;
+}
+
+bool acceptsFaceMessage(const FaceInput& in) {
+    if (!isFaceMessage(in.message)) return false;
+    if (in.message == kMsgPaint) return true;
+    if (in.disabled && in.extra == 1) return false;
+    if (in.message == in.lastMessage) return false;
+    return !(in.message == kMsgMouseMove && in.isPressedControl);
+}
+
+ButtonStep buttonStep(unsigned message, bool disabled, bool focused, long paintState) {
+    if (disabled) return {ButtonState::Disabled, 204};
+    switch (message) {
+        case kMsgMouseMove:
+            return {ButtonState::Hover, 153};
+        case kMsgLeftDown:
+        case kMsgLeftUp:
+            return {ButtonState::Pressed, 204};
+        default:
+            focused = focused && paintState != kPaintLostFocus;
+            return {focused ? ButtonState::Focused : ButtonState::Normal, 204};
+    }
+}
+
+TabState tabState(unsigned message, bool disabled, bool selected) {
+    if (disabled) return TabState::Disabled;
+    switch (message) {
+        case kMsgMouseMove:
+            return TabState::Hover;
+        case kMsgLeftDown:
+        case kMsgLeftUp:
+            return TabState::Pressed;
+        default:
+            return selected ? TabState::Selected : TabState::Normal;
+    }
+}
+
+}  // namespace korvel::skin
