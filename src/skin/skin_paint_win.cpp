@@ -26,10 +26,11 @@ GdipPenPtr pen(Argb color, float width) {
     return p;
 }
 
-// Pixel-inside rectangle for a pen: the outline of a w x h area runs through
-// the centres of its outer pixels.
+// The rectangle a pen of the given width follows so that its pixels stay
+// inside r: GDI+ puts pixel centres on integer coordinates, so a one-pixel
+// outline of a w x h area is the rectangle (x, y, w - 1, h - 1).
 RectF outlineRect(const RectF& r, float width) {
-    const float inset = width / 2.0f;
+    const float inset = (width - 1.0f) / 2.0f;
     return {r.x + inset, r.y + inset, r.width - width, r.height - width};
 }
 

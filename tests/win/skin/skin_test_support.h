@@ -4,7 +4,10 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -92,6 +95,50 @@ public:
 private:
     Argb color_;
 };
+
+// PNG bytes of a width x height picture whose pixels (0xAARRGGBB) come from pixel(x, y).
+inline std::vector<std::uint8_t> makePng(int width, int height,
+                                         const std::function<std::uint32_t(int, int)>& pixel) {
+    std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bits[static_cast<size_t>(y) * width + x] = pixel(x, y);
+    GpBitmap* bitmap = nullptr;
+    gdip::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                    reinterpret_cast<BYTE*>(bits.data()), &bitmap);
+    GdipImagePtr owner(bitmap);
+    IStream* stream = nullptr;
+    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    CLSID png;
+    CLSIDFromString(const_cast<LPOLESTR>(L"{557CF406-1A04-11D3-9A73-0000F81EF32E}"), &png);
+    std::vector<std::uint8_t> out;
+    if (stream && gdip::GdipSaveImageToStream(bitmap, stream, &png, nullptr) == Gdiplus::Ok) {
+        HGLOBAL memory = nullptr;
+        GetHGlobalFromStream(stream, &memory);
+        STATSTG stat{};
+        stream->Stat(&stat, STATFLAG_NONAME);
+        const auto* p = static_cast<const std::uint8_t*>(GlobalLock(memory));
+        out.assign(p, p + stat.cbSize.QuadPart);
+        GlobalUnlock(memory);
+    }
+    if (stream) stream->Release();
+    return out;
+}
+
+// The caption sprite replaced by one solid, opaque colour per cell, so a
+// pixel of the present buffer tells which cell a button drew: cell n (left
+// to right, 24 cells) is 0xFF0000nn + 0x010000 * n.
+inline std::uint32_t spriteCellColor(int cell) {
+    return 0xFF000000u | (static_cast<std::uint32_t>(cell) << 16) | 0x80u;
+}
+inline void useSolidSprite() {
+    static const std::vector<std::uint8_t> png = makePng(729, 20, [](int x, int) {
+        // Cells start at 0, 40, 80 (close) and 120 + 29 * k; one-pixel gaps between.
+        if (x < 120) return (x % 40 == 39) ? 0u : spriteCellColor(x / 40);
+        const int k = (x - 120) / 29;
+        return ((x - 120) % 29 == 28) ? 0u : spriteCellColor(3 + k);
+    });
+    SkinSprite().LoadFromBytes(png);
+}
 
 // InitToolkit once per test program.
 inline void startToolkit() {

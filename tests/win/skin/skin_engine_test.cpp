@@ -1,0 +1,263 @@
+#include "skin/skin_engine_win.h"
+
+#include <gtest/gtest.h>
+
+#include "skin/caption_button_win.h"
+#include "skin_test_support.h"
+
+using namespace korvel::skin;
+using namespace korvel::skin::testing;
+
+namespace {
+
+constexpr std::uint32_t rgb(std::uint32_t argb) { return argb & 0xFFFFFF; }
+
+class SkinEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { startToolkit(); }
+    void TearDown() override {
+        if (hwnd) DestroyWindow(hwnd);
+    }
+    void attach(int w, int h, AttachOptions options, std::span<const std::uint8_t> picture = {},
+                DWORD style = WS_POPUP | WS_MINIMIZEBOX) {
+        hwnd = makeTestWindow(w, h, style);
+        ASSERT_TRUE(engine.Attach(hwnd, picture, options));
+    }
+    HWND hwnd = nullptr;
+    SkinEngine engine;
+};
+
+TEST_F(SkinEngineTest, CaptionButtonsFor0x75AndWhenMaximized) {
+    AttachOptions options;
+    options.captionFlags = 0x75;
+    options.panelColor = 0x806040;
+    const int w = 500;
+    attach(w, 300, options);
+    const auto& buttons = engine.CaptionButtons();
+    ASSERT_EQ(buttons.size(), 4u);
+    const struct {
+        unsigned kind;
+        int x;
+    } expected[] = {{4, w - 47}, {16, w - 75}, {32, w - 103}, {64, w - 131}};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(buttons[i]->ButtonKind(), expected[i].kind);
+        EXPECT_EQ(buttons[i]->Rectangle().x, expected[i].x);
+        EXPECT_EQ(buttons[i]->Rectangle().y, 6);
+        EXPECT_EQ(buttons[i]->Rectangle().height, 19);
+        EXPECT_EQ(engine.CaptionButtonKind(buttons[i]->ControlNumber()), expected[i].kind);
+    }
+    ASSERT_NE(engine.IconControl(), nullptr);
+    EXPECT_EQ(engine.IconControl()->Rectangle(), (RectF{11, 11, 16, 16}));
+    EXPECT_EQ(engine.CaptionButtonKind(engine.IconControlNumber()), 0u);
+    EXPECT_EQ(engine.CaptionButtonKind(99), 0u);
+    EXPECT_NE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_SYSMENU, 0);
+
+    ShowWindow(hwnd, SW_MAXIMIZE);
+    pump();
+    ASSERT_TRUE(IsZoomed(hwnd));
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    const int maxWidth = r.right - r.left;
+    EXPECT_EQ(engine.Width(), maxWidth);
+    EXPECT_EQ(buttons[0]->Rectangle().x, maxWidth - 42);
+    EXPECT_EQ(buttons[0]->Rectangle().y, 1);
+    EXPECT_EQ(engine.IconControl()->Rectangle(), (RectF{6, 6, 16, 16}));
+}
+
+TEST_F(SkinEngineTest, MinimumTrackSizeCountsTheCaptionButtons) {
+    AttachOptions options;
+    options.captionFlags = 0x75;
+    attach(400, 200, options);
+    MINMAXINFO info{};
+    SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 163);
+    EXPECT_EQ(info.ptMinTrackSize.y, 40);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(info.ptMaxSize.x, work.right);
+    EXPECT_EQ(info.ptMaxSize.y, work.bottom - 1);
+    EXPECT_EQ(info.ptMaxPosition.x, work.left);
+}
+
+TEST_F(SkinEngineTest, ZeroCaptionFlagsLeaveTheSystemMenuAlone) {
+    AttachOptions options;
+    options.captionFlags = 0;
+    attach(200, 100, options);
+    EXPECT_EQ(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_SYSMENU, 0);
+    EXPECT_TRUE(engine.CaptionButtons().empty());
+    EXPECT_EQ(engine.IconControl(), nullptr);
+    EXPECT_TRUE(engine.Record()->controls.empty());
+}
+
+TEST_F(SkinEngineTest, CaptionFlagsCompletedFromTheWindowStyles) {
+    attach(300, 200, AttachOptions{}, {}, WS_POPUP | WS_MAXIMIZEBOX);
+    EXPECT_EQ(engine.CaptionFlags() & 0x1F, 0x0Fu);  // icon, title, close, maximize
+    ASSERT_EQ(engine.CaptionButtons().size(), 2u);
+    EXPECT_EQ(engine.CaptionButtons()[1]->ButtonKind(), 8u);
+}
+
+TEST_F(SkinEngineTest, FadeInDrawsFiveStepsThenStopsItsTimer) {
+    AttachOptions options;
+    options.captionFlags = 0;
+    attach(200, 100, options);
+    ASSERT_TRUE(engine.Redraw(std::nullopt, std::nullopt, true));
+    EXPECT_TRUE(engine.IsRedrawing());
+    for (int level : {51, 102, 153, 204, 255}) {
+        SendMessageW(hwnd, WM_TIMER, kFadeInTimerId, 0);
+        EXPECT_EQ(engine.FadeInLevel(), level);
+        EXPECT_TRUE(engine.IsRedrawing());
+    }
+    SendMessageW(hwnd, WM_TIMER, kFadeInTimerId, 0);
+    EXPECT_EQ(engine.FadeInLevel(), 0);
+    EXPECT_FALSE(engine.IsRedrawing());
+    EXPECT_FALSE(KillTimer(hwnd, kFadeInTimerId));  // already gone
+}
+
+TEST_F(SkinEngineTest, PanelColourSampledAt85PercentWithRedAndBlueSwapped) {
+    const auto png = makePng(100, 60, [](int x, int y) {
+        return (x == 85 && y == 51) ? 0xFF112233u : 0xFFF0F0F0u;
+    });
+    AttachOptions sampled;
+    sampled.captionFlags = 0;
+    attach(300, 200, sampled, png);
+    EXPECT_EQ(engine.PanelColor(), 0x332211u);
+    // Outside the picture the panel shows in that colour: R 0x11, G 0x22, B 0x33.
+    EXPECT_EQ(rgb(engine.Record()->compose.Pixel(250, 150)), 0x112233u);
+    EXPECT_EQ(SendMessageW(hwnd, kMsgPanelColor, 0, 0), 0x332211);
+    EXPECT_EQ(reinterpret_cast<GpImage*>(SendMessageW(hwnd, kMsgBackgroundImage, 0, 0)),
+              engine.BackgroundImage());
+}
+
+TEST_F(SkinEngineTest, GivenPanelColourIsUsedAsIs) {
+    const auto png = makePng(40, 40, [](int, int) { return 0xFF00FF00u; });
+    AttachOptions given;
+    given.captionFlags = 0;
+    given.panelColor = 0x00ABCDEF;
+    attach(300, 200, given, png);
+    EXPECT_EQ(engine.PanelColor(), 0xABCDEFu);
+    EXPECT_EQ(rgb(engine.Record()->compose.Pixel(250, 150)), 0xEFCDABu);
+    // Natural size from the panel origin: the picture covers (5, 5) to (45, 45).
+    EXPECT_EQ(rgb(engine.Record()->compose.Pixel(10, 10)), 0x00FF00u);
+}
+
+TEST_F(SkinEngineTest, BrokenPictureLeavesTheBackgroundEmpty) {
+    const std::uint8_t junk[] = {1, 2, 3, 4, 5};
+    AttachOptions options;
+    options.captionFlags = 0;
+    attach(200, 100, options, junk);
+    EXPECT_EQ(engine.BackgroundImage(), nullptr);
+    EXPECT_EQ(engine.PanelColor(), 0u);
+    EXPECT_TRUE(engine.Redraw());
+}
+
+TEST_F(SkinEngineTest, OrdinaryWindowGetsRoundedRegionAndFrameOutlines) {
+    AttachOptions options;
+    options.captionFlags = 0;
+    options.panelColor = 0x808080;
+    attach(300, 200, options);
+    GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(hwnd, region.get()), ERROR);
+    EXPECT_FALSE(PtInRegion(region.get(), 2, 2));     // the margin
+    EXPECT_FALSE(PtInRegion(region.get(), 5, 5));     // the rounded corner
+    EXPECT_TRUE(PtInRegion(region.get(), 150, 5));    // the top edge of the panel
+    EXPECT_TRUE(PtInRegion(region.get(), 150, 100));
+    const DibBuffer& present = engine.Record()->present;
+    // Outer outline: black at alpha 120 over grey 128; inner: white at 70 over grey.
+    const std::uint32_t outer = rgb(present.Pixel(150, 5)) & 0xFF;
+    const std::uint32_t inner = rgb(present.Pixel(150, 6)) & 0xFF;
+    EXPECT_NEAR(static_cast<int>(outer), 128 * (255 - 120) / 255, 3);
+    EXPECT_NEAR(static_cast<int>(inner), 128 + (255 - 128) * 70 / 255, 3);
+    EXPECT_EQ(rgb(present.Pixel(150, 100)), 0x808080u);
+}
+
+TEST_F(SkinEngineTest, LayeredWindowHasTranslucentPanelAndShadow) {
+    AttachOptions options;
+    options.captionFlags = 6;
+    options.alpha = 170;
+    options.panelColor = 0xFF8800;
+    options.fadeControls = false;
+    attach(320, 150, options);
+    EXPECT_NE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    const DibBuffer& compose = engine.Record()->compose;
+    EXPECT_EQ(compose.Pixel(160, 75) >> 24, 170u);
+    // Shadow rings one pixel apart outside the panel: alphas 75, 55, 25, 15.
+    const int rings[] = {75, 55, 25, 15};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(static_cast<int>(compose.Pixel(4 - i, 75) >> 24), rings[i], 2) << i;
+    EXPECT_EQ(compose.Pixel(0, 75) >> 24, 0u);
+    EXPECT_EQ(engine.Alpha(), 170);
+    EXPECT_EQ(engine.Alpha(300), 255);
+}
+
+TEST_F(SkinEngineTest, TitleIsWhiteOnDarkPanelsAndBlackOnLight) {
+    for (std::uint32_t panel : {0x202020u, 0xE0E0E0u}) {
+        SkinEngine local;
+        HWND w = makeTestWindow(300, 120);
+        SetWindowTextW(w, L"WWWWWWWW");
+        AttachOptions options;
+        options.captionFlags = 6;
+        options.panelColor = panel;
+        ASSERT_TRUE(local.Attach(w, {}, options));
+        const auto area = titleRect(300, false, 6);
+        ASSERT_TRUE(area.has_value());
+        int brightest = 0, darkest = 255;
+        for (int y = area->y; y < area->y + area->height; ++y) {
+            for (int x = area->x; x < area->x + 60; ++x) {
+                const int g = static_cast<int>((local.Record()->present.Pixel(x, y) >> 8) & 0xFF);
+                brightest = std::max(brightest, g);
+                darkest = std::min(darkest, g);
+            }
+        }
+        if (panel == 0x202020u) EXPECT_GT(brightest, 0x90) << "white text expected";
+        else EXPECT_LT(darkest, 0x70) << "black text expected";
+        DestroyWindow(w);
+    }
+}
+
+TEST_F(SkinEngineTest, WmPaintOnlyCopiesThePresentBuffer) {
+    AttachOptions options;
+    options.captionFlags = 0;
+    options.panelColor = 0x00FF00;
+    attach(200, 100, options);
+    int painted = 0;
+    engine.PaintEvent([&](HWND, GpGraphics*, HDC, int, int) { ++painted; });
+    InvalidateRect(hwnd, nullptr, FALSE);
+    UpdateWindow(hwnd);
+    EXPECT_EQ(painted, 0);
+    engine.Redraw();
+    EXPECT_EQ(painted, 1);
+}
+
+TEST_F(SkinEngineTest, DetachGivesTheWindowItsProcedureBack) {
+    AttachOptions options;
+    options.captionFlags = 0x15;
+    attach(200, 100, options);
+    EXPECT_NE(GetPropW(hwnd, L"addr_wnd"), nullptr);
+    const int number = engine.WindowNumber();
+    EXPECT_EQ(WindowRecord(number), engine.Record());
+    engine.Detach();
+    EXPECT_EQ(GetPropW(hwnd, L"addr_wnd"), nullptr);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)), &DefWindowProcW);
+    EXPECT_EQ(engine.WindowNumber(), 0);
+    EXPECT_EQ(FindWindowNumber(hwnd), 0);
+    EXPECT_FALSE(engine.Redraw());
+}
+
+TEST_F(SkinEngineTest, ControlTimersReachTheirControlAndFollowRenumbering) {
+    AttachOptions options;
+    options.captionFlags = 0;
+    attach(200, 100, options);
+    ProbeControl a, b;
+    ASSERT_TRUE(a.Create(hwnd, 0, 0, 10, 10));
+    ASSERT_TRUE(b.Create(hwnd, 20, 0, 10, 10));
+    const UINT_PTR id = engine.ControlTimerId(2);
+    EXPECT_EQ(id, 2u * 65536u + static_cast<unsigned>(engine.WindowNumber()));
+    engine.StartControlTimer(2, 5000);
+    SendMessageW(hwnd, WM_TIMER, id, 0);
+    EXPECT_EQ(b.count(WM_TIMER), 1);
+    a.Remove();
+    EXPECT_FALSE(KillTimer(hwnd, id));
+    EXPECT_TRUE(KillTimer(hwnd, engine.ControlTimerId(1)));  // moved with control 2 -> 1
+}
+
+}  // namespace
