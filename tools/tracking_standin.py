@@ -21,7 +21,7 @@ Fault modes are chosen by the number, by a prefix up to its first "-":
     E500-x      500 with an HTML page
     NOLEN-x     a normal reply without Content-Length, ended by closing
     BIG-x       a reply of more than two 10240-byte chunks, no Content-Length
-    DROP-x      Content-Length of the whole reply, the first 10240 bytes, a
+    DROP-x      no Content-Length, the first 10240 bytes of a longer reply, a
                 pause, then the connection is reset
     SLOW<ms>-x  a normal reply after <ms> milliseconds (3000 without a value)
     HANG-x      no answer at all; the connection is held until the client
@@ -166,7 +166,7 @@ class Handler(socketserver.BaseRequestHandler):
         if mode == b"BIG":
             return "200 OK", tracking_reply(code, number, 300), False
         if mode == b"DROP":
-            return "200 OK", tracking_reply(code, number, 300), True
+            return "200 OK", tracking_reply(code, number, 300), False
         m = re.fullmatch(rb"SLOW(\d*)", mode)
         if m:
             self.wait(int(m.group(1) or 3000) / 1000.0)

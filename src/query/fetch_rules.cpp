@@ -1,4 +1,4 @@
-#include "query/request_url.h"
+#include "query/fetch_rules.h"
 
 namespace korvel::query {
 
@@ -20,6 +20,23 @@ std::string requestUrl(std::string_view url) {
         }
     }
     return out;
+}
+
+unsigned readChunkSize(std::optional<std::string_view> contentLength) {
+    if (!contentLength) return kDefaultReadChunk;
+    std::string_view v = *contentLength;
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+    if (v.empty()) return kDefaultReadChunk;
+    // Digits only: a sign means a negative length or junk, both unusable.
+    unsigned long long value = 0;
+    for (const char c : v) {
+        if (c < '0' || c > '9') return kDefaultReadChunk;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value >= kMaxReadChunk) return kMaxReadChunk;  // and no overflow
+    }
+    if (value == 0) return kDefaultReadChunk;
+    return static_cast<unsigned>(value + 1 > kMaxReadChunk ? kMaxReadChunk : value + 1);
 }
 
 }  // namespace korvel::query

@@ -126,7 +126,7 @@ QueryRun::QueryRun(tracking::TreeModel& tree, QueryUi& ui, std::shared_ptr<UiThr
 QueryRun::~QueryRun() { shutdown(); }
 
 void QueryRun::toggleQueryRun() {
-    if (shared_->closed || !hasWork(*shared_->tree)) return;
+    if (shared_->closed || !shared_->uiThread || !hasWork(*shared_->tree)) return;
     QueryUi& ui = *shared_->ui;
     if (ui.queryButtonCaption() == texts::kStartQuery) {
         ui.setResultText("");
@@ -161,6 +161,7 @@ void QueryRun::shutdown() {
     if (shared_->closed) return;
     stopCurrent();
     shared_->closed = true;
+    if (shared_->uiThread) shared_->uiThread->close();
 }
 
 bool QueryRun::running() const { return shared_->running; }

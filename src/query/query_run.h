@@ -33,6 +33,8 @@ class UiThreadCall {
     // Runs work on the UI thread and returns once it has run. False when the
     // UI thread takes no more calls (work did not run and never will).
     virtual bool call(const std::function<void()>& work) = 0;
+    // On the UI thread: take no more calls; a caller waiting gets false.
+    virtual void close() = 0;
 };
 
 // Blocking fetch of a URL's body; stop() on the signal abandons it.

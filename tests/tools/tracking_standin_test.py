@@ -99,7 +99,7 @@ class StandInTest(unittest.TestCase):
     def test_drop_sends_the_first_chunk_then_resets(self):
         _, headers, body, error = self.raw(query(b"ems", b"DROP-1"))
         whole = self.raw(b"/_last_body")[2]
-        self.assertEqual(int(headers[b"Content-Length"]), len(whole))
+        self.assertNotIn(b"Content-Length", headers)
         self.assertGreater(len(whole), 10240)
         self.assertEqual(body, whole[:10240])
         self.assertIsInstance(error, ConnectionResetError)

@@ -47,7 +47,7 @@ class FakeUiThread : public UiThreadCall {
     }
 
     // The UI thread takes no more calls; waiting callers return false.
-    void close() {
+    void close() override {
         std::lock_guard lock(mutex_);
         closed_ = true;
         queue_.clear();

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "query/request_url.h"
-
 using namespace korvel::query;
 
 namespace {
@@ -143,24 +141,6 @@ TEST(TrackingQuery, CutRouteEntryArithmetic) {
         {"abcdefghij\"}", {"", "ij"}},
     };
     for (const auto& c : cases) EXPECT_EQ(cutRouteEntry(c.piece), c.want) << c.piece;
-}
-
-TEST(RequestUrl, FragmentCutAndControlBytesEncoded) {
-    struct Case {
-        std::string url, want;
-    } cases[] = {
-        {"http://h/?a=1#frag", "http://h/?a=1"},
-        {"http://h/?a=1#x#y", "http://h/?a=1"},
-        {"http://h/#", "http://h/"},
-        {"http://h/?nu=a b", "http://h/?nu=a%20b"},
-        {"http://h/?nu=1\r\nX-Evil: 1", "http://h/?nu=1%0D%0AX-Evil:%201"},
-        {"http://h/?nu=\t\x7F\x1F", "http://h/?nu=%09%7F%1F"},
-        {std::string("http://h/?nu=a\0b", 16), "http://h/?nu=a%00b"},
-        {"http://h/?nu=a|b%41&c=申通", "http://h/?nu=a|b%41&c=申通"},
-        {"http://h/?nu=　", "http://h/?nu=　"},  // full-width blank is GBK, kept
-        {"", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(requestUrl(c.url), c.want) << c.url;
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+// One blocking HTTP GET on WinINet that returns the response body, whatever
+// the status; empty on any failure before the first byte, and the bytes
+// received so far when the transfer breaks off. Every thread shares one
+// process-wide root handle, opened on first use.
+#pragma once
+
+#include <string>
+
+#include "query/stop_signal.h"
+
+namespace korvel::query {
+
+// The platform's own time-outs can be unbounded (Wine waits for ever for an
+// answer that never comes), and a server that never answers must not hold a
+// batch run or the update check for ever. They are set on every request.
+struct FetchTimeouts {
+    unsigned long connectMs = 20'000;
+    unsigned long sendMs = 20'000;
+    unsigned long receiveMs = 30'000;  // for each read, not for the whole body
+};
+
+std::string httpGet(const std::string& url);
+
+// The same, abandoned when stop is signalled: the request's handles are
+// closed from the stopping thread and the result is empty. Where the platform
+// cannot interrupt a blocked read (Wine), the call itself returns when the
+// read does, at the latest after the receive time-out.
+std::string httpGet(const std::string& url, StopSignal& stop, const FetchTimeouts& timeouts = {});
+
+}  // namespace korvel::query
