@@ -1,0 +1,225 @@
+// stand-in: tools/tracking_standin.py KORVEL_TRACKING_PORT
+// The batch run as the program wires it: the worker's calls come through the
+// hidden window of the UI thread (this test's thread), requests go to the
+// stand-in through WinINet, and the blocks land in a real multi-line EDIT.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+
+#include "query/http_fetch_win.h"
+#include "query/query_run.h"
+#include "query/query_texts.h"
+#include "query/result_box_win.h"
+#include "query/tracking_query.h"
+#include "query/ui_thread_call_win.h"
+#include "tracking/courier_catalogue.h"
+#include "tracking/memory_tree.h"
+
+using namespace korvel::query;
+using korvel::tracking::CourierCatalogue;
+using korvel::tracking::MemoryTree;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
+
+std::string endpoint() {
+    const char* port = std::getenv("KORVEL_TRACKING_PORT");
+    return std::string("127.0.0.1:") + (port ? port : "0");
+}
+
+// Runs this thread's messages (and the calls workers send) until done().
+bool pumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto deadline = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() > deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return true;
+}
+
+// The test programs carry the common-controls manifest, so the EDIT class
+// comes from comctl32 and must be registered first.
+HWND makeEdit() {
+    static const HWND host = [] {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&icc);
+        return CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                               nullptr, nullptr, nullptr);
+    }();
+    return CreateWindowExW(0, L"EDIT", L"",
+                           WS_CHILD | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0,
+                           0, 400, 300, host, nullptr, nullptr, nullptr);
+}
+
+void pumpFor(std::chrono::milliseconds span) {
+    const auto until = Clock::now() + span;
+    pumpUntil([&] { return Clock::now() >= until; }, span + std::chrono::seconds(1));
+}
+
+// The "nu" of every tracking request the stand-in logged, in order.
+Texts loggedNumbers() {
+    const std::string log = httpGet("http://" + endpoint() + "/_log");
+    Texts numbers;
+    for (size_t at = log.find("&nu="); at != std::string::npos; at = log.find("&nu=", at + 1)) {
+        const size_t end = log.find("&type=", at);
+        numbers.push_back(log.substr(at + 4, end - at - 4));
+    }
+    return numbers;
+}
+
+// What one number's block must read, cut from the stand-in's own reply.
+std::string expectedBlock(const std::string& company, const std::string& number) {
+    static CourierCatalogue catalogue;
+    std::string text;
+    QueryServices services;
+    services.endpoint = endpoint();
+    services.serviceCodeFor = [](const std::string& name) {
+        return std::string(catalogue.serviceCodeFor(name));
+    };
+    services.fetch = [](const std::string& url) { return httpGet(url); };
+    services.append = [&](const std::string& piece) {
+        text += piece;
+        return true;
+    };
+    queryNumber(company, number, services);
+    return text;
+}
+
+class Window : public QueryUi {
+  public:
+    Window()
+        : edit_(CreateWindowExW(0, L"EDIT", L"",
+                                WS_POPUP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
+                                0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr)),
+          box_(edit_) {}
+    ~Window() override { DestroyWindow(edit_); }
+
+    std::string queryButtonCaption() const override { return caption; }
+    void setQueryButtonCaption(const std::string& text) override { caption = text; }
+    void setStatusText(const std::string& text) override { status = text; }
+    void setResultText(const std::string& text) override { box_.setText(text); }
+    void appendResultText(const std::string& text) override { box_.append(text); }
+    std::string result() const { return box_.text(); }
+
+    std::string caption = std::string(texts::kStartQuery);
+    std::string status;
+
+  private:
+    HWND edit_;
+    ResultBox box_;
+};
+
+class BatchQuery : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("KORVEL_TRACKING_PORT"), nullptr) << "run through with_standin.py";
+        tree.addItems(-1, CourierCatalogue::displayNames());
+        httpGet("http://" + endpoint() + "/_log/clear");
+    }
+    void add(const std::string& company, const Texts& numbers) {
+        for (int i = 0; i < tree.itemCount(); ++i) {
+            if (tree.parentOf(i) == -1 && tree.itemText(i) == company) tree.addItems(i, numbers);
+        }
+    }
+    bool finished() {
+        return pumpUntil([&] { return window.status == std::string(texts::kQueryFinished); });
+    }
+
+    MemoryTree tree;
+    Window window;
+    QueryRun run{tree, window, makeUiThreadCall(), endpoint(),
+                 [](const std::string& url, StopSignal& stop) { return httpGet(url, stop); }};
+};
+
+TEST_F(BatchQuery, QueriesCompaniesInTreeOrderAndNumbersInTheirOrder) {
+    add("申通快递", {"268000111222"});
+    add("顺丰快递", {"SF1001234", "SF1001235"});
+    add("EMS快递", {"12"});  // unknown to the service: the wrong-number block
+    run.toggleQueryRun();
+    EXPECT_EQ(window.caption, std::string(texts::kStopQuery));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(window.caption, std::string(texts::kStartQuery));
+    EXPECT_EQ(loggedNumbers(), (Texts{"12", "SF1001234", "SF1001235", "268000111222"}));
+    const std::string want =
+        expectedBlock("EMS快递", "12") + expectedBlock("顺丰快递", "SF1001234") +
+        expectedBlock("顺丰快递", "SF1001235") + expectedBlock("申通快递", "268000111222");
+    EXPECT_NE(want.find("单号错误"), std::string::npos);
+    EXPECT_TRUE(window.result() == want) << window.result().size() << " of " << want.size();
+}
+
+TEST_F(BatchQuery, StopDuringTheThirdOfFiveShowsNothingMore) {
+    add("顺丰快递", {"SF0000001", "SF0000002", "SLOW1500-3", "SF0000004", "SF0000005"});
+    run.toggleQueryRun();
+    ASSERT_TRUE(pumpUntil([&] { return loggedNumbers().size() == 3; }));
+    const auto clicked = Clock::now();
+    run.toggleQueryRun();
+    EXPECT_LT(Clock::now() - clicked, std::chrono::milliseconds(200));  // never waits
+    EXPECT_EQ(window.caption, std::string(texts::kStartQuery));
+    EXPECT_EQ(window.status, std::string(texts::kQueryStopped));
+    // Past the slow answer: the abandoned reply never shows, nothing else is asked.
+    ASSERT_TRUE(pumpUntil([&] { return run.workerCount() == 0; }));
+    pumpFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(window.result(),
+              expectedBlock("顺丰快递", "SF0000001") + expectedBlock("顺丰快递", "SF0000002"));
+    EXPECT_EQ(window.status, std::string(texts::kQueryStopped));
+    EXPECT_EQ(loggedNumbers().size(), 5u);  // the two expectedBlock fetches
+}
+
+TEST_F(BatchQuery, SecondStartClearsTheBoxAndQueriesAgain) {
+    add("AAE快递", {"AE1234567"});
+    run.toggleQueryRun();
+    ASSERT_TRUE(finished());
+    const std::string first = window.result();
+    EXPECT_EQ(first, expectedBlock("AAE快递", "AE1234567"));
+    window.status.clear();
+    run.toggleQueryRun();
+    EXPECT_EQ(window.result(), "");
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(window.result(), first);
+}
+
+TEST_F(BatchQuery, ShutdownWhileARequestIsInFlight) {
+    add("顺丰快递", {"SLOW1000-1", "SF0000002"});
+    run.toggleQueryRun();
+    ASSERT_TRUE(pumpUntil([&] { return loggedNumbers().size() == 1; }));
+    run.shutdown();
+    ASSERT_TRUE(pumpUntil([&] { return run.workerCount() == 0; }));
+    EXPECT_EQ(window.result(), "");
+    EXPECT_EQ(loggedNumbers().size(), 1u);
+}
+
+TEST(ResultBox, LongTextIsKeptWholeAndGbkRoundTrips) {
+    HWND edit = makeEdit();
+    ASSERT_NE(edit, nullptr);
+    ResultBox box(edit);
+    box.setText("申通快递268000111222\r\n");
+    EXPECT_EQ(box.text(), "申通快递268000111222\r\n");
+    std::string want = box.text();
+    // Far beyond the 30,000 characters an EDIT holds by default.
+    const std::string line = "2012-05-02 08:00:00 快件已到达【上海转运中心】\r\n";
+    for (int i = 0; i < 2000; ++i) {
+        box.append(line);
+        want += line;
+    }
+    box.append("");
+    EXPECT_EQ(box.text().size(), want.size());
+    EXPECT_TRUE(box.text() == want);
+    box.setText("");
+    EXPECT_EQ(box.text(), "");
+    DestroyWindow(edit);
+}
+
+}  // namespace
