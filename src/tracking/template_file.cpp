@@ -57,60 +57,93 @@ struct Record {
     int32_t depth;
 };
 
-// Every record of the body, or nullopt when one is cut short.
-std::optional<std::vector<Record>> readRecords(std::string_view body) {
-    std::vector<Record> records;
-    size_t at = 0;
-    while (at < body.size()) {
-        const size_t zero = body.find('\0', at);
-        if (zero == std::string_view::npos) return std::nullopt;
-        Record record{body.substr(at, zero - at), {}, 0};
-        at = zero + 1;
-        if (body.size() - at < kFieldsBytes) return std::nullopt;
-        record.state.image = getInt32(body, at);
-        record.state.selectedImage = getInt32(body, at + 4);
-        record.state.data = getInt32(body, at + 8);
-        const uint32_t flags = static_cast<uint32_t>(getInt32(body, at + 12));
-        record.state.bold = (flags & kFlagBold) != 0;
-        record.state.expanded = (flags & kFlagExpanded) != 0;
-        record.state.stateImage = static_cast<int>(flags >> kStateImageShift);
-        record.depth = getInt32(body, at + 16);
-        at += kFieldsBytes;
-        records.push_back(record);
-    }
-    return records;
+// Reads the record at the cursor and moves past it; false when it is cut
+// short by the end of the body.
+bool readRecord(std::string_view body, size_t& at, Record& record) {
+    const size_t zero = body.find('\0', at);
+    if (zero == std::string_view::npos || body.size() - (zero + 1) < kFieldsBytes) return false;
+    record.text = body.substr(at, zero - at);
+    const size_t fields = zero + 1;
+    record.state.image = getInt32(body, fields);
+    record.state.selectedImage = getInt32(body, fields + 4);
+    record.state.data = getInt32(body, fields + 8);
+    const uint32_t flags = static_cast<uint32_t>(getInt32(body, fields + 12));
+    record.state.bold = (flags & kFlagBold) != 0;
+    record.state.expanded = (flags & kFlagExpanded) != 0;
+    record.state.stateImage = static_cast<int>(flags >> kStateImageShift);
+    record.depth = getInt32(body, fields + 16);
+    at = fields + kFieldsBytes;
+    return true;
 }
 
-// The level decoder, without recursion. A level's first record is inserted
-// there whatever its depth; a deeper record opens a level under the item
-// inserted last; a shallower one closes the level; closing the outermost
-// level ends decoding even when records remain.
-std::optional<std::vector<TreeItem>> buildLevels(const std::vector<Record>& records) {
+// The level decoder, without recursion, straight on the body. A level's
+// first record is inserted there whatever its depth; a deeper record opens a
+// level under the item inserted last; a shallower one closes the level;
+// closing the outermost level ends decoding, but the records left must
+// still be whole, as a file cut short is refused wherever it is cut.
+// onItem(record, nesting) gets each inserted record and its level (0 = top):
+// it goes under the item inserted last at nesting - 1. False for a damaged
+// body.
+template <typename OnItem>
+bool walkLevels(std::string_view body, OnItem&& onItem) {
     struct Level {
-        std::vector<TreeItem>* items;  // stays valid: outer levels don't grow while it is open
         bool depthKnown;
         int32_t depth;
     };
-    std::vector<TreeItem> top;
-    std::vector<Level> levels{{&top, false, 0}};
-    size_t next = 0;
-    while (next < records.size()) {
-        Level& level = levels.back();
-        const Record& record = records[next];
-        if (!level.depthKnown || record.depth == level.depth) {
-            level.items->push_back(TreeItem{std::string(record.text), record.state, {}});
-            level.depthKnown = true;
-            level.depth = record.depth;
-            ++next;
-        } else if (record.depth > level.depth) {
-            if (levels.size() >= kMaxNesting) return std::nullopt;
-            std::vector<TreeItem>* under = &level.items->back().children;
-            levels.push_back({under, false, 0});
-        } else {
-            levels.pop_back();
-            if (levels.empty()) break;
+    std::vector<Level> levels{{false, 0}};
+    Record record{};
+    size_t at = 0;
+    while (at < body.size()) {
+        if (!readRecord(body, at, record)) return false;
+        while (!levels.empty()) {
+            Level& level = levels.back();
+            if (!level.depthKnown || record.depth == level.depth) {
+                level = {true, record.depth};
+                onItem(record, levels.size() - 1);
+                break;
+            }
+            if (record.depth > level.depth) {
+                if (levels.size() >= kMaxNesting) return false;
+                levels.push_back({false, 0});
+            } else {
+                levels.pop_back();
+            }
         }
     }
+    return true;
+}
+
+// Two passes: the first checks the body and counts every item's children,
+// so the second builds each list at its final size (no regrowing, and
+// nothing at all is built for a damaged file).
+std::optional<std::vector<TreeItem>> decodeBody(std::string_view body) {
+    constexpr size_t kTop = 0;  // childCounts[0] is the top level; item i is i + 1
+    std::vector<uint32_t> childCounts{0};
+    std::vector<size_t> lastAt;  // per level: the count slot of its last item
+    const bool whole = walkLevels(body, [&](const Record&, size_t nesting) {
+        ++childCounts[nesting == 0 ? kTop : lastAt[nesting - 1]];
+        lastAt.resize(nesting + 1);
+        lastAt[nesting] = childCounts.size();
+        childCounts.push_back(0);
+    });
+    if (!whole) return std::nullopt;
+
+    std::vector<TreeItem> top;
+    top.reserve(childCounts[kTop]);
+    lastAt.clear();
+    std::vector<std::vector<TreeItem>*> open{&top};  // per level: where its items go
+    size_t slot = kTop;
+    walkLevels(body, [&](const Record& record, size_t nesting) {
+        open.resize(std::min(open.size(), nesting + 1));
+        if (nesting == open.size()) {
+            std::vector<TreeItem>& under = open.back()->back().children;
+            under.reserve(childCounts[lastAt[nesting - 1]]);
+            open.push_back(&under);
+        }
+        open.back()->push_back(TreeItem{std::string(record.text), record.state, {}});
+        lastAt.resize(nesting + 1);
+        lastAt[nesting] = ++slot;
+    });
     return top;
 }
 
@@ -160,13 +193,21 @@ EncodedTemplate TemplateFile::encode(const std::vector<TreeItem>& items) {
 }
 
 std::optional<std::vector<TreeItem>> TemplateFile::decode(std::string_view bytes) {
-    const std::vector<std::string> pieces = text::splitBytes(bytes, kSeparator);
-    if (pieces.size() != 3 || pieces[0] != kHeadWord || pieces[2] != kTailWord) {
+    // Cut at every "%-/" as the format says, without copying: exactly three
+    // pieces, the head word, the body and the tail word. A last separator
+    // with nothing after it forms no piece, so the tail word may carry one.
+    const size_t headEnd = kHeadWord.size() + kSeparator.size();
+    if (bytes.substr(0, kHeadWord.size()) != kHeadWord ||
+        bytes.substr(kHeadWord.size(), kSeparator.size()) != kSeparator) {
         return std::nullopt;
     }
-    const std::optional<std::vector<Record>> records = readRecords(pieces[1]);
-    if (!records) return std::nullopt;
-    return buildLevels(*records);
+    const size_t bodyEnd = bytes.find(kSeparator, headEnd);
+    if (bodyEnd == std::string_view::npos) return std::nullopt;
+    std::string_view tail = bytes.substr(bodyEnd + kSeparator.size());
+    if (tail.size() == kTailWord.size() + kSeparator.size() && tail.ends_with(kSeparator))
+        tail.remove_suffix(kSeparator.size());
+    if (tail != kTailWord) return std::nullopt;
+    return decodeBody(bytes.substr(headEnd, bodyEnd - headEnd));
 }
 
 TemplateOutcome prepareSave(const TreeModel& tree) {

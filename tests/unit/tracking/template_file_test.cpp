@@ -199,6 +199,27 @@ TEST(TemplateFile, EveryCutPointOfARecordIsRefused) {
     EXPECT_EQ(refused, body.size() + 1 - boundaries.size());
 }
 
+// The records left once the outermost level has ended build nothing, but a
+// file cut short there is still a damaged file.
+TEST(TemplateFile, RecordsAfterTheImportEndedMustStillBeWhole) {
+    const std::string ended = record("r0", 2) + record("r1", 2) + record("r2", 1);
+    const std::string cut = record("r3", 2).substr(0, 10);
+    EXPECT_EQ(decodeExact(file(ended + record("r3", 2))), (Items{item("r0"), item("r1")}));
+    EXPECT_FALSE(decodeExact(file(ended + cut)));
+    EXPECT_FALSE(decodeExact(file(ended + "r3")));
+}
+
+// Cutting at every separator: a last one with nothing after it forms no
+// piece, so it does not count as bytes after the trailer.
+TEST(TemplateFile, SeparatorEndingTheFileFormsNoPiece) {
+    const std::string body = record("申通快递", 1) + record("ST1", 2);
+    const Items want{item("申通快递", {item("ST1")})};
+    EXPECT_EQ(decodeExact(file(body) + "%-/"), want);
+    EXPECT_FALSE(decodeExact(file(body) + "%-/%-/"));
+    EXPECT_FALSE(decodeExact(file(body) + "%-/x"));
+    EXPECT_FALSE(decodeExact(kHeader + body + "%-/%-/"));
+}
+
 TEST(TemplateFile, TooDeepNestingIsRefused) {
     auto nested = [](int levels) {
         std::string body;
