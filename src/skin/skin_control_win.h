@@ -40,6 +40,10 @@ public:
     virtual LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                   int window, int control, int extra) = 0;
 
+    // Whether a point inside the rectangle belongs to the control for hit
+    // testing; a control that is see-through in parts lets the pointer pass there.
+    virtual bool HitsAt(float /*x*/, float /*y*/) const { return true; }
+
     // Appends the control to hwnd's control list (nothing when already
     // registered or when hwnd is not skinned). Active bit 0 paints it and
     // lets it receive messages.

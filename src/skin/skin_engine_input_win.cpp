@@ -25,7 +25,11 @@ int SkinEngine::HitTest(float x, float y) const {
         const bool live = (e.active & 1) && e.control && e.control->Visible();
         candidates.push_back({e.rect, live ? e.identity : 0});
     }
-    return hitTest(candidates, x, y);
+    for (;;) {
+        const int n = hitTest(candidates, x, y);
+        if (!n || record_->controls[static_cast<size_t>(n - 1)].control->HitsAt(x, y)) return n;
+        candidates[static_cast<size_t>(n - 1)].identity = 0;  // see-through here: look below
+    }
 }
 
 void SkinEngine::takeKeyboardFocus(HWND hwnd) {

@@ -2,122 +2,116 @@
 
 #include <gtest/gtest.h>
 
-#include "skin/skin_engine_win.h"
-#include "skin/skin_toolkit_win.h"
+#include "skin_test_support.h"
 
 using namespace korvel::skin;
+using namespace korvel::skin::testing;
 
 namespace {
-
-// A control that only counts its paints.
-class Probe : public SkinControl {
-public:
-    int Create(HWND hwnd, float x, float y) {
-        Register(hwnd, {x, y, 20, 20}, 30, 1, false);
-        return ControlNumber();
-    }
-    LRESULT HandleMessage(HWND, UINT message, WPARAM, LPARAM, int, int, int) override {
-        if (message == kMsgPaint) ++paints;
-        return 0;
-    }
-    int paints = 0;
-};
 
 class PageContainerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(InitToolkit());
-        hwnd_ = CreateWindowExW(0, kHostClassName, L"pages", WS_POPUP | WS_VISIBLE, 10, 10, 300,
-                                200, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(engine_.Attach(hwnd_, {}, AttachOptions{.panelColor = 0xFFFFFF}));
-        ASSERT_GT(pages_.Create(hwnd_, 5, 30, 290, 160), 0);
-        a_.Create(hwnd_, 10, 40);
-        b_.Create(hwnd_, 40, 40);
-        child_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 100, 100, 20, 20, hwnd_,
-                                 nullptr, nullptr, nullptr);
+        startToolkit();
+        hwnd = makeTestWindow(400, 300);
+        AttachOptions options;
+        options.captionFlags = 0;
+        options.panelColor = 0x808080;
+        options.fadeControls = false;
+        ASSERT_TRUE(engine.Attach(hwnd, {}, options));
+        ASSERT_GT(pages.Create(hwnd, 5, 30, 390, 260), 0);
+        pages.SetLook(0, -2);
+        for (const char* name : {"首页", "查询快递", "网点查询"}) pages.AddPage(name);
+        ASSERT_TRUE(first.Create(hwnd, 20, 60, 40, 40));
+        ASSERT_TRUE(second.Create(hwnd, 20, 60, 40, 40));
+        child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 100, 100, 50, 20, hwnd,
+                                nullptr, nullptr, nullptr);
     }
-    void TearDown() override { DestroyWindow(hwnd_); }
+    void TearDown() override { DestroyWindow(hwnd); }
 
-    HWND hwnd_ = nullptr, child_ = nullptr;
-    SkinEngine engine_;
-    PageContainer pages_;
-    Probe a_, b_;
+    HWND hwnd = nullptr;
+    HWND child = nullptr;
+    SkinEngine engine;
+    PageContainer pages;
+    ProbeControl first{0xFFFF0000};
+    ProbeControl second{0xFF0000FF};
 };
 
-TEST_F(PageContainerTest, OnlyTheSelectedPageShows) {
-    EXPECT_EQ(pages_.AddPage("首页"), 1);
-    EXPECT_EQ(pages_.AddPage("查询快递"), 2);
-    EXPECT_EQ(pages_.SelectedPage(), 0);  // adding keeps the selection
-    pages_.SetLook(0, -2);
-    ASSERT_TRUE(pages_.SelectedPage(1));
-    ASSERT_TRUE(pages_.AddElement(1, a_.ControlNumber()));
-    ASSERT_TRUE(pages_.AddElement(2, b_.ControlNumber()));
-    ASSERT_TRUE(pages_.AddWindow(2, child_));
-    EXPECT_TRUE(a_.Visible());
-    EXPECT_FALSE(b_.Visible());
-    EXPECT_FALSE(IsWindowVisible(child_));
-
-    std::vector<int> changed;
-    pages_.PageChangedEvent([&](int page) { changed.push_back(page); });
-    ASSERT_TRUE(pages_.SelectedPage(2));
-    EXPECT_FALSE(a_.Visible());
-    EXPECT_TRUE(b_.Visible());
-    EXPECT_TRUE(IsWindowVisible(child_));
-    EXPECT_EQ(changed, std::vector<int>{2});
-    const int paintsBefore = a_.paints;
-    engine_.Redraw();
-    EXPECT_EQ(a_.paints, paintsBefore);  // a hidden element is not painted
+TEST_F(PageContainerTest, PagesAreNumberedFromOneAndAddingKeepsTheSelection) {
+    EXPECT_EQ(pages.PageCount(), 3);
+    EXPECT_EQ(pages.PageName(2), "查询快递");
+    EXPECT_EQ(pages.SelectedPage(), 0);
+    EXPECT_EQ(pages.SelectedPage(2), 2);
+    EXPECT_EQ(pages.AddPage("更多"), 4);
+    EXPECT_EQ(pages.SelectedPage(), 2);
+    EXPECT_TRUE(pages.IsValidPage(1));
+    EXPECT_TRUE(pages.IsValidPage(4));
+    EXPECT_FALSE(pages.IsValidPage(0));
+    EXPECT_FALSE(pages.IsValidPage(5));
+    EXPECT_EQ(pages.SelectedPage(9), 2);
+    EXPECT_EQ(pages.PageName(9), "");
 }
 
-TEST_F(PageContainerTest, InvalidPagesAndVetoesChangeNothing) {
-    pages_.AddPage("1");
-    pages_.AddPage("2");
-    pages_.SelectedPage(1);
-    EXPECT_FALSE(pages_.SelectedPage(0));
-    EXPECT_FALSE(pages_.SelectedPage(3));
-    EXPECT_FALSE(pages_.AddElement(5, a_.ControlNumber()));
-    EXPECT_FALSE(pages_.AddElement(1, 99));
-    EXPECT_FALSE(pages_.IsValidPage(0));
-    EXPECT_TRUE(pages_.IsValidPage(2));
-    int asked = 0;
-    pages_.PageChangingEvent([&](int from, int to) {
-        ++asked;
-        EXPECT_EQ(from, 1);
-        EXPECT_EQ(to, 2);
-        return false;
+TEST_F(PageContainerTest, OnlyTheSelectedPageShowsItsElementsAndWindows) {
+    ASSERT_TRUE(pages.AddElement(1, first.ControlNumber()));
+    ASSERT_TRUE(pages.AddElement(2, second));
+    ASSERT_TRUE(pages.AddWindow(2, child));
+    EXPECT_FALSE(pages.AddElement(7, first));
+    EXPECT_FALSE(pages.AddWindow(1, nullptr));
+    EXPECT_FALSE(first.Visible());  // no page selected yet
+    EXPECT_FALSE(IsWindowVisible(child));
+
+    pages.SelectedPage(1);
+    const DibBuffer& present = engine.Record()->present;
+    EXPECT_TRUE(first.Visible());
+    EXPECT_FALSE(second.Visible());
+    EXPECT_EQ(present.Pixel(30, 70) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(engine.HitTest(30, 70), first.ControlNumber());
+
+    pages.SelectedPage(2);
+    EXPECT_FALSE(first.Visible());
+    EXPECT_TRUE(second.Visible());
+    EXPECT_TRUE(IsWindowVisible(child));
+    EXPECT_EQ(present.Pixel(30, 70) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(engine.HitTest(30, 70), second.ControlNumber());
+
+    pages.SelectedPage(3);
+    EXPECT_FALSE(second.Visible());
+    EXPECT_FALSE(IsWindowVisible(child));
+    EXPECT_EQ(present.Pixel(30, 70) & 0xFFFFFF, 0x808080u);
+}
+
+TEST_F(PageContainerTest, ChangingSubroutineCanKeepTheOldPage) {
+    std::vector<int> changed, asked;
+    pages.PageChangedEvent([&](int page) { changed.push_back(page); });
+    pages.PageChangingEvent([&](int page) {
+        asked.push_back(page);
+        return page == 3 ? 0 : 1;
     });
-    EXPECT_FALSE(pages_.SelectedPage(2));
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(pages_.SelectedPage(), 1);
+    pages.SelectedPage(1);
+    pages.SelectedPage(3);
+    pages.SelectedPage(2);
+    EXPECT_EQ(asked, (std::vector<int>{1, 3, 2}));
+    EXPECT_EQ(changed, (std::vector<int>{1, 2}));
+    EXPECT_EQ(pages.SelectedPage(), 2);
 }
 
-TEST_F(PageContainerTest, AControlMovesBetweenPagesNotOntoTwo) {
-    pages_.AddPage("1");
-    pages_.AddPage("2");
-    pages_.SelectedPage(1);
-    pages_.AddElement(1, a_.ControlNumber());
-    pages_.AddElement(2, a_.ControlNumber());
-    EXPECT_FALSE(a_.Visible());
-    pages_.SelectedPage(2);
-    EXPECT_TRUE(a_.Visible());
-    pages_.SelectedPage(1);
-    EXPECT_FALSE(a_.Visible());
-}
-
-TEST_F(PageContainerTest, HeaderClicksSelectPagesOnlyWhenAHeaderIsShown) {
-    pages_.AddPage("1");
-    pages_.AddPage("2");
-    pages_.SetLook(1, 24);
-    pages_.SelectedPage(1);
-    // The second name of the top row: x 5 + 145 .. 295, y 30 .. 54.
-    const LPARAM onSecond = MAKELPARAM(200, 40);
-    SendToControl(pages_.WindowNumber(), pages_.ControlNumber(), hwnd_, WM_LBUTTONDOWN, 0,
-                  onSecond);
-    EXPECT_EQ(pages_.SelectedPage(), 2);
-    pages_.SetLook(0);
-    SendToControl(pages_.WindowNumber(), pages_.ControlNumber(), hwnd_, WM_LBUTTONDOWN, 0,
-                  MAKELPARAM(20, 40));
-    EXPECT_EQ(pages_.SelectedPage(), 2);
+TEST_F(PageContainerTest, WithoutAHeaderItDrawsNothingAndLetsThePointerThrough) {
+    pages.SelectedPage(1);
+    pages.Repaint();
+    EXPECT_EQ(engine.Record()->present.Pixel(200, 40) & 0xFFFFFF, 0x808080u);
+    EXPECT_EQ(engine.HitTest(200, 200), 0);
+    pages.SetLook(1, 24);
+    pages.Repaint();
+    EXPECT_EQ(engine.HitTest(200, 40), pages.ControlNumber());
+    EXPECT_EQ(engine.HitTest(200, 200), 0);
+    // A press on the second tab of the header selects page 2 (the window drag
+    // that follows a press on a control without focus is swallowed here).
+    engine.MessageHook([](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        return msg == WM_NCLBUTTONDOWN ? 0 : -1;
+    });
+    SendMessageW(hwnd, WM_LBUTTONDOWN, 0, point(5 + 130 + 60, 40));
+    EXPECT_EQ(pages.SelectedPage(), 2);
 }
 
 }  // namespace
