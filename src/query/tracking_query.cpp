@@ -15,6 +15,23 @@ constexpr std::string_view kObjectEnd = "\"}";
 constexpr int kSeparatorLength = 48;
 constexpr std::string_view kLineBreak = "\r\n";
 
+// Calls onPiece(piece) for each piece after an entry marker, in order, until
+// it returns false. Each search starts right after the previous marker,
+// which ends on a character boundary, so the scan stays linear and no list
+// of pieces is built for a reply that may hold hundreds of thousands.
+template <typename OnPiece>
+bool forEachRoutePiece(std::string_view reply, OnPiece&& onPiece) {
+    const int first = text::find(reply, kEntryMarker);
+    if (first == -1) return true;  // the text before the first marker is dropped
+    std::string_view rest = reply.substr(static_cast<size_t>(first - 1) + kEntryMarker.size());
+    for (;;) {
+        const int next = text::find(rest, kEntryMarker);
+        if (next == -1) return rest.empty() || onPiece(rest);  // an empty rest is no piece
+        if (!onPiece(rest.substr(0, static_cast<size_t>(next - 1)))) return false;
+        rest.remove_prefix(static_cast<size_t>(next - 1) + kEntryMarker.size());
+    }
+}
+
 }  // namespace
 
 std::string buildQueryUrl(std::string_view endpoint, std::string_view serviceCode,
@@ -32,8 +49,11 @@ std::string buildQueryUrl(std::string_view endpoint, std::string_view serviceCod
 }
 
 std::vector<std::string> routePieces(std::string_view replyText) {
-    std::vector<std::string> pieces = text::split(replyText, kEntryMarker);
-    if (!pieces.empty()) pieces.erase(pieces.begin());
+    std::vector<std::string> pieces;
+    forEachRoutePiece(replyText, [&](std::string_view piece) {
+        pieces.emplace_back(piece);
+        return true;
+    });
     return pieces;
 }
 
@@ -79,14 +99,15 @@ bool queryNumber(const std::string& companyName, const std::string& number,
     const std::string code = services.serviceCodeFor(companyName);
     const std::string reply =
         text::upToFirstZero(services.fetch(buildQueryUrl(services.endpoint, code, number)));
-    const std::vector<std::string> pieces = routePieces(reply);
-    if (pieces.empty()) return services.append(wrongNumberBlock(companyName, number));
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        std::string line = routeLine(cutRouteEntry(pieces[i]));
-        if (i == 0) line = blockHeading(companyName, number) + std::string(kLineBreak) + line;
-        if (!services.append(line)) return false;
-    }
-    return true;
+    bool first = true;
+    const bool going = forEachRoutePiece(reply, [&](std::string_view piece) {
+        std::string line = routeLine(cutRouteEntry(piece));
+        if (first) line = blockHeading(companyName, number) + std::string(kLineBreak) + line;
+        first = false;
+        return services.append(line);
+    });
+    if (first) return services.append(wrongNumberBlock(companyName, number));
+    return going;
 }
 
 }  // namespace korvel::query
