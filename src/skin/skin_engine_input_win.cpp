@@ -37,20 +37,28 @@ void SkinEngine::takeKeyboardFocus(HWND hwnd) {
     if (current != hwnd) SetFocus(hwnd);
 }
 
+// The system's move loop runs until the left button comes up; entered for a
+// press that was only sent (no button held, as from automation), it would
+// drag the window along until the next click. So it is entered only while
+// the button is down in the thread's input state.
+void SkinEngine::sendCaptionPress(HWND hwnd) {
+    if (GetKeyState(VK_LBUTTON) & 0x8000) SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
 void SkinEngine::startWindowDrag(HWND hwnd) {
-    if (!notDraggable_) SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    if (!notDraggable_) sendCaptionPress(hwnd);
 }
 
 void SkinEngine::openSystemMenu(int x, int y) {
     if (!hwnd_) return;
     const HWND hwnd = hwnd_;
-    SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    sendCaptionPress(hwnd);
     if (!record_) return;
     RECT none{};
     TrackPopupMenu(systemMenu_ ? systemMenu_ : GetSystemMenu(hwnd, FALSE), 0,
                    record_->windowRect.left + x + 5, record_->windowRect.top + y + 10, 0, hwnd,
                    &none);
-    SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    sendCaptionPress(hwnd);
 }
 
 void SkinEngine::moveFocus(int control, bool fromKeyboard) {
@@ -149,7 +157,8 @@ bool SkinEngine::BorderResize(HWND hwnd, UINT message, LPARAM lParam) {
     if (!border.code) return false;
     SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(border.cursor)));
     if (hovered_) RepaintControls(hovered_, true, kPaintBorder);
-    if (message == WM_LBUTTONDOWN)
+    // Like the move loop, the sizing loop needs the button really held.
+    if (message == WM_LBUTTONDOWN && (GetKeyState(VK_LBUTTON) & 0x8000))
         SendMessageW(hwnd, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(border.code), 0);
     return true;
 }

@@ -239,9 +239,9 @@ void SkinEngine::onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     // A double click on the caption band toggles maximize when the window has that button.
     if (wParam == kDoubleClickMarker && GET_Y_LPARAM(lParam) <= kCaptionBandHeight &&
         (captionFlags_ & kCaptionMaximize)) {
-        SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        sendCaptionPress(hwnd);
         PostMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, 0);
-        SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        sendCaptionPress(hwnd);
     }
 }
 

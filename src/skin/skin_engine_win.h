@@ -217,6 +217,7 @@ private:
     void moveFocus(int control, bool fromKeyboard);
     void takeKeyboardFocus(HWND hwnd);
     void startWindowDrag(HWND hwnd);
+    void sendCaptionPress(HWND hwnd);
     void fireControlEvent(const ControlEvent& event, int control) const;
     bool controlIsIcon(int control) const;
     void playCloseEffect();
