@@ -1,0 +1,48 @@
+#include "upgrade/download_watch.h"
+
+#include "upgrade/download_progress.h"
+#include "upgrade/upgrade_texts.h"
+
+namespace korvel::upgrade {
+
+NotifyAction DownloadWatch::onNotify(int kind, int value, int task, int currentTask) {
+    if (task != currentTask) return NotifyAction::None;
+    switch (kind) {
+        case kKindStarted:
+            totalBytes_ = value;
+            return value < 0 ? NotifyAction::Failed : NotifyAction::Started;
+        case kKindEnded:
+            // The count first: the tick reads it once it sees the end.
+            endBytes_ = value;
+            ended_ = true;
+            return NotifyAction::None;
+        default:
+            return NotifyAction::None;
+    }
+}
+
+ProgressView DownloadWatch::tick(int64_t received,
+                                 const std::function<std::string()>& readHead) const {
+    ProgressView view;
+    const int64_t total = totalBytes_;
+    if (!ended_) {
+        view.status = progressStatusText(received, total);
+        view.bar = progressBarPosition(received, total);
+        return view;
+    }
+    view.ended = true;
+    const int64_t got = endBytes_;
+    if (downloadSucceeded(got, total, readHead ? readHead() : std::string())) {
+        view.status = kStatusFinished;
+        view.bar = 100;
+        view.offerSwitchOver = true;
+    } else {
+        // The last count stays in view so the user sees how far it got.
+        view.status = progressStatusText(got, total);
+        view.bar = progressBarPosition(got, total);
+        view.failed = true;
+    }
+    return view;
+}
+
+}  // namespace korvel::upgrade
