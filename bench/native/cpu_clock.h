@@ -17,7 +17,7 @@ inline double cpuSeconds() {
 
 // The best of a few runs of f, in CPU seconds.
 template <typename F>
-double bestCpuSeconds(F&& f, int runs = 5) {
+double bestCpuSeconds(F&& f, int runs = 9) {
     double best = 1e9;
     for (int r = 0; r < runs; ++r) {
         const double start = cpuSeconds();

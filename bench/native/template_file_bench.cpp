@@ -1,15 +1,15 @@
 // Template encode/decode must stay linear: 100k numbers may cost at most
 // 12x what 10k cost. Prints one "name: ratio (goal ...)" line per ratio.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cpu_clock.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/template_file.h"
 
 using namespace korvel::tracking;
+using korvel::bench::bestCpuSeconds;
 
 namespace {
 
@@ -21,17 +21,6 @@ std::vector<TreeItem> workspaceWith(int numbers) {
     return items;
 }
 
-template <typename F>
-double bestSeconds(F&& f, int runs = 5) {
-    double best = 1e9;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
-}
-
 }  // namespace
 
 int main() {
@@ -41,8 +30,8 @@ int main() {
     for (int k = 0; k < 3; ++k) {
         const auto items = workspaceWith(sizes[k]);
         const auto file = TemplateFile::encode(items);
-        encode[k] = bestSeconds([&] { sink += TemplateFile::encode(items).bytes.size(); });
-        decode[k] = bestSeconds([&] { sink += TemplateFile::decode(file.bytes)->size(); });
+        encode[k] = bestCpuSeconds([&] { sink += TemplateFile::encode(items).bytes.size(); });
+        decode[k] = bestCpuSeconds([&] { sink += TemplateFile::decode(file.bytes)->size(); });
         std::printf("template %6d numbers: encode %.2f ms, decode %.2f ms (%zu bytes)\n", sizes[k],
                     encode[k] * 1e3, decode[k] * 1e3, file.bytes.size());
     }
