@@ -29,22 +29,6 @@ bool expect(std::string_view text, size_t& pos, char c) {
 
 }  // namespace
 
-std::vector<ByteRange> planParts(int64_t total, int connections) {
-    std::vector<ByteRange> parts;
-    if (total <= 0 || connections < 1) return parts;
-    int64_t count = total / kMinPartBytes;
-    if (count > connections) count = connections;
-    if (count < 1) count = 1;
-    const int64_t base = total / count, extra = total % count;
-    int64_t first = 0;
-    for (int64_t i = 0; i < count; ++i) {
-        const int64_t size = base + (i < extra ? 1 : 0);
-        parts.push_back({first, first + size - 1});
-        first += size;
-    }
-    return parts;
-}
-
 std::string rangeRequestHeader(int64_t first, int64_t last) {
     std::string header = "Range: bytes=" + std::to_string(first) + "-";
     if (last >= 0) header += std::to_string(last);

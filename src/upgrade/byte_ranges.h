@@ -1,17 +1,15 @@
-// HTTP byte ranges for the download engine: how a file is cut into parts
-// fetched side by side, and what a server's Content-Range says.
+// HTTP byte ranges for the download engine: the Range a request asks for and
+// what a server's Content-Length and Content-Range say.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace korvel::upgrade {
 
-// A file below this size is fetched over one connection, and no part of a
-// larger file is made smaller.
+// A file below this size is fetched over one connection.
 inline constexpr int64_t kMinPartBytes = 4096;
 
 // Inclusive byte positions, as in a Range header.
@@ -21,11 +19,6 @@ struct ByteRange {
     int64_t size() const { return last - first + 1; }
     bool operator==(const ByteRange&) const = default;
 };
-
-// total bytes cut into at most connections consecutive parts of nearly equal
-// size (none below kMinPartBytes); one part for a small file, none for an
-// empty one or a count below 1.
-std::vector<ByteRange> planParts(int64_t total, int connections);
 
 // "Range: bytes=first-last\r\n", or "bytes=first-" for an open end (last < 0).
 std::string rangeRequestHeader(int64_t first, int64_t last);

@@ -1,17 +1,22 @@
 #include "upgrade/download_transfer_win.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "text/wide_text_win.h"
+#include "upgrade/chunk_queue.h"
 
 namespace korvel::upgrade {
 
 namespace {
 
-constexpr DWORD kReadBufferBytes = 64 * 1024;
+constexpr int64_t kMaxReadBytes = 512 * 1024;
+constexpr int64_t kReadSliceMs = 50;
 constexpr DWORD kTimeoutMs = 30000;
 // A part whose response breaks off is asked for again from where it stopped.
 constexpr int kPartRetries = 2;
@@ -75,6 +80,7 @@ std::optional<HttpAddress> crackHttpAddress(const std::string& url) {
 struct Transfer::Probe {
     InternetHandle request;
     bool ranged = false;
+    int64_t last = -1;  // the last byte the probe's response carries
 };
 
 Transfer::Transfer(int handle, DownloadTask task, HttpAddress address, HINTERNET session)
@@ -99,19 +105,27 @@ InternetHandle Transfer::openRequest(int64_t first, int64_t last, DWORD& status)
 }
 
 std::optional<int64_t> Transfer::probe(Probe& out) {
+    // A file that may be split is probed for its first chunk only: closing a
+    // response with most of the file unread makes WinINet drain it, which
+    // costs more than the extra request. A file up to that size, and so
+    // every file under kMinPartBytes, comes over this one connection.
+    const int64_t askedLast = task_.connectionCount > 1 ? kFirstChunkBytes - 1 : -1;
     DWORD status = 0;
-    out.request = openRequest(0, -1, status);
+    out.request = openRequest(0, askedLast, status);
     if (!out.request) return std::nullopt;
     const auto contentRange = queryHeader(out.request.get(), HTTP_QUERY_CONTENT_RANGE);
     const auto range = contentRange ? parseContentRange(*contentRange) : std::nullopt;
     if (status == 206) {
-        if (!range || range->first != 0 || range->total < 0 || range->last != range->total - 1)
-            return std::nullopt;
+        if (!range || range->first != 0 || range->total <= 0) return std::nullopt;
+        const int64_t wantedLast =
+            askedLast < 0 ? range->total - 1 : std::min(askedLast, range->total - 1);
+        if (range->last != wantedLast) return std::nullopt;
         out.ranged = true;
+        out.last = range->last;
         return range->total;
     }
     if (status == 416) {
-        // The only range "bytes=0-" cannot satisfy is that of an empty file.
+        // The only range "bytes=0-..." cannot satisfy is that of an empty file.
         if (!range || range->total != 0) return std::nullopt;
         out.request.reset();
         return 0;
@@ -119,6 +133,9 @@ std::optional<int64_t> Transfer::probe(Probe& out) {
     if (status != 200) return std::nullopt;
     const auto length = queryHeader(out.request.get(), HTTP_QUERY_CONTENT_LENGTH);
     const auto parsed = length ? parseContentLength(*length) : std::nullopt;
+    // An unknown size (0 from a server without Content-Length) is read to the
+    // end of the response.
+    out.last = parsed && *parsed > 0 ? *parsed - 1 : -1;
     return parsed ? *parsed : 0;
 }
 
@@ -139,19 +156,27 @@ bool Transfer::writeAt(int64_t offset, const char* bytes, DWORD count) {
 }
 
 Transfer::PumpEnd Transfer::pump(HINTERNET request, int64_t& pos, int64_t last) {
-    std::vector<char> buffer(kReadBufferBytes);
+    std::vector<char> buffer(kMaxReadBytes);
+    const auto began = std::chrono::steady_clock::now();
+    const int64_t start = pos;
     for (;;) {
         if (stop_) return PumpEnd::Stopped;
         if (last >= 0 && pos > last) return PumpEnd::Complete;
-        // Asking what is there first keeps a read from waiting for a whole
-        // buffer on a slow connection, so a stop is seen quickly.
+        // Wait for the first bytes, then read what the connection delivers
+        // in about kReadSliceMs: big reads on a fast connection (few calls),
+        // small ones on a slow one, so a stop is seen within a slice.
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request, &available, 0, 0)) return PumpEnd::Short;
         if (available == 0) return last < 0 ? PumpEnd::Complete : PumpEnd::Short;
-        DWORD want = std::min(available, kReadBufferBytes);
-        if (last >= 0) want = static_cast<DWORD>(std::min<int64_t>(want, last - pos + 1));
+        const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - began)
+                                   .count();
+        const int64_t slice = elapsedMs > 0 ? (pos - start) * kReadSliceMs / elapsedMs : 0;
+        int64_t want = std::clamp<int64_t>(slice, available, kMaxReadBytes);
+        if (last >= 0) want = std::min(want, last - pos + 1);
         DWORD got = 0;
-        if (!InternetReadFile(request, buffer.data(), want, &got)) return PumpEnd::Short;
+        if (!InternetReadFile(request, buffer.data(), static_cast<DWORD>(want), &got))
+            return PumpEnd::Short;
         if (got == 0) return last < 0 ? PumpEnd::Complete : PumpEnd::Short;
         if (!writeAt(pos, buffer.data(), got)) return PumpEnd::WriteFailed;
         pos += got;
@@ -190,6 +215,52 @@ bool Transfer::fetchPart(ByteRange part, InternetHandle first, bool ranged) {
     }
 }
 
+void Transfer::fetchChunks(ChunkQueue& queue, const std::atomic<int>& active, int64_t lastBytes,
+                           int64_t lastMs) {
+    while (!stop_) {
+        const auto chunk = queue.take(nextChunkBytes(lastBytes, lastMs, queue.untaken(), active));
+        if (!chunk) return;
+        const auto began = std::chrono::steady_clock::now();
+        const bool complete = fetchPart(*chunk, {}, true);
+        lastBytes = complete ? chunk->size() : 0;
+        lastMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                     std::chrono::steady_clock::now() - began)
+                     .count();
+    }
+}
+
+void Transfer::fetchRest(int64_t first, int64_t probeBytes, int64_t probeMs) {
+    ChunkQueue queue(first, total_ - 1);
+    std::mutex mutex;
+    std::condition_variable workerEnded;
+    std::atomic<int> active{0};
+    std::vector<std::thread> workers;
+    const auto began = std::chrono::steady_clock::now();
+    const int limit = task_.connectionCount;
+    for (;;) {
+        const auto elapsed = std::chrono::steady_clock::now() - began;
+        const int wanted = rampedConnections(
+            std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), limit);
+        while (static_cast<int>(workers.size()) < wanted && queue.untaken() > 0 && !stop_) {
+            ++active;
+            workers.emplace_back([&] {
+                fetchChunks(queue, active, probeBytes, probeMs);
+                std::lock_guard lock(mutex);
+                --active;
+                workerEnded.notify_all();
+            });
+        }
+        if (static_cast<int>(workers.size()) >= limit) break;
+        // Until the next step, or until every connection has run out of work.
+        std::unique_lock lock(mutex);
+        const auto nextStep =
+            began + std::chrono::milliseconds(
+                        (elapsed / std::chrono::milliseconds(kRampStepMs) + 1) * kRampStepMs);
+        if (workerEnded.wait_until(lock, nextStep, [&] { return active == 0; })) break;
+    }
+    for (auto& worker : workers) worker.join();
+}
+
 void Transfer::Run() {
     connection_.reset(
         InternetConnectW(session_, address_.host.c_str(), address_.port,
@@ -223,17 +294,15 @@ void Transfer::Run() {
     notify(kNotifyStarted, static_cast<int>(total_));
 
     if (first.request) {
-        // An unknown size (0 from a server without Content-Length) is read
-        // to the end of the response.
-        const int64_t wholeLast = first.ranged || total_ > 0 ? total_ - 1 : -1;
-        std::vector<ByteRange> parts = first.ranged ? planParts(total_, task_.connectionCount)
-                                                    : std::vector<ByteRange>{{0, wholeLast}};
-        std::vector<std::thread> helpers;
-        for (size_t i = 1; i < parts.size(); ++i)
-            helpers.emplace_back([this, part = parts[i]] { fetchPart(part, {}, true); });
-        // The probe's own response ("bytes=0-") serves the first part.
-        fetchPart(parts[0], std::move(first.request), first.ranged);
-        for (auto& helper : helpers) helper.join();
+        const int64_t headLast = first.last;
+        const auto began = std::chrono::steady_clock::now();
+        const bool complete = fetchPart({0, headLast}, std::move(first.request), first.ranged);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - began)
+                            .count();
+        // The probe's pace sizes the first chunks of the rest.
+        if (first.ranged && headLast + 1 < total_)
+            fetchRest(headLast + 1, complete ? headLast + 1 : 0, ms);
     }
     file_.reset();
     connection_.reset();

@@ -27,6 +27,8 @@ struct HttpAddress {
 // an address without a host, or one beyond WinINet's limits.
 std::optional<HttpAddress> crackHttpAddress(const std::string& url);
 
+class ChunkQueue;
+
 class Transfer {
   public:
     Transfer(int handle, DownloadTask task, HttpAddress address, HINTERNET session);
@@ -50,6 +52,11 @@ class Transfer {
     std::optional<int64_t> probe(Probe& out);
     InternetHandle openRequest(int64_t first, int64_t last, DWORD& status);
     bool fetchPart(ByteRange part, InternetHandle first, bool ranged);
+    // The bytes from first to the end over up to the task's connections;
+    // the probe's bytes and time give the first estimate of the pace.
+    void fetchRest(int64_t first, int64_t probeBytes, int64_t probeMs);
+    void fetchChunks(ChunkQueue& queue, const std::atomic<int>& active, int64_t lastBytes,
+                     int64_t lastMs);
     PumpEnd pump(HINTERNET request, int64_t& pos, int64_t last);
     bool writeAt(int64_t offset, const char* bytes, DWORD count);
     void notify(int kind, int value);

@@ -6,42 +6,6 @@ using namespace korvel::upgrade;
 
 namespace {
 
-using Parts = std::vector<ByteRange>;
-
-TEST(PlanParts, CountsAndBoundaries) {
-    struct Case {
-        int64_t total;
-        int connections;
-        Parts want;
-    } cases[] = {
-        {0, 25, {}},
-        {-5, 25, {}},
-        {100, 0, {}},
-        {1, 25, {{0, 0}}},
-        {4095, 25, {{0, 4094}}},  // under 4096: one connection
-        {4096, 25, {{0, 4095}}},
-        {8192, 25, {{0, 4095}, {4096, 8191}}},
-        {8193, 2, {{0, 4096}, {4097, 8192}}},
-        {10, 1, {{0, 9}}},
-        {12289, 3, {{0, 4096}, {4097, 8192}, {8193, 12288}}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(planParts(c.total, c.connections), c.want) << c.total;
-}
-
-TEST(PlanParts, LargeFileCoversEveryByteOnce) {
-    const int64_t total = 64LL * 1024 * 1024 + 7;
-    const Parts parts = planParts(total, 25);
-    ASSERT_EQ(parts.size(), 25u);
-    int64_t next = 0;
-    for (const auto& p : parts) {
-        EXPECT_EQ(p.first, next);
-        EXPECT_GE(p.size(), kMinPartBytes);
-        next = p.last + 1;
-    }
-    EXPECT_EQ(next, total);
-    EXPECT_LE(parts.front().size() - parts.back().size(), 1);
-}
-
 TEST(RangeRequestHeader, ClosedAndOpenEnds) {
     EXPECT_EQ(rangeRequestHeader(0, 4095), "Range: bytes=0-4095\r\n");
     EXPECT_EQ(rangeRequestHeader(100, -1), "Range: bytes=100-\r\n");

@@ -96,17 +96,20 @@ TEST_F(DownloadEngineTest, WholeFileByteExact) {
         int connections, fileRequests;  // -1: more than one
     } cases[] = {
         {"", 300007, 1, 1},
-        {"rate=2000000", 1000003, 25, -1},
+        {"rate=2000000", 4000037, 25, -1},
         {"fault=ignore-ranges", 300007, 25, 1},
         {"", 1000, 25, 1},  // under 4096 bytes: one connection
         {"", 4096, 25, 1},
-        {"", 8192, 25, 2},
+        {"", 524288, 25, 1},  // the probe's first chunk is the whole file
+        {"", 524289, 25, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.setup) + " size " + std::to_string(c.size));
         Recorder recorder;
         ASSERT_TRUE(control("fault=none&rate=0&reset_stats=1&size=" + std::to_string(c.size)));
-        if (*c.setup) ASSERT_TRUE(control(c.setup));
+        if (*c.setup) {
+            ASSERT_TRUE(control(c.setup));
+        }
         DownloadTask t = task(c.connections);
         t.callback = recorder.callback();
         ASSERT_TRUE(engine_.Start(t));
@@ -178,7 +181,9 @@ TEST_F(DownloadEngineTest, EmptyMissingAndUnreachableFiles) {
         EXPECT_EQ(recorder.only(kNotifyStarted).value, c.started);
         EXPECT_EQ(recorder.only(kNotifyEnded).value, 0);
         EXPECT_EQ(korvel::ui::fileExists(target_), c.fileMade);
-        if (c.fileMade) EXPECT_EQ(downloaded(), "");
+        if (c.fileMade) {
+            EXPECT_EQ(downloaded(), "");
+        }
         EXPECT_FALSE(downloadSucceeded(0, c.started, downloaded()));
     }
 }
