@@ -1,0 +1,17 @@
+#!/usr/bin/env python3
+"""Runs the download engine benchmark with the update stand-in serving it.
+
+Needs KORVEL_CROSS_DIR (the cross build) and WINEPREFIX, as make bench sets.
+"""
+
+import os
+import subprocess
+import sys
+
+here = os.path.dirname(os.path.abspath(__file__))
+source = os.path.dirname(here)
+exe = os.path.join(os.environ["KORVEL_CROSS_DIR"], "bench", "download_bench.exe")
+sys.exit(subprocess.call([
+    sys.executable, os.path.join(source, "tools", "with_standin.py"),
+    "update_standin.py", "KORVEL_UPDATE_PORT", "--size", "0", "--",
+    os.path.join(source, "scripts", "wine-run.sh"), exe]))
