@@ -188,7 +188,7 @@ void SkinEngine::drawFrameBorder(GpGraphics* g) {
         const RectF ring{panel.x - out, panel.y - out, panel.width + 2 * out,
                          panel.height + 2 * out};
         const Argb color = static_cast<Argb>(kShadowAlphas[i]) << 24;
-        if (frameStyle_ != 0) OutlineRounded(g, ring, kOuterRadius + out, color);
+        if (frameStyle_ != 0) OutlineRounded(g, ring, kOuterRadius + 2 * out, color);
         else OutlineRect(g, ring, color);
     }
 }

@@ -36,10 +36,10 @@ RectF outlineRect(const RectF& r, float width) {
 
 }  // namespace
 
-GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float radius) {
+GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float corner) {
     GdipPathPtr path;
     if (gdip::GdipCreatePath(Gdiplus::FillModeAlternate, path.put()) != Gdiplus::Ok) return {};
-    const float d = std::min({radius * 2.0f, width, height});
+    const float d = std::min({corner, width, height});
     if (d <= 0.0f) {
         gdip::GdipAddPathRectangle(path.get(), x, y, width, height);
         return path;

@@ -12,9 +12,12 @@
 
 namespace korvel::skin {
 
-// A closed path around (x, y, width, height) with corners of the given
-// radius (a radius of 0 gives a plain rectangle).
-GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float radius);
+// A closed path around (x, y, width, height) with rounded corners. The
+// toolkit's "radius" of a rounded rectangle is the size of the corner arc
+// (its diameter), the way the window region's corner ellipse is given: a
+// frame style of 5 and an outline of "radius 6" then meet at the corner.
+// A corner of 0 gives a plain rectangle.
+GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float corner);
 
 void FillRect(GpGraphics* g, const RectF& r, Argb color);
 void FillRounded(GpGraphics* g, const RectF& r, float radius, Argb color);
