@@ -76,4 +76,24 @@ TEST(SkinDemo, MainWindowLikeFrame) {
     DestroyWindow(hwnd);
 }
 
+TEST(SkinDemo, LayeredBoxLikeFrame) {
+    startToolkit();
+    HWND hwnd = makeTestWindow(320, 150, WS_POPUP, 800, 120);
+    SetWindowTextW(hwnd, L"\u63D0\u793A\uFF1A");
+    SkinEngine engine;
+    AttachOptions options;
+    options.captionFlags = 6;
+    options.alpha = 170;
+    options.panelColor = 0xFF8800;
+    options.fadeControls = false;
+    options.notResizable = true;
+    ASSERT_TRUE(engine.Attach(hwnd, {}, options));
+    Card ok("确认");
+    ASSERT_TRUE(ok.Create(hwnd, 320 - 83, 150 - 36, 70, 24));
+    EXPECT_EQ(engine.Record()->present.Pixel(0, 0) >> 24, 0u);  // outside: fully clear
+    EXPECT_EQ(engine.Record()->present.Pixel(160, 60) >> 24, 170u);
+    if (const char* hold = std::getenv("KORVEL_DEMO_HOLD_MS")) pump(std::atoi(hold));
+    DestroyWindow(hwnd);
+}
+
 }  // namespace
