@@ -17,7 +17,8 @@ The file is the --file given or a generated one of --size bytes: "MZ", then
 a fixed pseudo-random block of 65521 bytes repeated (see pattern_block), so a
 test can rebuild the expected bytes itself. Faults: ignore-ranges (answer
 every request whole with 200), drop (close the connection once the file
-offset --drop-at is reached), missing (404 for the file). --rate limits each
+offset --drop-at is reached), stall (fall silent there, connection open, for
+STALL_SECONDS), missing (404 for the file). --rate limits each
 connection to that many bytes a second.
 
 --port N picks the port (0: a free one); the port is printed on the first
@@ -37,7 +38,8 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 DEFAULT_PORT = 18471
 HOST = "127.0.0.1"
 BLOCK_SIZE = 65521  # prime, so no part boundary lines up with the repetition
-FAULTS = ("none", "ignore-ranges", "drop", "missing")
+FAULTS = ("none", "ignore-ranges", "drop", "stall", "missing")
+STALL_SECONDS = 120
 FILE_PATH = "/files/korvel.exe"
 
 
@@ -224,15 +226,26 @@ class Handler(BaseHTTPRequestHandler):
             s.active += 1
             s.max_parallel = max(s.max_parallel, s.active)
         try:
-            self.send_body(data, first, last + 1, drop_at if fault == "drop" else None, rate)
+            cut = drop_at if fault in ("drop", "stall") else None
+            complete = self.send_body(data, first, last + 1, cut, rate)
         finally:
             with s.lock:
                 s.active -= 1
+        if not complete:
+            if fault == "stall":
+                time.sleep(STALL_SECONDS)
+            self.close_connection = True
+            try:
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
 
-    def send_body(self, data, start, end, drop_at, rate):
+    def send_body(self, data, start, end, cut, rate):
+        """Writes data[start:end]; False when it stopped short at the file
+        offset cut (the caller then drops or stalls the connection)."""
         chunk = 65536 if rate <= 0 else max(1024, min(65536, rate // 50))
         began, sent, pos = time.monotonic(), 0, start
-        stop = end if drop_at is None else min(end, max(start, drop_at))
+        stop = end if cut is None else min(end, max(start, cut))
         try:
             while pos < stop:
                 piece = data[pos:min(stop, pos + chunk)]
@@ -246,13 +259,8 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
-            return
-        if stop < end:  # the drop: the client sees the body cut short
-            self.close_connection = True
-            try:
-                self.connection.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
+            return True
+        return stop == end
 
 
 class Server(ThreadingHTTPServer):

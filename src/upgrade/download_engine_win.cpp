@@ -34,7 +34,26 @@ DownloadEngine::~DownloadEngine() {
         current_.reset();
     }
     for (auto& r : running) r.transfer->RequestStop();
-    for (auto& r : running) r.thread.join();
+    const auto allFinished = [&] {
+        return std::all_of(running.begin(), running.end(),
+                           [](const Running& r) { return r.transfer->Finished(); });
+    };
+    for (int waited = 0; !allFinished() && waited < kStopBudgetMs; waited += kStopStepMs)
+        Sleep(kStopStepMs);
+    bool abandoned = false;
+    for (auto& r : running) {
+        if (r.transfer->Finished()) {
+            r.thread.join();
+        } else {
+            // A read blocked on a silent server ends only at its time-out;
+            // the program must not hang that long on its way out. The thread
+            // keeps its transfer alive, and the session stays open for it.
+            r.transfer->Abandon();
+            r.thread.detach();
+            abandoned = true;
+        }
+    }
+    if (abandoned) session_.release();
 }
 
 void DownloadEngine::joinFinished() {

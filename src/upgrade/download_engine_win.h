@@ -55,7 +55,8 @@ struct DownloadTask {
 class DownloadEngine {
   public:
     DownloadEngine();
-    // Stops every transfer and waits for its thread.
+    // Stops every transfer and waits for the threads within kStopBudgetMs; a
+    // thread still blocked after that is left to end on its own, silenced.
     ~DownloadEngine();
     DownloadEngine(const DownloadEngine&) = delete;
     DownloadEngine& operator=(const DownloadEngine&) = delete;

@@ -87,7 +87,7 @@ Transfer::Transfer(int handle, DownloadTask task, HttpAddress address, HINTERNET
     : handle_(handle), task_(std::move(task)), address_(std::move(address)), session_(session) {}
 
 void Transfer::notify(int kind, int value) {
-    if (task_.callback) task_.callback(kind, handle_, value, 0, handle_);
+    if (task_.callback && !abandoned_) task_.callback(kind, handle_, value, 0, handle_);
 }
 
 InternetHandle Transfer::openRequest(int64_t first, int64_t last, DWORD& status) {

@@ -40,6 +40,12 @@ class Transfer {
     void Run();
 
     void RequestStop() { stop_ = true; }
+    // Stops the transfer and silences its notifications: its owner is going
+    // away without waiting for the thread.
+    void Abandon() {
+        abandoned_ = true;
+        stop_ = true;
+    }
     bool Finished() const { return finished_; }
     int Handle() const { return handle_; }
     int64_t Received() const { return received_; }
@@ -69,6 +75,7 @@ class Transfer {
     FileHandle file_;
     int64_t total_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> abandoned_{false};
     std::atomic<bool> finished_{false};
     std::atomic<int64_t> received_{0};
 };

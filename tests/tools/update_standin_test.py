@@ -111,6 +111,15 @@ class StandinTest(unittest.TestCase):
         response, got = self.get("/files/korvel.exe", {"Range": "bytes=40000-49999"})
         self.assertEqual((response.status, got), (206, b""))
 
+        self.control("fault=stall&drop_at=30000")
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=1)
+        conn.request("GET", "/files/korvel.exe")
+        response = conn.getresponse()
+        self.assertEqual(response.read(30000), whole[:30000])
+        with self.assertRaises(OSError):  # silent, not closed
+            response.read(1)
+        conn.close()
+
         self.control("fault=missing")
         response, _ = self.get("/files/korvel.exe")
         self.assertEqual(response.status, 404)

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -235,6 +236,32 @@ TEST_F(DownloadEngineTest, StopMidTransferWithinBudget) {
     EXPECT_GE(ended.value, later);
     EXPECT_LT(ended.value, 2000000);
     EXPECT_TRUE(engine_.Stop());  // nothing left to stop
+}
+
+// A server that falls silent with the connection open: a read blocks until
+// the receive time-out, far beyond the stop budget.
+TEST_F(DownloadEngineTest, SilentServerNeitherHoldsStopNorExit) {
+    ASSERT_TRUE(control("size=300000&fault=stall&drop_at=100000"));
+    ASSERT_TRUE(engine_.Start(task(1)));
+    waitForBytesAbove(engine_, 99999);
+    DWORD began = GetTickCount();
+    EXPECT_FALSE(engine_.Stop());  // the thread did not end within the budget
+    EXPECT_LE(GetTickCount() - began, static_cast<DWORD>(kStopBudgetMs + 500));
+    EXPECT_EQ(engine_.CurrentTask(), kNoTask);
+
+    Recorder late;
+    auto engine = std::make_unique<DownloadEngine>();
+    DownloadTask t = task(1);
+    t.filePath = folder_.file("second.exe");
+    t.callback = late.callback();
+    ASSERT_TRUE(engine->Start(t));
+    waitForBytesAbove(*engine, 99999);
+    began = GetTickCount();
+    engine.reset();
+    EXPECT_LE(GetTickCount() - began, static_cast<DWORD>(kStopBudgetMs + 500));
+    const size_t seen = late.notices().size();
+    EXPECT_EQ(seen, 1u);  // the start only
+    ASSERT_TRUE(control("fault=none"));
 }
 
 TEST_F(DownloadEngineTest, NewStartReplacesTheRunningTransfer) {
