@@ -75,8 +75,21 @@ void Worker::runQueries() {
     services.endpoint = shared_->endpoint;
     services.serviceCodeFor = [this](const std::string& name) { return serviceCodeFor(name); };
     services.fetch = [this](const std::string& url) { return shared_->fetch(url, *stop_); };
-    services.append = [this](const std::string& text) {
-        return onUi([&](tracking::TreeModel&, QueryUi& ui) { ui.appendResultText(text); });
+    // The lines of one reply are cut in a few microseconds, so they reach the
+    // box together: one append per number instead of one per line, as every
+    // append into a multi-line EDIT costs in proportion to the text already in
+    // it on some platforms (Wine re-reads its whole line table), and each line
+    // would also be a round trip to the UI thread.
+    std::string block;
+    services.append = [&](const std::string& text) {
+        block += text;
+        return !stop_->stopped();
+    };
+    auto flush = [&] {
+        const bool live =
+            onUi([&](tracking::TreeModel&, QueryUi& ui) { ui.appendResultText(block); });
+        block.clear();
+        return live;
     };
 
     // Indexes at or beyond the count taken at the start are not visited, even
@@ -93,7 +106,7 @@ void Worker::runQueries() {
             ui.setStatusText(std::string(texts::kQuerying) + company + number);
         });
         if (!live) return;
-        if (isNumber && !queryNumber(company, number, services)) return;
+        if (isNumber && (!queryNumber(company, number, services) || !flush())) return;
     }
     onUi([&](tracking::TreeModel&, QueryUi& ui) {
         shared_->running = false;

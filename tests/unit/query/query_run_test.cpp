@@ -211,16 +211,15 @@ TEST(QueryRun, StopDuringTheThirdOfFiveKeepsTheFirstBlocksOnly) {
     EXPECT_EQ(rig.service->asked().size(), 3u);
 }
 
-TEST(QueryRun, StopInsideABlockLeavesItsFirstLinesAsTheyAre) {
+TEST(QueryRun, EachBlockReachesTheBoxInOneAppend) {
     Rig rig;
-    rig.add("顺丰快递", {"N1", "N2"});
+    rig.add("顺丰快递", {"N1", "N2", "N3"});
     rig.run->toggleQueryRun();
-    const std::string firstLine = std::string(48, '-') + "\r\n顺丰快递N1\r\nt1 N1-a\r\n";
-    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.resultHas(firstLine); }));
-    rig.run->toggleQueryRun();
-    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
-    EXPECT_EQ(rig.window.result, firstLine);
-    EXPECT_EQ(rig.window.status, std::string(texts::kQueryStopped));
+    ASSERT_TRUE(rig.finish());
+    // Start: caption and clearing; then status and block per number; end: 2.
+    EXPECT_EQ(rig.window.writes, 2 + 3 * 2 + 2);
+    EXPECT_EQ(rig.window.result,
+              block("顺丰快递", "N1") + block("顺丰快递", "N2") + block("顺丰快递", "N3"));
 }
 
 TEST(QueryRun, SecondStartClearsTheBoxAndQueriesAgain) {
