@@ -119,7 +119,8 @@ std::optional<int64_t> Transfer::probe(Probe& out) {
         if (!range || range->first != 0 || range->total <= 0) return std::nullopt;
         const int64_t wantedLast =
             askedLast < 0 ? range->total - 1 : std::min(askedLast, range->total - 1);
-        if (range->last != wantedLast) return std::nullopt;
+        // A server may send less than asked, never more.
+        if (range->last > wantedLast) return std::nullopt;
         out.ranged = true;
         out.last = range->last;
         return range->total;
