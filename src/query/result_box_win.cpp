@@ -1,5 +1,8 @@
 #include "query/result_box_win.h"
 
+#include <string_view>
+
+#include "query/word_breaks.h"
 #include "text/wide_text_win.h"
 
 namespace korvel::query {
@@ -9,10 +12,23 @@ namespace {
 // The largest limit a multi-line edit takes.
 constexpr WPARAM kTextLimit = 0x7FFFFFFE;
 
+// Wrapping asks for word breaks. Wine's own answer analyses the whole text of
+// the box after every change, so each append would cost what the box holds;
+// this one looks at the line being wrapped only.
+int CALLBACK wrapBreak(LPWSTR text, int index, int count, int code) {
+    const std::u16string_view line(reinterpret_cast<const char16_t*>(text),
+                                   static_cast<size_t>(count > 0 ? count : 0));
+    const WordBreakAction action = code == WB_LEFT    ? WordBreakAction::kLeft
+                                   : code == WB_RIGHT ? WordBreakAction::kRight
+                                                      : WordBreakAction::kIsDelimiter;
+    return wordBreak(line, index, action);
+}
+
 }  // namespace
 
 ResultBox::ResultBox(HWND edit) : edit_(edit) {
     SendMessageW(edit_, EM_SETLIMITTEXT, kTextLimit, 0);
+    SendMessageW(edit_, EM_SETWORDBREAKPROC, 0, reinterpret_cast<LPARAM>(wrapBreak));
 }
 
 void ResultBox::setText(const std::string& text) {

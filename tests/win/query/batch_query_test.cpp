@@ -222,4 +222,27 @@ TEST(ResultBox, LongTextIsKeptWholeAndGbkRoundTrips) {
     DestroyWindow(edit);
 }
 
+TEST(ResultBox, WrapsLongLinesAtBlanksAndBetweenChineseCharacters) {
+    HWND edit = makeEdit();
+    ASSERT_NE(edit, nullptr);
+    SetWindowPos(edit, nullptr, 0, 0, 120, 300, SWP_NOZORDER | SWP_NOMOVE);
+    ResultBox box(edit);
+    auto firstLine = [&] {
+        wchar_t buffer[256] = {};
+        buffer[0] = static_cast<wchar_t>(255);
+        const auto n = SendMessageW(edit, EM_GETLINE, 0, reinterpret_cast<LPARAM>(buffer));
+        return std::wstring(buffer, static_cast<size_t>(n));
+    };
+    box.setText("alpha bravo charlie delta echo foxtrot golf hotel");
+    EXPECT_GT(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), 2);
+    const std::wstring line = firstLine();
+    ASSERT_FALSE(line.empty());
+    EXPECT_TRUE(line.back() == L' ' || line.back() == L'o') << box.text();  // whole words only
+    box.setText("快件已从【兰州转运中心】发出，下一站【乌鲁木齐】，快件已到达【上海转运中心】");
+    EXPECT_GT(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), 2);
+    EXPECT_EQ(box.text(),
+              "快件已从【兰州转运中心】发出，下一站【乌鲁木齐】，快件已到达【上海转运中心】");
+    DestroyWindow(edit);
+}
+
 }  // namespace
