@@ -1,0 +1,198 @@
+#include "skin/progress_bar_win.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "skin/builtin_pictures.h"
+#include "skin/control_outline_win.h"
+#include "skin/push_state.h"
+#include "skin/skin_engine_win.h"
+#include "skin/skin_paint_win.h"
+#include "skin/skin_window_table_win.h"
+
+namespace korvel::skin {
+
+namespace {
+
+constexpr float kTrackRadius = 7;
+constexpr float kInnerRadius = 6;
+constexpr float kSecondRadius = 5;
+constexpr float kBarClipCorner = 3;
+
+RectF inset(const RectF& r, float by) {
+    return {r.x + by, r.y + by, std::max(0.0f, r.width - 2 * by),
+            std::max(0.0f, r.height - 2 * by)};
+}
+
+}  // namespace
+
+void DrawProgressBar(GpGraphics* g, const RectF& r, const ProgressPaint& p) {
+    if (!g || r.width <= 0 || r.height <= 0) return;
+    const RectF track = progressTrack(r, p.look);
+    const Argb innerLine = rgbaToArgb(255, 255, 255, 90);
+    if (p.rounded) {
+        FillRounded(g, track, kTrackRadius, p.colors.trackFill);
+        OutlineRoundedInside(g, track, kTrackRadius, p.colors.trackOutline);
+        OutlineRoundedInside(g, inset(track, 1), kInnerRadius, innerLine);
+    } else {
+        FillRect(g, track, p.colors.trackFill);
+        OutlineInside(g, track, p.colors.trackOutline);
+        OutlineInside(g, inset(track, 1), innerLine);
+    }
+    if (p.secondPosition > 0) {
+        const RectF second = progressBar(track, p.secondPosition);
+        if (p.rounded)
+            FillRounded(g, second, kSecondRadius, p.colors.trackFill);
+        else
+            FillRect(g, second, p.colors.trackFill);
+    }
+    if (p.position > 0) {
+        const RectF bar = progressBar(track, p.position);
+        Gdiplus::GraphicsState saved = 0;
+        gdip::GdipSaveGraphics(g, &saved);
+        if (p.rounded) {
+            GdipPathPtr clip = RoundedRectPath(bar.x, bar.y, bar.width, bar.height, kBarClipCorner);
+            if (clip) gdip::GdipSetClipPath(g, clip.get(), Gdiplus::CombineModeIntersect);
+        }
+        FillGradient(g, bar, p.colors.barStart, p.colors.barEnd, 0);
+        FillGradient(g, bar, rgbaToArgb(255, 255, 255, 0), rgbaToArgb(0, 0, 0, 60), 1);
+        gdip::GdipRestoreGraphics(g, saved);
+    }
+    if (p.thumb) {
+        UINT width = 0, height = 0;
+        gdip::GdipGetImageWidth(p.thumb, &width);
+        gdip::GdipGetImageHeight(p.thumb, &height);
+        const float w = static_cast<float>(width);
+        const float h = static_cast<float>(height);
+        const float x = progressThumbLeft(track, p.position, w);
+        gdip::GdipDrawImageRect(g, p.thumb, x, track.y + (track.height - h) / 2, w, h);
+    }
+}
+
+int ProgressBar::Create(HWND hwnd, int x, int y, int width, int height,
+                        const ProgressBarOptions& options) {
+    if (IsRegistered()) return 0;
+    step_ = options.step;
+    position_ = clampProgress(options.position);
+    secondPosition_ = clampProgress(options.secondPosition);
+    colors_ = options.colors;
+    look_ = options.look;
+    seekable_ = options.seekable;
+    thumb_.LoadFromBytes(options.thumb.empty() ? pictures::progressThumb() : options.thumb);
+    activeThumb_.LoadFromBytes(options.activeThumb.empty() ? pictures::progressThumb2()
+                                                           : options.activeThumb);
+    lastMessage_ = 0;
+    fadeAlpha_ = 0;
+    paintCount_ = 0;
+    const RectF rect{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
+                     static_cast<float>(progressHeight(height))};
+    if (!Register(hwnd, rect, kKindProgressBar, options.visible ? 1 : 0, true, kCursorArrow))
+        return 0;
+    const SkinEngine* engine = Engine();
+    rounded_ = options.rounded.value_or(engine && engine->FrameStyleProperty() != 0);
+    if (options.visible) Repaint();
+    return ControlNumber();
+}
+
+float ProgressBar::Position(float value) {
+    if (value == position_) return position_;
+    position_ = clampProgress(value);
+    Repaint();
+    return position_;
+}
+
+float ProgressBar::SecondPosition(float value) {
+    if (value == secondPosition_) return secondPosition_;
+    secondPosition_ = clampProgress(value);
+    Repaint();
+    return secondPosition_;
+}
+
+void ProgressBar::PositionFromCursor(int window) {
+    const SkinWindowRecord* record = WindowRecord(window);
+    POINT pointer{};
+    if (!record || !GetCursorPos(&pointer)) return;
+    const RectF r = Rectangle();
+    position_ = progressFromPointer(pointer.x, record->windowRect.left, r.x, r.width);
+}
+
+void ProgressBar::userMoved() {
+    Repaint();
+    if (changed_) changed_(static_cast<int>(position_));
+}
+
+void ProgressBar::paint(UINT message) {
+    GpGraphics* g = BeginRepaint();
+    if (!g) return;
+    ProgressPaint p;
+    p.position = position_;
+    p.secondPosition = secondPosition_;
+    p.colors = colors_;
+    p.look = look_;
+    p.rounded = rounded_;
+    if (seekable_) {
+        const SkinEngine* engine = Engine();
+        const bool held = engine && engine->PressedControl() == ControlNumber();
+        const bool active = !Disabled() && (message != kMsgPaint || held);
+        p.thumb = active && activeThumb_ ? activeThumb_.Handle() : thumb_.Handle();
+    }
+    DrawProgressBar(g, Rectangle(), p);
+    fadeAlpha_ = buttonStep(message, Disabled() != 0, false).fadeAlpha;
+    ++paintCount_;
+    EndRepaint();
+}
+
+LRESULT ProgressBar::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, int window,
+                                   int control, int extra) {
+    const SkinEngine* engine = Engine();
+    const bool pressedHere = engine && engine->PressedControl() == control;
+    switch (message) {
+        case WM_DESTROY:
+            thumb_.Release();
+            activeThumb_.Release();
+            return 0;
+        case kMsgTimer:
+            FadeTick(fadeAlpha_, wParam);
+            return 0;
+        case kNotifyClick:
+            if (seekable_ && !Disabled()) {
+                PositionFromCursor(window);
+                userMoved();
+            }
+            return 0;
+        case WM_KEYDOWN:
+            if (seekable_ && !Disabled()) {
+                const float before = position_;
+                if (wParam == VK_LEFT || wParam == VK_DOWN)
+                    position_ = clampProgress(position_ - step_);
+                if (wParam == VK_RIGHT || wParam == VK_UP)
+                    position_ = clampProgress(position_ + step_);
+                if (wParam == VK_HOME) position_ = 0;
+                if (wParam == VK_END) position_ = 100;
+                if (position_ != before) userMoved();
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+            if (seekable_ && pressedHere && !Disabled()) {
+                PositionFromCursor(window);
+                userMoved();
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    if (!isFaceMessage(message)) return 0;
+    FaceInput in;
+    in.message = message;
+    in.disabled = Disabled() != 0;
+    in.extra = extra;
+    in.lastMessage = lastMessage_;
+    in.isPressedControl = pressedHere;
+    if (!acceptsFaceMessage(in)) return 0;
+    paint(message);
+    lastMessage_ = message;
+    return 0;
+}
+
+}  // namespace korvel::skin

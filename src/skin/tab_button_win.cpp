@@ -1,0 +1,193 @@
+#include "skin/tab_button_win.h"
+
+#include <algorithm>
+
+#include "skin/control_outline_win.h"
+#include "skin/skin_engine_win.h"
+#include "skin/skin_paint_win.h"
+
+namespace korvel::skin {
+
+namespace {
+
+constexpr float kOuterRadius = 6;
+constexpr float kInnerRadius = 4;
+
+RectF inset(const RectF& r, float by) {
+    return {r.x + by, r.y + by, std::max(0.0f, r.width - 2 * by),
+            std::max(0.0f, r.height - 2 * by)};
+}
+
+// The icon keeps its own size: centred across the top under the "above"
+// layout, centred down the left side beside the caption.
+void drawIcon(GpGraphics* g, GpImage* icon, const RectF& at, bool above) {
+    UINT width = 0, height = 0;
+    gdip::GdipGetImageWidth(icon, &width);
+    gdip::GdipGetImageHeight(icon, &height);
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    const float x = above ? at.x + std::max(0.0f, (at.width - w) / 2) : at.x;
+    const float y = above ? at.y : at.y + std::max(0.0f, (at.height - h) / 2);
+    gdip::GdipDrawImageRect(g, icon, x, y, w, h);
+}
+
+}  // namespace
+
+void DrawTabFace(GpGraphics* g, const RectF& r, const TabFacePaint& p) {
+    if (!g || r.width <= 0 || r.height <= 0) return;
+    const TabFace& face = tabFace(p.state);
+    const RectF inner = inset(r, 1);
+    if (p.rounded) {
+        OutlineRoundedInside(g, r, kOuterRadius, face.outerOutline);
+        OutlineRoundedInside(g, inner, kInnerRadius, face.innerOutline);
+        // The gradient keeps to the rounded inside, so no square corner shows.
+        Gdiplus::GraphicsState saved = 0;
+        gdip::GdipSaveGraphics(g, &saved);
+        GdipPathPtr clip =
+            RoundedRectPath(inner.x, inner.y, inner.width, inner.height, kInnerRadius);
+        if (clip) gdip::GdipSetClipPath(g, clip.get(), Gdiplus::CombineModeIntersect);
+        FillGradient(g, inner, face.gradientTop, face.gradientBottom, 1);
+        gdip::GdipRestoreGraphics(g, saved);
+    } else {
+        OutlineInside(g, r, face.outerOutline);
+        OutlineInside(g, inner, face.innerOutline);
+        FillGradient(g, inner, face.gradientTop, face.gradientBottom, 1);
+    }
+    UINT iconWidth = 0, iconHeight = 0;
+    if (p.icon) {
+        gdip::GdipGetImageWidth(p.icon, &iconWidth);
+        gdip::GdipGetImageHeight(p.icon, &iconHeight);
+    }
+    const TabLayout layout = tabLayout(r, static_cast<int>(iconWidth), static_cast<int>(iconHeight),
+                                       p.iconAbove, p.state == TabState::Pressed);
+    if (p.icon && iconWidth > 0 && iconHeight > 0) drawIcon(g, p.icon, layout.icon, p.iconAbove);
+    if (p.caption.empty() || !p.font) return;
+    GdipStringFormatPtr format =
+        MakeStringFormat(p.alignment, p.formatFlags, p.trimming, p.hotkeyPrefix);
+    DrawShadowedText(g, p.caption, p.font, layout.text, format.get(), p.textColor, p.shadowStyle);
+}
+
+void TabButton::loadIcon(std::span<const std::uint8_t> icon) {
+    if (icon.empty())
+        icon_.Release();
+    else
+        icon_.LoadFromBytes(icon);
+    iconWidth_ = icon_ ? icon_.Width() : 0;
+    iconHeight_ = icon_ ? icon_.Height() : 0;
+}
+
+int TabButton::Create(HWND hwnd, const std::string& caption, int x, int y, int width, int height,
+                      bool selected, std::span<const std::uint8_t> icon, bool iconAbove,
+                      const TabButtonOptions& options) {
+    if (IsRegistered()) return 0;
+    loadIcon(icon);
+    iconAbove_ = iconAbove;
+    caption_ = caption;
+    selected_ = selected;
+    font_.Make(options.font);
+    textColor_ = options.textColor.value_or(defaultTabTextColor());
+    alignment_ = options.alignment.value_or(defaultTabAlignment(iconAbove));
+    formatFlags_ = options.formatFlags;
+    trimming_ = options.trimming;
+    hotkeyPrefix_ = options.hotkeyPrefix;
+    shadowStyle_ = options.shadowStyle;
+    lastMessage_ = 0;
+    fadeAlpha_ = 0;
+    paintCount_ = 0;
+    const RectF rect{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
+                     static_cast<float>(height)};
+    if (!Register(hwnd, rect, kKindTabButton, options.visible ? 1 : 0, true, kCursorArrow)) {
+        font_.Release();
+        return 0;
+    }
+    RegisterAccelerator(hwnd, ControlNumber(), caption_);
+    const SkinEngine* engine = Engine();
+    rounded_ = options.rounded.value_or(engine && engine->FrameStyleProperty() != 0);
+    if (options.visible) Repaint();
+    return ControlNumber();
+}
+
+bool TabButton::Selected(bool value) {
+    if (value == selected_) return selected_;
+    selected_ = value;
+    Repaint();
+    return selected_;
+}
+
+const std::string& TabButton::Caption(const std::string& caption) {
+    caption_ = caption;
+    if (IsRegistered()) RegisterAccelerator(Hwnd(), ControlNumber(), caption_);
+    Repaint();
+    return caption_;
+}
+
+void TabButton::SetIcon(std::span<const std::uint8_t> icon) {
+    loadIcon(icon);
+    Repaint();
+}
+
+void TabButton::SetTextColour(Argb color) {
+    textColor_ = color;
+    Repaint();
+}
+
+void TabButton::paint(UINT message) {
+    const TabState state = tabState(message, Disabled() != 0, selected_);
+    GpGraphics* g = BeginRepaint();
+    if (!g) return;
+    const RectF r = Rectangle();
+    if (autoTextColor_ && !caption_.empty()) {
+        const SkinEngine* engine = Engine();
+        if (const SkinWindowRecord* record = engine ? engine->Record() : nullptr) {
+            const IntRect at{static_cast<int>(r.x), static_cast<int>(r.y),
+                             static_cast<int>(r.width), static_cast<int>(r.height)};
+            textColor_ = contrastingTextColor(textColor_, IsDarkBehind(record->compose, at));
+        }
+    }
+    TabFacePaint p;
+    p.state = state;
+    p.rounded = rounded_;
+    p.icon = icon_.Handle();
+    p.iconAbove = iconAbove_;
+    p.caption = caption_;
+    p.font = font_.Get();
+    p.textColor = textColor_;
+    p.alignment = alignment_;
+    p.formatFlags = formatFlags_;
+    p.trimming = trimming_;
+    p.hotkeyPrefix = hotkeyPrefix_;
+    p.shadowStyle = shadowStyle_;
+    DrawTabFace(g, r, p);
+    drawnState_ = state;
+    fadeAlpha_ = tabFace(state).fadeAlpha;
+    ++paintCount_;
+    EndRepaint();
+}
+
+LRESULT TabButton::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, int, int control,
+                                 int extra) {
+    switch (message) {
+        case WM_DESTROY:
+            font_.Release();
+            return 0;
+        case kMsgTimer:
+            FadeTick(fadeAlpha_, wParam);
+            return 0;
+        default:
+            break;
+    }
+    if (!isFaceMessage(message)) return 0;
+    const SkinEngine* engine = Engine();
+    FaceInput in;
+    in.message = message;
+    in.disabled = Disabled() != 0;
+    in.extra = extra;
+    in.lastMessage = lastMessage_;
+    in.isPressedControl = engine && engine->PressedControl() == control;
+    if (!acceptsFaceMessage(in)) return 0;
+    paint(message);
+    lastMessage_ = message;
+    return 0;
+}
+
+}  // namespace korvel::skin
