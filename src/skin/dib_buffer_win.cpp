@@ -1,5 +1,6 @@
 #include "skin/dib_buffer_win.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace korvel::skin {
@@ -57,6 +58,17 @@ void DibBuffer::Reset() {
     bits_ = nullptr;
     width_ = 0;
     height_ = 0;
+}
+
+void DibBuffer::MakeOpaque(const IntRect& area) {
+    if (!bits_) return;
+    const int left = std::max(area.x, 0), right = std::min(area.x + area.width, width_);
+    const int top = std::max(area.y, 0), bottom = std::min(area.y + area.height, height_);
+    auto* pixels = static_cast<std::uint32_t*>(bits_);
+    for (int y = top; y < bottom; ++y) {
+        std::uint32_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(width_);
+        for (int x = left; x < right; ++x) row[x] |= 0xFF000000u;
+    }
 }
 
 std::uint32_t DibBuffer::Pixel(int x, int y) const {

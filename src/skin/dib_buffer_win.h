@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "skin/gdi_handles_win.h"
+#include "skin/skin_geometry.h"
 
 namespace korvel::skin {
 
@@ -30,6 +31,8 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     void* Bits() const { return bits_; }
+    // Sets the alpha of every pixel of the area (clipped to the buffer) to 255.
+    void MakeOpaque(const IntRect& area);
     // The pixel at (x, y) as premultiplied 0xAARRGGBB, 0 outside the buffer.
     std::uint32_t Pixel(int x, int y) const;
 

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <windows.h>
-// gdiplus.h needs min/max in scope under NOMINMAX.
+// gdiplus.h needs IStream and PROPID, which WIN32_LEAN_AND_MEAN leaves out,
+// and min/max in scope under NOMINMAX.
+#include <objidl.h>
 #include <algorithm>
 namespace Gdiplus {
 using std::max;

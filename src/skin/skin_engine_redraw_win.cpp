@@ -58,6 +58,7 @@ bool SkinEngine::Redraw(std::optional<std::span<const std::uint8_t>> picture,
     composing_ = true;
     if (picture) {
         background_.LoadFromBytes(*picture);
+        forgetPicture();
         if (!panelColor && background_) {
             const SamplePoint at = panelSamplePoint(background_.Width(), background_.Height());
             panelColor_ = argbToColor(background_.Pixel(at.x, at.y));
@@ -111,10 +112,10 @@ void SkinEngine::composeFrame() {
         gdip::GdipGraphicsClear(g, exactArgb(panelColor_, 255));
         if (!image) return;
         if (record_->stretchImage) {
-            gdip::GdipDrawImageRect(g, image, panel.x, panel.y, panel.width, panel.height);
+            drawPicture(g, image, panel);
             return;
         }
-        gdip::GdipDrawImageRect(g, image, panel.x, panel.y, iw, ih);
+        drawPicture(g, image, {panel.x, panel.y, iw, ih});
         if (edgeHighlight_) {
             // The picture fades into the panel along its bottom and right edges.
             const float fadeH = static_cast<float>(fadeMargin(static_cast<int>(iw)));
@@ -142,6 +143,50 @@ void SkinEngine::composeFrame() {
     const float h = record_->stretchImage ? panel.height : ih;
     gdip::GdipDrawImageRectRect(g, image, panel.x, panel.y, w, h, 0, 0, iw, ih, Gdiplus::UnitPixel,
                                 attributes.get(), nullptr, nullptr);
+}
+
+void SkinEngine::forgetPicture() {
+    pictureDib_.Reset();
+    preparedFor_ = nullptr;
+}
+
+bool SkinEngine::preparePicture() {
+    GpImage* image = background_.Handle();
+    if (image == preparedFor_) return static_cast<bool>(pictureDib_.Dc());
+    preparedFor_ = image;
+    pictureDib_.Reset();
+    if (!image) return false;
+    Gdiplus::PixelFormat format = 0;
+    gdip::GdipGetImagePixelFormat(image, &format);
+    if ((format & (PixelFormatAlpha | PixelFormatPAlpha)) != 0) return false;
+    const int w = background_.Width();
+    const int h = background_.Height();
+    if (!pictureDib_.Make(record_->windowDc.get(), w, h)) return false;
+    gdip::GdipDrawImageRectI(pictureDib_.Graphics(), image, 0, 0, w, h);
+    GdiFlush();
+    return true;
+}
+
+void SkinEngine::drawPicture(GpGraphics* g, GpImage* image, const RectF& to) {
+    if (!preparePicture()) {
+        gdip::GdipDrawImageRect(g, image, to.x, to.y, to.width, to.height);
+        return;
+    }
+    HDC dc = record_->compose.Dc();
+    const int x = static_cast<int>(to.x), y = static_cast<int>(to.y);
+    const int w = static_cast<int>(to.width), h = static_cast<int>(to.height);
+    if (w == pictureDib_.Width() && h == pictureDib_.Height()) {
+        BitBlt(dc, x, y, w, h, pictureDib_.Dc(), 0, 0, SRCCOPY);
+    } else {
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, x, y, w, h, pictureDib_.Dc(), 0, 0, pictureDib_.Width(), pictureDib_.Height(),
+                   SRCCOPY);
+        GdiFlush();
+        // Halftone averaging leaves the alpha byte at 0; the picture is opaque.
+        record_->compose.MakeOpaque({x, y, w, h});
+    }
+    GdiFlush();
 }
 
 void SkinEngine::drawNineGrid(GpGraphics* g, GpImage* image, float w, float h) {

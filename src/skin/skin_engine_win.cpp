@@ -48,6 +48,7 @@ bool SkinEngine::Attach(HWND hwnd, std::span<const std::uint8_t> picture,
     if (!hwnd || !IsWindow(hwnd)) return false;
     if (record_) Detach();
     background_.LoadFromBytes(picture);
+    forgetPicture();
     if (options.panelColor) {
         panelColor_ = *options.panelColor & 0x00FFFFFFu;
     } else if (background_) {
@@ -172,6 +173,7 @@ void SkinEngine::Destroy(HWND hwnd) {
     windowNumber_ = 0;
     tooltip_.reset();
     background_.Release();
+    forgetPicture();
     record_->layer.Reset();
     record_->compose.Reset();
     record_->present.Reset();
@@ -377,6 +379,7 @@ GpImage* SkinEngine::BackgroundImage(std::span<const std::uint8_t> picture) {
 
 GpImage* SkinEngine::SetBackgroundImage(GpImage* image) {
     background_.SetHandle(image);
+    forgetPicture();
     if (background_) {
         const SamplePoint at = panelSamplePoint(background_.Width(), background_.Height());
         panelColor_ = argbToColor(background_.Pixel(at.x, at.y));

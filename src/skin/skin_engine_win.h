@@ -203,6 +203,13 @@ private:
     void clearCaptionControls();
     void composeFrame();
     void drawNineGrid(GpGraphics* g, GpImage* image, float width, float height);
+    // The opaque background picture decoded once into a DIB, so stretching
+    // it is a halftone StretchBlt instead of a GDI+ resampling (some 20 times
+    // faster under Wine). False for pictures with alpha, which GDI+ blends.
+    bool preparePicture();
+    // After any change of the background: the decoded copy is stale.
+    void forgetPicture();
+    void drawPicture(GpGraphics* g, GpImage* image, const RectF& to);
     void updateLayered(int constantAlpha);
     void repaintOverlapping(int from, int to, const RectF& area);
     void drawFrameBorder(GpGraphics* g);
@@ -257,7 +264,9 @@ private:
     int repaintDepth_ = 0;
     std::set<int> fadingControls_;
     std::map<int, unsigned> controlTimers_;  // control number -> interval
-    IntRect regionShape_{-1, -1, -1, -1};  // region last applied: margin, w, h, style
+    IntRect regionShape_{-1, -1, -1, -1};
+    DibBuffer pictureDib_;
+    GpImage* preparedFor_ = nullptr;  // region last applied: margin, w, h, style
 
     MessageHookFn messageHook_;
     PaintEventFn paint_;

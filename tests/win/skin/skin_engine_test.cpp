@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "skin/builtin_pictures.h"
 #include "skin/caption_button_win.h"
+#include "skin/skin_color.h"
 #include "skin_test_support.h"
 
 using namespace korvel::skin;
@@ -138,6 +140,20 @@ TEST_F(SkinEngineTest, GivenPanelColourIsUsedAsIs) {
     EXPECT_EQ(rgb(engine.Record()->compose.Pixel(250, 150)), 0xEFCDABu);
     // Natural size from the panel origin: the picture covers (5, 5) to (45, 45).
     EXPECT_EQ(rgb(engine.Record()->compose.Pixel(10, 10)), 0x00FF00u);
+}
+
+TEST_F(SkinEngineTest, StretchedOpaquePictureStaysOpaqueUnderTranslucentControls) {
+    AttachOptions options;
+    options.captionFlags = 0;
+    options.stretchImage = true;
+    attach(662, 485, options, korvel::pictures::mainBackground());
+    const DibBuffer& compose = engine.Record()->compose;
+    for (int y : {10, 240, 470}) EXPECT_EQ(compose.Pixel(330, y) >> 24, 255u) << y;
+    // The stretched picture, not the panel, is under the middle of the window.
+    EXPECT_NE(rgb(compose.Pixel(330, 240)), rgb(exactArgb(engine.PanelColor(), 255)));
+    ProbeControl veil(0x80FFFFFF);
+    ASSERT_TRUE(veil.Create(hwnd, 300, 200, 40, 40));
+    EXPECT_EQ(engine.Record()->present.Pixel(320, 220) >> 24, 255u);
 }
 
 TEST_F(SkinEngineTest, BrokenPictureLeavesTheBackgroundEmpty) {
