@@ -45,3 +45,13 @@ foreach(src ${win_benches})
     target_link_libraries(${name} PRIVATE korvel_win)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endforeach()
+
+# Baselines the Win32 benchmarks run beside korvel.exe: plain window programs
+# built like it (GUI subsystem, same flags, static), next to the benchmarks.
+file(GLOB win_baselines CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*_baseline.cpp)
+foreach(src ${win_baselines})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} WIN32 ${src})
+    target_link_options(${name} PRIVATE -municode)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endforeach()
