@@ -1,0 +1,306 @@
+#include "upgrade/update_window_win.h"
+
+#include <mutex>
+#include <thread>
+
+#include "build_settings.h"
+#include "query/http_fetch_win.h"
+#include "query/stop_signal.h"
+#include "skin/skin_color.h"
+#include "skin/skin_toolkit_win.h"
+#include "text/wide_text_win.h"
+#include "ui/file_io_win.h"
+#include "ui/message_box_layout.h"
+#include "ui/message_box_win.h"
+#include "upgrade/download_engine_win.h"
+#include "upgrade/download_watch.h"
+#include "upgrade/switch_over_win.h"
+#include "upgrade/target_path.h"
+#include "upgrade/update_fetch_win.h"
+#include "upgrade/update_page.h"
+#include "upgrade/update_page_url.h"
+#include "upgrade/upgrade_texts.h"
+#include "upgrade/upgrade_window_texts.h"
+#include "upgrade/window_placement.h"
+
+namespace korvel::upgrade {
+
+static_assert(kKindStarted == kNotifyStarted && kKindEnded == kNotifyEnded);
+
+// What one opening of the window shares with its worker thread and with the
+// engine's notifications. The worker hands over the target path and whether
+// it started a transfer under the lock, so closing either sees the transfer
+// and stops it or keeps the worker from starting one.
+struct DownloadSession {
+    query::StopSignal stop;  // abandons the worker's page fetches
+    DownloadWatch watch;
+    std::mutex mutex;
+    bool cancelled = false;
+    bool started = false;
+    std::string target;
+};
+
+namespace {
+
+constexpr wchar_t kSelfProperty[] = L"korvel_update_wnd";
+// The engine thread tells the UI thread that the transfer has begun:
+// wParam the session number, lParam 1 when it failed at its start.
+constexpr UINT kMsgTransferStarted = WM_APP + 0x41;
+constexpr UINT_PTR kProgressTimerId = 1;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr DWORD kEnvBufferChars = 2048;
+
+// The worker: reads the two link pages, picks the target and starts the
+// transfer. It owns copies of everything but the engine, which lives for
+// the whole run, so it may outlive the window.
+void prepareDownload(DownloadEngine &engine, std::shared_ptr<DownloadSession> session,
+                     std::string pageUrl, std::string programPath, HWND hwnd, unsigned number) {
+    // The wrappers of update_fetch_win.h read the same pages; the stoppable
+    // fetch lets a closing window abandon them instead of waiting.
+    const std::string link = parseDownloadLink(query::httpGet(pageUrl, session->stop));
+    const std::string url =
+        link.empty() ? std::string() : parseDirectLink(query::httpGet(link, session->stop));
+    if (url.empty()) return;  // nothing to fetch: the window keeps "正在为您准备..."
+    const std::string target = chooseTargetPath(programPath, ui::fileExists);
+    if (target.empty()) return;
+
+    DownloadTask task;
+    task.flags = kTransferDownload;
+    task.url = url;
+    task.filePath = target;
+    task.connectionCount = kTransferConnections;
+    // Engine thread: it records into the session and hands the rest to the
+    // window's thread, never touching a control itself.
+    task.callback = [&engine, session, hwnd, number](int kind, int, int value, int, int task) {
+        const NotifyAction action =
+            session->watch.onNotify(kind, value, task, engine.CurrentTask());
+        if (action != NotifyAction::None)
+            PostMessageW(hwnd, kMsgTransferStarted, number, action == NotifyAction::Failed);
+    };
+    std::lock_guard lock(session->mutex);
+    if (session->cancelled) return;
+    session->target = target;
+    session->started = engine.Start(task);
+}
+
+ScreenRect screenRect(const RECT &r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+std::string updatePageUrl() {
+    wchar_t value[kEnvBufferChars];
+    const DWORD n = GetEnvironmentVariableW(text::toWide(kUpdatePageUrlVariable).c_str(), value,
+                                            kEnvBufferChars);
+    const std::string override =
+        n > 0 && n < kEnvBufferChars ? text::toGbk(std::wstring_view(value, n)) : std::string();
+    return chooseUpdatePageUrl(override, settings::kUpdatePageUrl);
+}
+
+UpdateWindow::UpdateWindow(DownloadEngine &engine, UpdateWindowOptions options)
+    : engine_(engine),
+      pageUrl_(options.pageUrl.empty() ? updatePageUrl() : std::move(options.pageUrl)),
+      programPath_(options.programPath.empty() ? runningProgramPath()
+                                               : std::move(options.programPath)) {}
+
+UpdateWindow::~UpdateWindow() { close(); }
+
+std::string UpdateWindow::targetPath() const {
+    if (!session_) return {};
+    std::lock_guard lock(session_->mutex);
+    return session_->target;
+}
+
+void UpdateWindow::show(HWND owner, const std::string &currentVersion) {
+    if (hwnd_) {
+        SetForegroundWindow(hwnd_);
+        return;
+    }
+    session_ = std::make_shared<DownloadSession>();  // downloadFinished = false
+    ++sessionNumber_;
+    keepDownload_ = false;
+    tickRunning_ = false;
+    if (!create(owner)) return;
+    owner_ = owner;
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ::UpdateWindow(hwnd_);
+    if (owner_) EnableWindow(owner_, FALSE);
+    updateCheck(currentVersion);
+    runModalLoop();
+    if (owner_) {
+        EnableWindow(owner_, TRUE);
+        SetForegroundWindow(owner_);
+    }
+    owner_ = nullptr;
+}
+
+bool UpdateWindow::create(HWND owner) {
+    RECT work{}, over{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    if (owner) GetWindowRect(owner, &over);
+    const WindowOrigin at =
+        centreOver(screenRect(over), kUpdateWindowWidth, kUpdateWindowHeight, screenRect(work));
+    hwnd_ = CreateWindowExW(0, skin::kHostClassName, text::toWide(kUpdateWindowTitle).c_str(),
+                            WS_POPUP, at.x, at.y, kUpdateWindowWidth, kUpdateWindowHeight, owner,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) return false;
+    SetPropW(hwnd_, kSelfProperty, this);
+    skin::AttachOptions options;
+    options.panelColor = skin::colorToArgb(kWhite);
+    if (!skin_.Attach(hwnd_, {}, options)) {
+        RemovePropW(hwnd_, kSelfProperty);
+        DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+        return false;
+    }
+    skin_.MessageHook([this](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        return onMessage(hwnd, message, wParam, lParam);
+    });
+    skin_.KeyDownEvent([](HWND hwnd, int, int key, LPARAM) {
+        if (key != VK_ESCAPE) return -1;
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    });
+    const int width = skin_.Width();
+    bar_.Create(hwnd_, 10, 60, width - 20, 20);
+    phase_.Create(hwnd_, kPhasePreparing, 5, 30, width - 20, 24);
+    status_.Create(hwnd_, kStatusInitial, 5, 80, width - 20, 20);
+    return true;
+}
+
+void UpdateWindow::updateCheck(const std::string &currentVersion) {
+    const std::string latest = fetchLatestVersion(pageUrl_, currentVersion);
+    if (latest == kNoNewerVersion) {
+        ui::showMessageBox(owner_, kPromptUpToDate);
+        close();
+        return;
+    }
+    const int answer =
+        ui::showMessageBox(owner_, kPromptUpdateFound, ui::kButtonsCancelOk, kPromptUpdateTitle);
+    if (!hwnd_) return;  // closed while the prompt was open
+    if (answer != ui::kResultOk) {
+        close();
+        return;
+    }
+    // The box gave the owner its input back; the window is still modal.
+    if (owner_) EnableWindow(owner_, FALSE);
+    startWorker();
+}
+
+void UpdateWindow::startWorker() {
+    std::thread(prepareDownload, std::ref(engine_), session_, pageUrl_, programPath_, hwnd_,
+                sessionNumber_)
+        .detach();
+}
+
+void UpdateWindow::runModalLoop() {
+    MSG msg;
+    while (hwnd_ && IsWindow(hwnd_)) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: close, and leave the quit to the main loop.
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            close();
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void UpdateWindow::close() {
+    if (!hwnd_) return;
+    // Enabled before the window goes, so the activation returns to the owner.
+    if (owner_) EnableWindow(owner_, TRUE);
+    DestroyWindow(hwnd_);
+}
+
+LRESULT UpdateWindow::onMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kMsgTransferStarted:
+            if (wParam == sessionNumber_) onTransferStarted(lParam != 0);
+            return 0;
+        case WM_CLOSE:
+            if (owner_) EnableWindow(owner_, TRUE);
+            return -1;
+        case WM_DESTROY:
+            onClosing();
+            return -1;
+        default:
+            return -1;
+    }
+}
+
+void UpdateWindow::onTransferStarted(bool failed) {
+    phase_.LabelText(kPhaseDownloading);
+    if (failed) {
+        phase_.LabelText(kPhaseFailed);
+        return;
+    }
+    if (!tickRunning_) tickRunning_ = SetTimer(hwnd_, kProgressTimerId, kProgressTickMs, tickProc);
+}
+
+// A timer procedure, so the tick never passes through the skinned window's
+// procedure (which takes every window timer for a control timer).
+void CALLBACK UpdateWindow::tickProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
+    if (auto *self = static_cast<UpdateWindow *>(GetPropW(hwnd, kSelfProperty))) self->onTick();
+}
+
+void UpdateWindow::onTick() {
+    if (!session_) return;
+    const std::string target = targetPath();
+    const ProgressView view =
+        session_->watch.tick(engine_.BytesReceived(), [&] { return readFileHead(target, 2); });
+    if (view.ended) stopTick();
+    status_.LabelText(view.status);
+    bar_.Position(static_cast<float>(view.bar));
+    if (!view.ended) return;
+    if (view.failed) {
+        phase_.LabelText(kPhaseFailed);
+        return;
+    }
+    keepDownload_ = true;
+    switchOver();
+}
+
+void UpdateWindow::switchOver() {
+    const int answer =
+        MessageBoxW(nullptr, text::toWide(kPromptSwitchOver).c_str(),
+                    text::toWide(kPromptSwitchOverTitle).c_str(), MB_TASKMODAL | MB_OKCANCEL);
+    if (answer != IDOK) {
+        close();  // the downloaded program stays where it is
+        return;
+    }
+    // Ending while the new program did not start would leave the user with
+    // none: the script is then never written and this program runs on.
+    if (startSwitchOver(targetPath(), bareFileName(programPath_))) ExitProcess(0);
+    phase_.LabelText(kPhaseFailed);
+}
+
+void UpdateWindow::stopTick() {
+    if (tickRunning_ && hwnd_) KillTimer(hwnd_, kProgressTimerId);
+    tickRunning_ = false;
+}
+
+void UpdateWindow::onClosing() {
+    stopTick();
+    std::string partial;
+    if (session_) {
+        session_->stop.stop();
+        bool started = false;
+        {
+            std::lock_guard lock(session_->mutex);
+            session_->cancelled = true;
+            started = session_->started;
+            partial = session_->target;
+        }
+        if (started) engine_.Stop();
+        if (!started || keepDownload_) partial.clear();
+    }
+    // An incomplete download is no program; nothing is lost by removing it.
+    if (!partial.empty()) DeleteFileW(text::toWide(partial).c_str());
+    RemovePropW(hwnd_, kSelfProperty);
+    if (owner_) EnableWindow(owner_, TRUE);
+    hwnd_ = nullptr;
+}
+
+}  // namespace korvel::upgrade

@@ -1,0 +1,90 @@
+// The online-upgrade window: opened modally over the main window, it checks
+// the announcement page for a newer version, asks the user, downloads the
+// new program beside the running one with its progress shown once a second,
+// and at the end offers to switch over to it.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "skin/label_win.h"
+#include "skin/progress_bar_win.h"
+#include "skin/skin_engine_win.h"
+
+namespace korvel::upgrade {
+
+class DownloadEngine;
+struct DownloadSession;
+
+inline constexpr int kUpdateWindowWidth = 360;
+inline constexpr int kUpdateWindowHeight = 130;
+inline constexpr int kTransferConnections = 25;
+inline constexpr UINT kProgressTickMs = 1000;
+
+// The page the update check reads: the environment override (see
+// update_page_url.h) or the build setting.
+std::string updatePageUrl();
+
+struct UpdateWindowOptions {
+    std::string pageUrl;      // empty: updatePageUrl()
+    std::string programPath;  // the running program; empty: its real path
+};
+
+class UpdateWindow {
+  public:
+    explicit UpdateWindow(DownloadEngine& engine, UpdateWindowOptions options = {});
+    // Stops a transfer still running and waits for the worker.
+    ~UpdateWindow();
+    UpdateWindow(const UpdateWindow&) = delete;
+    UpdateWindow& operator=(const UpdateWindow&) = delete;
+
+    // Opens the window centred over owner, runs the update check for
+    // currentVersion and returns when the window has closed. The owner
+    // accepts no input meanwhile. Returns at once (bringing the window
+    // forward) when it is already open.
+    void show(HWND owner, const std::string& currentVersion);
+    void close();
+
+    HWND handle() const { return hwnd_; }
+    const std::string& phaseText() const { return phase_.LabelText(); }
+    const std::string& statusText() const { return status_.LabelText(); }
+    float barPosition() const { return bar_.Position(); }
+    // Where the current download goes; empty before the transfer starts.
+    std::string targetPath() const;
+    bool tickRunning() const { return tickRunning_; }
+
+  private:
+    bool create(HWND owner);
+    void updateCheck(const std::string& currentVersion);
+    void startWorker();
+    void runModalLoop();
+    LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void onTransferStarted(bool failed);
+    void onTick();
+    void switchOver();
+    void onClosing();
+    void stopTick();
+    static void CALLBACK tickProc(HWND hwnd, UINT, UINT_PTR, DWORD);
+
+    DownloadEngine& engine_;
+    const std::string pageUrl_;
+    const std::string programPath_;
+
+    skin::SkinEngine skin_;
+    skin::Label phase_;
+    skin::Label status_;
+    skin::ProgressBar bar_;
+
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    bool tickRunning_ = false;
+    bool keepDownload_ = false;  // a complete program: closing leaves it in place
+    // One per opening, shared with its worker thread and the engine's
+    // notifications, so neither outlives what it writes into.
+    std::shared_ptr<DownloadSession> session_;
+    unsigned sessionNumber_ = 0;
+};
+
+}  // namespace korvel::upgrade
