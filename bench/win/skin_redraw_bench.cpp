@@ -30,7 +30,7 @@ double now() {
 
 // A rounded, translucent face with a caption: about what a push button draws.
 class Face : public SkinControl {
-public:
+  public:
     LRESULT HandleMessage(HWND, UINT message, WPARAM, LPARAM, int, int, int) override {
         if (message != kMsgPaint) return 0;
         if (GpGraphics* g = BeginRepaint()) {
@@ -45,7 +45,9 @@ public:
     }
 };
 
-LRESULT CALLBACK plainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+LRESULT CALLBACK plainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return DefWindowProcW(h, m, w, l);
+}
 
 }  // namespace
 

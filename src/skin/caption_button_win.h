@@ -10,11 +10,10 @@
 namespace korvel::skin {
 
 class CaptionButton : public SkinControl {
-public:
+  public:
     // Registers the button (kind tag 1, focusable) and paints it when visible.
     // Returns the control number (0 when hwnd is not skinned).
-    int Create(HWND hwnd, int x, int y, int width, int height, unsigned kind,
-               bool visible = true);
+    int Create(HWND hwnd, int x, int y, int width, int height, unsigned kind, bool visible = true);
     // 4 close, 8 maximize/restore, 16 minimize, 32, 64, 128, 256 program buttons.
     unsigned ButtonKind() const { return kind_; }
     UINT LastMessage() const { return lastMessage_; }
@@ -23,7 +22,7 @@ public:
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window,
                           int control, int extra) override;
 
-private:
+  private:
     enum class Look { Normal = 0, Hover = 1, Pressed = 2 };
     void paint(HWND hwnd, Look look, int startAlpha);
 

@@ -7,7 +7,7 @@ namespace korvel::skin {
 
 namespace {
 
-constexpr auto kSmoothingAntiAlias = Gdiplus::SmoothingModeAntiAlias;           // 4
+constexpr auto kSmoothingAntiAlias = Gdiplus::SmoothingModeAntiAlias;               // 4
 constexpr auto kTextAntiAliasGridFit = Gdiplus::TextRenderingHintAntiAliasGridFit;  // 3
 
 }  // namespace

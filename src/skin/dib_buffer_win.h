@@ -13,7 +13,7 @@
 namespace korvel::skin {
 
 class DibBuffer {
-public:
+  public:
     DibBuffer() = default;
     ~DibBuffer() { Reset(); }
     DibBuffer(const DibBuffer&) = delete;
@@ -36,7 +36,7 @@ public:
     // The pixel at (x, y) as premultiplied 0xAARRGGBB, 0 outside the buffer.
     std::uint32_t Pixel(int x, int y) const;
 
-private:
+  private:
     MemoryDc dc_;
     GdiBitmap bitmap_;
     SelectGuard selected_;

@@ -7,6 +7,7 @@
 // gdiplus.h needs IStream and PROPID, which WIN32_LEAN_AND_MEAN leaves out,
 // and min/max in scope under NOMINMAX.
 #include <objidl.h>
+
 #include <algorithm>
 namespace Gdiplus {
 using std::max;
@@ -33,7 +34,7 @@ using Gdiplus::GpStringFormat;
 // A handle with a release function; Close is a stateless functor.
 template <typename T, typename Close>
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(T handle) : handle_(handle) {}
     ~UniqueHandle() { reset(); }
@@ -58,7 +59,7 @@ public:
         return &handle_;
     }
 
-private:
+  private:
     T handle_{};
 };
 
@@ -124,7 +125,7 @@ using GdipImageAttributesPtr = UniqueHandle<GpImageAttributes*, CloseImageAttrib
 
 // GetDC / ReleaseDC of one window.
 class WindowDc {
-public:
+  public:
     WindowDc() = default;
     // A null hwnd gives the screen DC.
     explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
@@ -149,14 +150,14 @@ public:
         hwnd_ = nullptr;
     }
 
-private:
+  private:
     HWND hwnd_ = nullptr;
     HDC dc_ = nullptr;
 };
 
 // Selects an object into a DC and puts the previous one back on destruction.
 class SelectGuard {
-public:
+  public:
     SelectGuard() = default;
     SelectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), previous_(SelectObject(dc, obj)) {}
     ~SelectGuard() { restore(); }
@@ -178,14 +179,14 @@ public:
         previous_ = nullptr;
     }
 
-private:
+  private:
     HDC dc_ = nullptr;
     HGDIOBJ previous_ = nullptr;
 };
 
 // The GDI+ start-up token; GdiplusShutdown on destruction.
 class GdiplusSession {
-public:
+  public:
     GdiplusSession() = default;
     ~GdiplusSession() {
         if (token_) Gdiplus::GdiplusShutdown(token_);
@@ -200,7 +201,7 @@ public:
     }
     bool Started() const { return token_ != 0; }
 
-private:
+  private:
     ULONG_PTR token_ = 0;
 };
 

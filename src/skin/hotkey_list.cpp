@@ -20,8 +20,10 @@ int HotkeyList::Update(int control, int key) {
         entries_.erase(it);
         return 1;
     }
-    if (it != entries_.end()) it->key = key;
-    else entries_.push_back({key, control});
+    if (it != entries_.end())
+        it->key = key;
+    else
+        entries_.push_back({key, control});
     return 1;
 }
 

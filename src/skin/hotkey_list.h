@@ -8,10 +8,10 @@
 namespace korvel::skin {
 
 class HotkeyList {
-public:
+  public:
     struct Entry {
-        int key = 0;       // character code as the control's text has it
-        int control = 0;   // control number at registration, looked up as an identity
+        int key = 0;      // character code as the control's text has it
+        int control = 0;  // control number at registration, looked up as an identity
     };
 
     // Message 10240: a non-zero key sets or changes the entry of the control
@@ -25,7 +25,7 @@ public:
     void Clear() { entries_.clear(); }
     const std::vector<Entry>& Entries() const { return entries_; }
 
-private:
+  private:
     std::vector<Entry> entries_;
 };
 

@@ -108,11 +108,16 @@ RectF PageContainer::headerRect() const {
     const RectF r = Rectangle();
     const float size = static_cast<float>(headerSize_);
     switch (headerPosition_) {
-        case kHeaderTop: return {r.x, r.y, r.width, size};
-        case kHeaderBottom: return {r.x, r.y + r.height - size, r.width, size};
-        case kHeaderLeft: return {r.x, r.y, size, r.height};
-        case kHeaderRight: return {r.x + r.width - size, r.y, size, r.height};
-        default: return {};
+        case kHeaderTop:
+            return {r.x, r.y, r.width, size};
+        case kHeaderBottom:
+            return {r.x, r.y + r.height - size, r.width, size};
+        case kHeaderLeft:
+            return {r.x, r.y, size, r.height};
+        case kHeaderRight:
+            return {r.x + r.width - size, r.y, size, r.height};
+        default:
+            return {};
     }
 }
 
@@ -144,7 +149,8 @@ void PageContainer::paint() {
     if (!g) return;
     const float radius = rounded_ ? kCornerRadius : 0.0f;
     OutlineRounded(g, Rectangle(), radius, look_.lineColor);
-    GdipStringFormatPtr format = MakeStringFormat(4, 4096, Gdiplus::StringTrimmingEllipsisCharacter);
+    GdipStringFormatPtr format =
+        MakeStringFormat(4, 4096, Gdiplus::StringTrimmingEllipsisCharacter);
     for (int page = 1; page <= PageCount(); ++page) {
         const RectF tab = tabRect(page);
         if (page == selected_) FillRounded(g, tab, radius, look_.selectedColor);

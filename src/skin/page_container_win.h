@@ -21,7 +21,7 @@ struct PageLook {
 };
 
 class PageContainer : public SkinControl {
-public:
+  public:
     // Called with the newly selected page.
     using PageChanged = std::function<void(int page)>;
     // Called with the page about to be selected; 0 keeps the old page.
@@ -58,7 +58,7 @@ public:
                           int control, int extra) override;
     bool HitsAt(float x, float y) const override;
 
-private:
+  private:
     struct Page {
         std::string name;
         std::vector<SkinControl*> elements;

@@ -154,8 +154,7 @@ void SkinControl::Move(std::optional<float> x, std::optional<float> y, std::opti
         info.hwnd = Hwnd();
         info.uId = static_cast<UINT_PTR>(toolId_);
         info.rect = toRect(rect_);
-        SendMessageW(engine->TooltipWindow(), TTM_NEWTOOLRECTW, 0,
-                     reinterpret_cast<LPARAM>(&info));
+        SendMessageW(engine->TooltipWindow(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 

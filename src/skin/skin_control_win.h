@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+// The tooltip messages and records.
 #include <commctrl.h>
 
 #include <cstdint>
@@ -27,7 +28,7 @@ struct ControlEntry;
 using ControlBinding = std::function<void(int, int, WPARAM, LPARAM, int)>;
 
 class SkinControl {
-public:
+  public:
     SkinControl() = default;
     // A control still registered leaves its window first.
     virtual ~SkinControl();
@@ -37,8 +38,8 @@ public:
     // The class's message handler. window and control are the numbers the
     // message was sent to; extra is 1 for input from the user (0 for a wheel
     // message or a repaint from the program).
-    virtual LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                  int window, int control, int extra) = 0;
+    virtual LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window,
+                                  int control, int extra) = 0;
 
     // Whether a point inside the rectangle belongs to the control for hit
     // testing; a control that is see-through in parts lets the pointer pass there.
@@ -76,8 +77,8 @@ public:
     // Stores the given sides (negative sizes become 0) and, unless redraw is
     // false, shows the control at its new place.
     void Move(std::optional<float> x, std::optional<float> y = std::nullopt,
-              std::optional<float> width = std::nullopt,
-              std::optional<float> height = std::nullopt, bool redraw = true);
+              std::optional<float> width = std::nullopt, std::optional<float> height = std::nullopt,
+              bool redraw = true);
     // Paints the current state (kMsgPaint, state -1) when visible and registered.
     void Repaint();
     // position 0: top of the list; 1: bottom, just above the caption buttons.
@@ -117,7 +118,7 @@ public:
     SkinEngine* Engine() const;
     ControlEntry* Entry() const;
 
-protected:
+  protected:
     // Partial repaint: the background under the control is restored, the
     // controls below it repaint, and the returned Graphics (the present
     // buffer, clipped to the control) is the one to draw into. Null when the
@@ -129,7 +130,7 @@ protected:
     // becomes 0), below it alpha rises by 51 and the control is blended on.
     void FadeTick(int& fadeAlpha, WPARAM timerId);
 
-private:
+  private:
     friend class SkinEngine;
     friend void RemoveWindowRecord(int number);
 

@@ -185,8 +185,7 @@ void SkinEngine::OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam) {
         std::vector<TabCandidate> candidates;
         for (const ControlEntry& c : record_->controls) {
             candidates.push_back({(c.active & 1) != 0, controlDisabled(&c), c.focusable,
-                                  c.kind == kKindCaptionButton,
-                                  icon_ && c.control == icon_.get()});
+                                  c.kind == kKindCaptionButton, icon_ && c.control == icon_.get()});
         }
         const int next = nextTabStop(candidates, focused_);
         if (!next || next == focused_) return;

@@ -54,8 +54,8 @@ void SkinEngine::playCloseEffect() {
     GdiFlush();
     for (int i = 1; i <= kCloseEffectFrames; ++i) {
         BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 * i / kCloseEffectFrames), 0};
-        AlphaBlend(record_->windowDc.get(), 0, 0, width_, height_, veil.Dc(), 0, 0, width_,
-                   height_, blend);
+        AlphaBlend(record_->windowDc.get(), 0, 0, width_, height_, veil.Dc(), 0, 0, width_, height_,
+                   blend);
         Sleep(kCloseEffectFrameMs);
     }
 }

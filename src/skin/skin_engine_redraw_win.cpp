@@ -129,8 +129,10 @@ void SkinEngine::composeFrame() {
     }
     const int alpha = std::clamp(record_->alpha, 0, 255);
     gdip::GdipGraphicsClear(g, kTransparentWhite);
-    if (frameStyle_ != 0) FillRounded(g, panel, kLayeredPanelRadius, exactArgb(panelColor_, alpha));
-    else FillRect(g, panel, exactArgb(panelColor_, alpha));
+    if (frameStyle_ != 0)
+        FillRounded(g, panel, kLayeredPanelRadius, exactArgb(panelColor_, alpha));
+    else
+        FillRect(g, panel, exactArgb(panelColor_, alpha));
     if (!image) return;
     GdipImageAttributesPtr attributes;
     gdip::GdipCreateImageAttributes(attributes.put());
@@ -180,8 +182,8 @@ void SkinEngine::drawPicture(GpGraphics* g, GpImage* image, const RectF& to) {
     } else {
         SetStretchBltMode(dc, HALFTONE);
         SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, x, y, w, h, pictureDib_.Dc(), 0, 0, pictureDib_.Width(), pictureDib_.Height(),
-                   SRCCOPY);
+        StretchBlt(dc, x, y, w, h, pictureDib_.Dc(), 0, 0, pictureDib_.Width(),
+                   pictureDib_.Height(), SRCCOPY);
         GdiFlush();
         // Halftone averaging leaves the alpha byte at 0; the picture is opaque.
         record_->compose.MakeOpaque({x, y, w, h});
@@ -233,8 +235,10 @@ void SkinEngine::drawFrameBorder(GpGraphics* g) {
         const RectF ring{panel.x - out, panel.y - out, panel.width + 2 * out,
                          panel.height + 2 * out};
         const Argb color = static_cast<Argb>(kShadowAlphas[i]) << 24;
-        if (frameStyle_ != 0) OutlineRounded(g, ring, kOuterRadius + 2 * out, color);
-        else OutlineRect(g, ring, color);
+        if (frameStyle_ != 0)
+            OutlineRounded(g, ring, kOuterRadius + 2 * out, color);
+        else
+            OutlineRect(g, ring, color);
     }
 }
 
@@ -322,7 +326,8 @@ void SkinEngine::DrawTitle(const std::string& gbkText, bool restoreBackground, b
     if (restoreBackground) copyArea(record_->present.Dc(), record_->compose.Dc(), *area);
     const bool dark = IsDarkBehind(record_->compose, *area);
     const Argb color = exactArgb(dark ? 0xFFFFFF : 0x000000, kTitleAlpha);
-    GdipStringFormatPtr format = MakeStringFormat(3, 4096, Gdiplus::StringTrimmingEllipsisCharacter);
+    GdipStringFormatPtr format =
+        MakeStringFormat(3, 4096, Gdiplus::StringTrimmingEllipsisCharacter);
     GpGraphics* g = record_->present.Graphics();
     gdip::GdipResetClip(g);
     DrawShadowedText(g, gbkText, DefaultFont(), toRectF(*area), format.get(), color,

@@ -22,7 +22,7 @@ constexpr wchar_t kEngineProperty[] = L"addr_wnd";
 // Stands in for the window icon until a picture box class provides it: an
 // empty picture, which draws nothing but still opens the system menu.
 class WindowIcon : public SkinControl {
-public:
+  public:
     LRESULT HandleMessage(HWND, UINT, WPARAM, LPARAM, int, int, int) override { return 0; }
 };
 
@@ -56,12 +56,13 @@ bool SkinEngine::Attach(HWND hwnd, std::span<const std::uint8_t> picture,
         panelColor_ = argbToColor(background_.Pixel(at.x, at.y));
     }
     LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-    const unsigned flags = completeCaptionFlags(options.captionFlags,
-                                                (style & WS_MAXIMIZEBOX) != 0,
+    const unsigned flags = completeCaptionFlags(options.captionFlags, (style & WS_MAXIMIZEBOX) != 0,
                                                 (style & WS_MINIMIZEBOX) != 0);
     if (!options.captionFlags || *options.captionFlags != 0) style |= WS_SYSMENU;
-    if (options.notResizable) style &= ~static_cast<LONG_PTR>(WS_THICKFRAME);
-    else style |= WS_THICKFRAME;
+    if (options.notResizable)
+        style &= ~static_cast<LONG_PTR>(WS_THICKFRAME);
+    else
+        style |= WS_THICKFRAME;
     SetWindowLongPtrW(hwnd, GWL_STYLE, style);
     captionFlags_ = flags;
     notResizable_ = options.notResizable;
@@ -148,7 +149,8 @@ void SkinEngine::refreshWindowRect() {
 
 void SkinEngine::Destroy(HWND hwnd) {
     if (!record_ || hwnd != hwnd_) return;
-    if (previousProc_) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+    if (previousProc_)
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
     previousProc_ = nullptr;
     keyboardFocus_ = false;
     RemovePropW(hwnd, kEngineProperty);
@@ -264,7 +266,8 @@ void SkinEngine::renumber(const std::vector<int>& newNumber) {
     }
     fadingControls_ = std::move(fading);
     for (size_t i = 0; i < record_->controls.size(); ++i) {
-        if (SkinControl* c = record_->controls[i].control) c->controlNumber_ = static_cast<int>(i + 1);
+        if (SkinControl* c = record_->controls[i].control)
+            c->controlNumber_ = static_cast<int>(i + 1);
     }
 }
 

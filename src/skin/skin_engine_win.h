@@ -7,9 +7,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
-#include <map>
 #include <set>
 #include <span>
 #include <string>
@@ -47,7 +47,7 @@ struct AttachOptions {
 };
 
 class SkinEngine {
-public:
+  public:
     // Event subroutines. Control events get (hwnd, identity, tag, kind).
     using ControlEvent = std::function<void(HWND, int, std::intptr_t, int)>;
     // Key events get (hwnd, focused identity, key or character, lParam) and
@@ -192,7 +192,7 @@ public:
     // nothing until the picture box class provides one).
     static void SetIconFactory(IconFactory factory);
 
-private:
+  private:
     friend class SkinControl;
     friend void RemoveWindowRecord(int number);
 

@@ -114,8 +114,10 @@ int smallestFreeIdentity(std::span<const int> used) {
     std::sort(sorted.begin(), sorted.end());
     int candidate = 1;
     for (int id : sorted) {
-        if (id == candidate) ++candidate;
-        else if (id > candidate) break;
+        if (id == candidate)
+            ++candidate;
+        else if (id > candidate)
+            break;
     }
     return candidate;
 }
@@ -136,14 +138,28 @@ std::optional<SpriteCell> captionSpriteCell(unsigned kind, bool maximized, int s
     if (state < 0 || state > 2) return std::nullopt;
     int normal = -1;
     switch (kind) {
-        case kCaptionClose: return SpriteCell{state * 40, kCloseWidth};
-        case kCaptionMaximize: normal = maximized ? 207 : 120; break;
-        case kCaptionMinimize: normal = 294; break;
-        case kCaptionExtra32: normal = 381; break;
-        case kCaptionExtra64: normal = 468; break;
-        case kCaptionExtra128: normal = 555; break;
-        case kCaptionExtra256: normal = 642; break;
-        default: return std::nullopt;
+        case kCaptionClose:
+            return SpriteCell{state * 40, kCloseWidth};
+        case kCaptionMaximize:
+            normal = maximized ? 207 : 120;
+            break;
+        case kCaptionMinimize:
+            normal = 294;
+            break;
+        case kCaptionExtra32:
+            normal = 381;
+            break;
+        case kCaptionExtra64:
+            normal = 468;
+            break;
+        case kCaptionExtra128:
+            normal = 555;
+            break;
+        case kCaptionExtra256:
+            normal = 642;
+            break;
+        default:
+            return std::nullopt;
     }
     return SpriteCell{normal + state * 29, kButtonWidth};
 }

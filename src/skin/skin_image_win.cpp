@@ -113,8 +113,7 @@ GpImage* SkinImage::FromIcon(HICON icon) {
     bi.bmiHeader.biCompression = BI_RGB;
     std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
     WindowDc screen(nullptr);
-    const int rows =
-        GetDIBits(screen.get(), color.get(), 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
+    const int rows = GetDIBits(screen.get(), color.get(), 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
     bool anyAlpha = false;
     for (std::uint32_t p : pixels) anyAlpha = anyAlpha || (p >> 24) != 0;
     if (rows != h || !anyAlpha) {
@@ -130,8 +129,7 @@ GpImage* SkinImage::FromIcon(HICON icon) {
     // The wrapped bitmap borrows our vector: clone it into an image of its own.
     GdipImagePtr borrowed(wrapped);
     GpBitmap* copy = nullptr;
-    if (gdip::GdipCloneBitmapAreaI(0, 0, w, h, PixelFormat32bppARGB, wrapped, &copy) ==
-        Gdiplus::Ok)
+    if (gdip::GdipCloneBitmapAreaI(0, 0, w, h, PixelFormat32bppARGB, wrapped, &copy) == Gdiplus::Ok)
         image_ = copy;
     return image_;
 }
@@ -199,8 +197,7 @@ bool SkinImage::FrameDelays(std::vector<int>& delays) const {
 bool SkinImage::SelectFrame(int index) {
     if (!image_ || index < 0) return false;
     const GUID dim = timeDimension();
-    return gdip::GdipImageSelectActiveFrame(image_, &dim, static_cast<UINT>(index)) ==
-           Gdiplus::Ok;
+    return gdip::GdipImageSelectActiveFrame(image_, &dim, static_cast<UINT>(index)) == Gdiplus::Ok;
 }
 
 void SkinImage::RotateFlip(Gdiplus::RotateFlipType type) {

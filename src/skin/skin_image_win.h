@@ -14,7 +14,7 @@
 namespace korvel::skin {
 
 class SkinImage {
-public:
+  public:
     SkinImage() = default;
     ~SkinImage() { Release(); }
     SkinImage(const SkinImage&) = delete;
@@ -48,7 +48,7 @@ public:
     bool SelectFrame(int index);
     void RotateFlip(Gdiplus::RotateFlipType type);
 
-private:
+  private:
     GpImage* image_ = nullptr;
     HGLOBAL memory_ = nullptr;
 };

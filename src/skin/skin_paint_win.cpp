@@ -80,10 +80,10 @@ void FillGradient(GpGraphics* g, const RectF& r, Argb from, Argb to, int mode) {
     if (r.width <= 0 || r.height <= 0) return;
     Gdiplus::RectF area(r.x, r.y, r.width, r.height);
     Gdiplus::GpLineGradient* raw = nullptr;
-    if (gdip::GdipCreateLineBrushFromRect(&area, from, to,
-                                          mode == 0 ? Gdiplus::LinearGradientModeHorizontal
-                                                    : Gdiplus::LinearGradientModeVertical,
-                                          Gdiplus::WrapModeTileFlipXY, &raw) != Gdiplus::Ok)
+    if (gdip::GdipCreateLineBrushFromRect(
+            &area, from, to,
+            mode == 0 ? Gdiplus::LinearGradientModeHorizontal : Gdiplus::LinearGradientModeVertical,
+            Gdiplus::WrapModeTileFlipXY, &raw) != Gdiplus::Ok)
         return;
     GdipBrushPtr brush(raw);
     gdip::GdipFillRectangle(g, brush.get(), r.x, r.y, r.width, r.height);

@@ -31,8 +31,8 @@ void FillGradient(GpGraphics* g, const RectF& r, Argb from, Argb to, int mode);
 // A generic-typographic string format from an alignment code (0..2 near,
 // centre, far at the top; 3 and up: code - 3 horizontally, centred
 // vertically), GDI+ format flags, trimming and hotkey-prefix setting.
-GdipStringFormatPtr MakeStringFormat(int alignmentCode, int formatFlags = 4096,
-                                     int trimming = 0, int hotkeyPrefix = 0);
+GdipStringFormatPtr MakeStringFormat(int alignmentCode, int formatFlags = 4096, int trimming = 0,
+                                     int hotkeyPrefix = 0);
 
 // Draws GBK text; with a shadow style 1 to 3 a copy goes first, one pixel off
 // (1 right, 2 down, 3 right and down), white at alpha 90 behind dark text or

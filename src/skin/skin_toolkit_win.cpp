@@ -1,5 +1,7 @@
 #include "skin/skin_toolkit_win.h"
 
+#include <commctrl.h>
+
 #include "skin/builtin_pictures.h"
 #include "skin/toolkit_messages.h"
 #include "text/wide_text_win.h"
@@ -91,6 +93,9 @@ bool InitToolkit(UINT32 gdiplusVersion) {
     if (s.started) return s.result;
     s.started = true;
     if (!s.gdiplus.Start(gdiplusVersion)) return s.result = false;
+    // The tooltip windows of the engines need the common control classes.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
     s.osMajor = readOsMajor();
     s.timerInterval = kDefaultTimerInterval;
     createDefaultFont(s);

@@ -20,8 +20,8 @@ struct ControlEntry {
     RectF rect;
     int identity = 0;  // smallest free positive number in the window; events report it
     SkinControl* control = nullptr;
-    int kind = 0;      // 1 caption button, 15 gives up the focus on a press on empty space
-    int active = 1;    // bit 0: painted and receives messages
+    int kind = 0;    // 1 caption button, 15 gives up the focus on a press on empty space
+    int active = 1;  // bit 0: painted and receives messages
     bool focusable = false;
 };
 

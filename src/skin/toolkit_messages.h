@@ -6,22 +6,22 @@
 namespace korvel::skin {
 
 // Control messages (delivered through SendToControl, not the message queue).
-constexpr unsigned kMsgPaint = 15;             // lParam: one of the kPaint* states
-constexpr unsigned kMsgTimer = 275;            // wParam: the control's timer id
-constexpr unsigned kNotifyClick = 444660;      // press and release on the same control
-constexpr unsigned kMsgDeactivated = 444662;   // Active(0): the control is leaving
-constexpr unsigned kMsgActivated = 444663;     // Active(non-zero): the control is back
+constexpr unsigned kMsgPaint = 15;            // lParam: one of the kPaint* states
+constexpr unsigned kMsgTimer = 275;           // wParam: the control's timer id
+constexpr unsigned kNotifyClick = 444660;     // press and release on the same control
+constexpr unsigned kMsgDeactivated = 444662;  // Active(0): the control is leaving
+constexpr unsigned kMsgActivated = 444663;    // Active(non-zero): the control is back
 
 // Window messages a skinned window answers.
-constexpr unsigned kMsgHotkey = 10240;         // wParam control number, lParam key (0 removes)
+constexpr unsigned kMsgHotkey = 10240;           // wParam control number, lParam key (0 removes)
 constexpr unsigned kMsgBackgroundImage = 10241;  // returns the background GpImage*
-constexpr unsigned kMsgPanelColor = 10242;     // returns the panel colour 0x00BBGGRR
+constexpr unsigned kMsgPanelColor = 10242;       // returns the panel colour 0x00BBGGRR
 
 // Paint states (lParam of kMsgPaint).
-constexpr long kPaintCurrent = -1;    // draw the current state
-constexpr long kPaintBorder = 0;      // the pointer went onto a resize border
-constexpr long kPaintNormal = 1;      // the pointer left the control
-constexpr long kPaintLostFocus = 2;   // the control lost the focus or the press
+constexpr long kPaintCurrent = -1;   // draw the current state
+constexpr long kPaintBorder = 0;     // the pointer went onto a resize border
+constexpr long kPaintNormal = 1;     // the pointer left the control
+constexpr long kPaintLostFocus = 2;  // the control lost the focus or the press
 
 // Timers: the fade-in of a whole window, and control timers whose id is
 // controlNumber * 65536 + windowNumber.
@@ -36,7 +36,7 @@ constexpr int kKindPictureBox = 4;
 constexpr int kKindTabButton = 7;
 constexpr int kKindProgressBar = 12;
 constexpr int kKindPanel = 14;
-constexpr int kKindDropsFocus = 15;   // gives up the focus on a press on empty space
+constexpr int kKindDropsFocus = 15;  // gives up the focus on a press on empty space
 constexpr int kKindPageContainer = 20;
 
 // Caption flag bits.

@@ -16,8 +16,8 @@ TEST(SkinColor, ColorToArgbStores255As254) {
         int alpha;
         Argb expected;
     } cases[] = {
-        {0x000000, 210, 0xD2000000},  {0xFFFFFF, 255, 0xFEFFFFFF}, {0xFFFFFF, 254, 0xFEFFFFFF},
-        {0xFF8800, 170, 0xAA0088FF},  {0x0000FF, 0, 0x00FF0000},   {0x123456, 300, 0xFE563412},
+        {0x000000, 210, 0xD2000000}, {0xFFFFFF, 255, 0xFEFFFFFF}, {0xFFFFFF, 254, 0xFEFFFFFF},
+        {0xFF8800, 170, 0xAA0088FF}, {0x0000FF, 0, 0x00FF0000},   {0x123456, 300, 0xFE563412},
         {0x123456, -3, 0x00563412},
     };
     for (const auto& c : cases) EXPECT_EQ(colorToArgb(c.bgr, c.alpha), c.expected) << c.bgr;
@@ -37,8 +37,8 @@ TEST(SkinColor, SampledPixelSwapsRedAndBlue) {
 TEST(SkinColor, SamplePointAt85PercentRoundedAndInside) {
     const struct {
         int w, h, x, y;
-    } cases[] = {{550, 825, 468, 701}, {100, 60, 85, 51}, {10, 10, 9, 9}, {1, 1, 0, 0},
-                 {0, 0, 0, 0},         {3, 7, 2, 6}};
+    } cases[] = {{550, 825, 468, 701}, {100, 60, 85, 51}, {10, 10, 9, 9},
+                 {1, 1, 0, 0},         {0, 0, 0, 0},      {3, 7, 2, 6}};
     for (const auto& c : cases) {
         const SamplePoint p = panelSamplePoint(c.w, c.h);
         EXPECT_EQ(p.x, c.x) << c.w;
@@ -51,9 +51,8 @@ TEST(SkinColor, DarkUnlessTwoPartsAreBright) {
         int r, g, b;
         bool dark;
     } cases[] = {
-        {0, 0, 0, true},       {255, 255, 255, false}, {126, 126, 0, false},
-        {125, 126, 255, false}, {125, 125, 255, true},  {255, 0, 0, true},
-        {0, 136, 255, false},  {126, 0, 0, true},
+        {0, 0, 0, true},       {255, 255, 255, false}, {126, 126, 0, false}, {125, 126, 255, false},
+        {125, 125, 255, true}, {255, 0, 0, true},      {0, 136, 255, false}, {126, 0, 0, true},
     };
     for (const auto& c : cases) EXPECT_EQ(isDark(c.r, c.g, c.b), c.dark) << c.r << c.g << c.b;
     EXPECT_TRUE(isDarkColor(0x0000FF));   // pure red as 0x00BBGGRR
@@ -87,7 +86,7 @@ TEST(HotkeyList, SetChangeRemoveAndFirstMatchWins) {
     EXPECT_EQ(list.Update(5, 'N'), 1);
     EXPECT_EQ(list.Update(7, 'y'), 1);
     EXPECT_EQ(list.Matches('Y'), (std::vector<int>{3, 7}));  // letters match either case
-    EXPECT_EQ(list.Update(3, 'Q'), 1);                        // changes in place
+    EXPECT_EQ(list.Update(3, 'Q'), 1);                       // changes in place
     EXPECT_EQ(list.Entries().size(), 3u);
     EXPECT_EQ(list.Matches('Y'), std::vector<int>{7});
     EXPECT_EQ(list.Update(5, 0), 1);

@@ -80,12 +80,11 @@ TEST(BorderHit, CodesAndCursorsAroundTheFrame) {
     const struct {
         int x, y, code, cursor;
     } cases[] = {
-        {3, 3, 4, 32642},           {9, 7, 4, 32642},        {10, 7, 3, 32645},
-        {150, 0, 3, 32645},         {295, 2, 5, 32643},      {290, 7, 3, 32645},
-        {291, 7, 5, 32643},         {0, 100, 1, 32644},      {7, 100, 1, 32644},
-        {8, 100, 0, 0},             {150, 100, 0, 0},        {291, 100, 2, 32644},
-        {5, 195, 7, 32643},         {9, 191, 7, 32643},      {150, 191, 6, 32645},
-        {150, 190, 0, 0},           {295, 195, 8, 32642},    {291, 191, 8, 32642},
+        {3, 3, 4, 32642},     {9, 7, 4, 32642},     {10, 7, 3, 32645},    {150, 0, 3, 32645},
+        {295, 2, 5, 32643},   {290, 7, 3, 32645},   {291, 7, 5, 32643},   {0, 100, 1, 32644},
+        {7, 100, 1, 32644},   {8, 100, 0, 0},       {150, 100, 0, 0},     {291, 100, 2, 32644},
+        {5, 195, 7, 32643},   {9, 191, 7, 32643},   {150, 191, 6, 32645}, {150, 190, 0, 0},
+        {295, 195, 8, 32642}, {291, 191, 8, 32642},
     };
     for (const auto& c : cases) {
         const BorderHit hit = borderHit(c.x, c.y, w, h);
@@ -101,7 +100,7 @@ TEST(HitTest, LastContainingEntryWinsAndZeroIdentitiesAreSkipped) {
         {{60, 60, 10, 10}, 0},
     };
     EXPECT_EQ(hitTest(list, 10, 10), 1);
-    EXPECT_EQ(hitTest(list, 65, 65), 2);   // overlap: the later one
+    EXPECT_EQ(hitTest(list, 65, 65), 2);  // overlap: the later one
     EXPECT_EQ(hitTest(list, 149.9f, 60), 2);
     EXPECT_EQ(hitTest(list, 150, 60), 0);  // right edge is outside
     EXPECT_EQ(hitTest(list, 100, 40), 0);

@@ -1,7 +1,6 @@
-#include "skin/caption_button_win.h"
-
 #include <gtest/gtest.h>
 
+#include "skin/caption_button_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin_test_support.h"
 
@@ -13,13 +12,13 @@ namespace {
 // Cell index of the solid test sprite that a button shows at its centre.
 int shownCell(const SkinEngine& engine, const CaptionButton& button) {
     const RectF r = button.Rectangle();
-    const std::uint32_t pixel = engine.Record()->present.Pixel(static_cast<int>(r.x + r.width / 2),
-                                                               static_cast<int>(r.y + r.height / 2));
+    const std::uint32_t pixel = engine.Record()->present.Pixel(
+        static_cast<int>(r.x + r.width / 2), static_cast<int>(r.y + r.height / 2));
     return static_cast<int>((pixel >> 16) & 0xFF);
 }
 
 class CaptionButtonTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         startToolkit();
         useSolidSprite();
@@ -40,7 +39,8 @@ protected:
             }
             return -1;
         });
-        engine.ClickEvent([this](HWND, int, std::intptr_t, int kind) { clickKinds.push_back(kind); });
+        engine.ClickEvent(
+            [this](HWND, int, std::intptr_t, int kind) { clickKinds.push_back(kind); });
     }
     void TearDown() override { DestroyWindow(hwnd); }
 
@@ -67,7 +67,7 @@ protected:
 
 TEST_F(CaptionButtonTest, EachKindDrawsItsNormalCell) {
     EXPECT_EQ(shownCell(engine, button(4)), 0);
-    EXPECT_EQ(shownCell(engine, button(8)), 3);   // maximize glyph at 120
+    EXPECT_EQ(shownCell(engine, button(8)), 3);  // maximize glyph at 120
     EXPECT_EQ(shownCell(engine, button(16)), 6 + 3);
     EXPECT_EQ(shownCell(engine, button(32)), 9 + 3);
     EXPECT_EQ(shownCell(engine, button(64)), 12 + 3);
@@ -158,7 +158,8 @@ TEST_F(CaptionButtonTest, FadeRisesInStepsOf51ThenStopsItsTimer) {
     engine.FadeControls(true);
     CaptionButton& close = button(4);
     const RectF r = close.Rectangle();
-    SendMessageW(hwnd, WM_MOUSEMOVE, 0, point(static_cast<int>(r.x) + 5, static_cast<int>(r.y) + 5));
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0,
+                 point(static_cast<int>(r.x) + 5, static_cast<int>(r.y) + 5));
     EXPECT_EQ(close.FadeAlpha(), 102);
     const UINT_PTR id = engine.ControlTimerId(close.ControlNumber());
     for (int alpha : {153, 204, 255}) {

@@ -1,7 +1,6 @@
-#include "skin/page_container_win.h"
-
 #include <gtest/gtest.h>
 
+#include "skin/page_container_win.h"
 #include "skin_test_support.h"
 
 using namespace korvel::skin;
@@ -10,7 +9,7 @@ using namespace korvel::skin::testing;
 namespace {
 
 class PageContainerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         startToolkit();
         hwnd = makeTestWindow(400, 300);

@@ -1,8 +1,6 @@
-#include "skin/skin_control_win.h"
-
 #include <gtest/gtest.h>
-#include <commctrl.h>
 
+#include "skin/skin_control_win.h"
 #include "skin_test_support.h"
 
 using namespace korvel::skin;
@@ -11,7 +9,7 @@ using namespace korvel::skin::testing;
 namespace {
 
 class SkinControlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         startToolkit();
         hwnd = makeTestWindow(300, 200);

@@ -17,7 +17,7 @@ namespace {
 
 // A translucent rounded card with a caption, drawn like the program's panels.
 class Card : public SkinControl {
-public:
+  public:
     explicit Card(std::string text) : text_(std::move(text)) {}
     bool Create(HWND hwnd, float x, float y, float w, float h) {
         if (!Register(hwnd, {x, y, w, h}, 30, 1, true)) return false;
@@ -39,7 +39,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     std::string text_;
     int fade_ = 0;
 };

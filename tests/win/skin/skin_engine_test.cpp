@@ -1,10 +1,9 @@
-#include "skin/skin_engine_win.h"
-
 #include <gtest/gtest.h>
 
 #include "skin/builtin_pictures.h"
 #include "skin/caption_button_win.h"
 #include "skin/skin_color.h"
+#include "skin/skin_engine_win.h"
 #include "skin_test_support.h"
 
 using namespace korvel::skin;
@@ -15,7 +14,7 @@ namespace {
 constexpr std::uint32_t rgb(std::uint32_t argb) { return argb & 0xFFFFFF; }
 
 class SkinEngineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { startToolkit(); }
     void TearDown() override {
         if (hwnd) DestroyWindow(hwnd);
@@ -116,9 +115,8 @@ TEST_F(SkinEngineTest, FadeInDrawsFiveStepsThenStopsItsTimer) {
 }
 
 TEST_F(SkinEngineTest, PanelColourSampledAt85PercentWithRedAndBlueSwapped) {
-    const auto png = makePng(100, 60, [](int x, int y) {
-        return (x == 85 && y == 51) ? 0xFF112233u : 0xFFF0F0F0u;
-    });
+    const auto png = makePng(
+        100, 60, [](int x, int y) { return (x == 85 && y == 51) ? 0xFF112233u : 0xFFF0F0F0u; });
     AttachOptions sampled;
     sampled.captionFlags = 0;
     attach(300, 200, sampled, png);
@@ -173,9 +171,9 @@ TEST_F(SkinEngineTest, OrdinaryWindowGetsRoundedRegionAndFrameOutlines) {
     attach(300, 200, options);
     GdiRegion region(CreateRectRgn(0, 0, 0, 0));
     ASSERT_NE(GetWindowRgn(hwnd, region.get()), ERROR);
-    EXPECT_FALSE(PtInRegion(region.get(), 2, 2));     // the margin
-    EXPECT_FALSE(PtInRegion(region.get(), 5, 5));     // the rounded corner
-    EXPECT_TRUE(PtInRegion(region.get(), 150, 5));    // the top edge of the panel
+    EXPECT_FALSE(PtInRegion(region.get(), 2, 2));   // the margin
+    EXPECT_FALSE(PtInRegion(region.get(), 5, 5));   // the rounded corner
+    EXPECT_TRUE(PtInRegion(region.get(), 150, 5));  // the top edge of the panel
     EXPECT_TRUE(PtInRegion(region.get(), 150, 100));
     const DibBuffer& present = engine.Record()->present;
     // Outer outline: black at alpha 120 over grey 128; inner: white at 70 over grey.
@@ -224,8 +222,10 @@ TEST_F(SkinEngineTest, TitleIsWhiteOnDarkPanelsAndBlackOnLight) {
                 darkest = std::min(darkest, g);
             }
         }
-        if (panel == 0x202020u) EXPECT_GT(brightest, 0x90) << "white text expected";
-        else EXPECT_LT(darkest, 0x70) << "black text expected";
+        if (panel == 0x202020u)
+            EXPECT_GT(brightest, 0x90) << "white text expected";
+        else
+            EXPECT_LT(darkest, 0x70) << "black text expected";
         DestroyWindow(w);
     }
 }

@@ -1,11 +1,10 @@
-#include "skin/skin_image_win.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
 
 #include "skin/builtin_pictures.h"
+#include "skin/skin_image_win.h"
 #include "skin_test_support.h"
 #include "text/wide_text_win.h"
 
@@ -15,7 +14,7 @@ using namespace korvel::skin::testing;
 namespace {
 
 class SkinImageTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { startToolkit(); }
 };
 
@@ -109,8 +108,8 @@ TEST_F(SkinImageTest, FromBitmapCreateBlankAndRotateFlip) {
 
     std::uint32_t pixels[2] = {0xFF112233u, 0xFF445566u};
     SkinImage blank;
-    ASSERT_TRUE(blank.CreateBlank(2, 1, 8, PixelFormat32bppARGB,
-                                  reinterpret_cast<std::uint8_t*>(pixels)));
+    ASSERT_TRUE(
+        blank.CreateBlank(2, 1, 8, PixelFormat32bppARGB, reinterpret_cast<std::uint8_t*>(pixels)));
     EXPECT_EQ(blank.Pixel(0, 0), 0xFF112233u);
     blank.RotateFlip(Gdiplus::RotateNoneFlipX);
     EXPECT_EQ(blank.Pixel(0, 0), 0xFF445566u);
@@ -126,7 +125,8 @@ TEST_F(SkinImageTest, LoadsAFileWithAChinesePath) {
     const auto png = makePng(5, 6, [](int, int) { return 0xFF0000FFu; });
     {
         std::ofstream out(korvel::text::toWide(path).c_str(), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+        out.write(reinterpret_cast<const char*>(png.data()),
+                  static_cast<std::streamsize>(png.size()));
     }
     SkinImage image;
     ASSERT_NE(image.LoadFromFile(path), nullptr);

@@ -12,7 +12,7 @@ namespace {
 // A skinned window whose message hook swallows the system's modal loops
 // (window drag, border resize, menus) and records that they were asked for.
 class InputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         startToolkit();
         hwnd = makeTestWindow(400, 300);
@@ -39,9 +39,12 @@ protected:
             }
             return -1;
         });
-        engine.ClickEvent([this](HWND, int identity, std::intptr_t, int) { clicks.push_back(identity); });
-        engine.FocusGainedEvent([this](HWND, int identity, std::intptr_t, int) { gained.push_back(identity); });
-        engine.FocusLostEvent([this](HWND, int identity, std::intptr_t, int) { lost.push_back(identity); });
+        engine.ClickEvent(
+            [this](HWND, int identity, std::intptr_t, int) { clicks.push_back(identity); });
+        engine.FocusGainedEvent(
+            [this](HWND, int identity, std::intptr_t, int) { gained.push_back(identity); });
+        engine.FocusLostEvent(
+            [this](HWND, int identity, std::intptr_t, int) { lost.push_back(identity); });
     }
     void TearDown() override { DestroyWindow(hwnd); }
 
@@ -105,7 +108,8 @@ TEST_F(InputTest, PressMovesTheFocusWithEvents) {
     EXPECT_EQ(gained, (std::vector<int>{a.Identity(), b.Identity()}));
     EXPECT_EQ(lost, std::vector<int>{a.Identity()});
     bool lostPaint = false;
-    for (const Received& r : a.received) lostPaint |= r.message == kMsgPaint && r.lParam == kPaintLostFocus;
+    for (const Received& r : a.received)
+        lostPaint |= r.message == kMsgPaint && r.lParam == kPaintLostFocus;
     EXPECT_TRUE(lostPaint);
 }
 
@@ -266,7 +270,7 @@ TEST_F(InputTest, WheelReachesTheControlUnderThePointer) {
 }
 
 class CaptionInputTest : public InputTest {
-protected:
+  protected:
     void SetUp() override {
         captionFlags = 0x75;
         InputTest::SetUp();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+// The PNG encoder writes to an IStream.
 #include <objbase.h>
 
 #include <cstdint>
@@ -61,7 +62,7 @@ struct Received {
 
 // Records every message and fills its rectangle with one colour on paint.
 class ProbeControl : public SkinControl {
-public:
+  public:
     explicit ProbeControl(Argb color = 0xFF2040C0) : color_(color) {}
 
     bool Create(HWND hwnd, float x, float y, float w, float h, bool focusable = true,
@@ -92,7 +93,7 @@ public:
 
     std::vector<Received> received;
 
-private:
+  private:
     Argb color_;
 };
 

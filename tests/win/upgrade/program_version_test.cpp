@@ -1,8 +1,5 @@
-#include "upgrade/program_version_win.h"
-
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <fstream>
@@ -10,6 +7,7 @@
 #include <vector>
 
 #include "text/wide_text_win.h"
+#include "upgrade/program_version_win.h"
 
 using namespace korvel::upgrade;
 
@@ -148,8 +146,10 @@ TEST(ProgramVersion, StringsComeFromTheTableOfTheFirstTranslation) {
         ASSERT_TRUE(readProgramVersion(path, v));
         EXPECT_EQ(v.fileVersion, c.expectedVersion);
         EXPECT_EQ(v.companyName, "");
-        if (c.translation.empty()) EXPECT_EQ(v.languageNames, "");
-        else EXPECT_FALSE(v.languageNames.empty());
+        if (c.translation.empty())
+            EXPECT_EQ(v.languageNames, "");
+        else
+            EXPECT_FALSE(v.languageNames.empty());
         EXPECT_EQ(v.languageNames.find(", ") != std::string::npos, c.namesJoined);
         DeleteFileW(korvel::text::toWide(path).c_str());
     }
