@@ -1,14 +1,26 @@
 #include "query/query_run.h"
 
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <utility>
 
 #include "query/query_texts.h"
+#include "query/result_feed.h"
 #include "query/tracking_query.h"
 #include "tracking/courier_catalogue.h"
 
 namespace korvel::query {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Blocks reach the box at most this often; a person sees no difference, and
+// a long run appends a few times a second instead of once per number.
+constexpr std::chrono::milliseconds kFlushInterval{100};
+
+}  // namespace
 
 struct QueryRun::Shared {
     tracking::TreeModel* tree = nullptr;
@@ -21,7 +33,9 @@ struct QueryRun::Shared {
     unsigned generation = 0;
     bool running = false;
     bool closed = false;
+    Clock::time_point lastFlush;
 
+    ResultFeed feed;
     std::atomic<int> workers{0};
 
     // The current service code is sticky across numbers and runs. Only the
@@ -29,6 +43,26 @@ struct QueryRun::Shared {
     // moment, hence the lock.
     std::mutex catalogueMutex;
     tracking::CourierCatalogue catalogue;
+
+    bool live(unsigned run) const { return !closed && generation == run; }
+
+    // UI thread: moves the waiting blocks of run `run` into the box, unless
+    // the last append was too recent; then it comes back when it is due.
+    static void flush(const std::shared_ptr<Shared>& shared, unsigned run) {
+        if (!shared->live(run)) return;
+        const auto due = shared->lastFlush + kFlushInterval;
+        const auto now = Clock::now();
+        if (now < due) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now);
+            shared->uiThread->post([shared, run] { flush(shared, run); },
+                                   static_cast<unsigned>(wait.count()));
+            return;
+        }
+        const std::string text = shared->feed.take(run);
+        if (text.empty()) return;
+        shared->lastFlush = now;
+        shared->ui->appendResultText(text);
+    }
 };
 
 namespace {
@@ -50,11 +84,22 @@ class Worker {
         if (stop_->stopped()) return false;
         bool live = false;
         const bool ran = shared_->uiThread->call([&] {
-            if (shared_->closed || shared_->generation != generation_) return;
+            if (!shared_->live(generation_)) return;
             live = true;
             work(*shared_->tree, *shared_->ui);
         });
         return ran && live;
+    }
+
+    // Hands a finished block to the UI thread without waiting for the box.
+    bool deliver(const std::string& block) {
+        bool first = false;
+        if (stop_->stopped() || !shared_->feed.add(generation_, block, &first)) return false;
+        if (first) {
+            shared_->uiThread->post(
+                [shared = shared_, run = generation_] { Shared::flush(shared, run); }, 0);
+        }
+        return true;
     }
 
     std::string serviceCodeFor(const std::string& name) {
@@ -71,25 +116,16 @@ void Worker::runQueries() {
     int count = 0;
     if (!onUi([&](tracking::TreeModel& tree, QueryUi&) { count = tree.itemCount(); })) return;
 
+    // A block's lines are cut within microseconds of each other, so they
+    // travel together.
+    std::string block;
     QueryServices services;
     services.endpoint = shared_->endpoint;
     services.serviceCodeFor = [this](const std::string& name) { return serviceCodeFor(name); };
     services.fetch = [this](const std::string& url) { return shared_->fetch(url, *stop_); };
-    // The lines of one reply are cut in a few microseconds, so they reach the
-    // box together: one append per number instead of one per line, as every
-    // append into a multi-line EDIT costs in proportion to the text already in
-    // it on some platforms (Wine re-reads its whole line table), and each line
-    // would also be a round trip to the UI thread.
-    std::string block;
     services.append = [&](const std::string& text) {
         block += text;
         return !stop_->stopped();
-    };
-    auto flush = [&] {
-        const bool live =
-            onUi([&](tracking::TreeModel&, QueryUi& ui) { ui.appendResultText(block); });
-        block.clear();
-        return live;
     };
 
     // Indexes at or beyond the count taken at the start are not visited, even
@@ -106,10 +142,14 @@ void Worker::runQueries() {
             ui.setStatusText(std::string(texts::kQuerying) + company + number);
         });
         if (!live) return;
-        if (isNumber && (!queryNumber(company, number, services) || !flush())) return;
+        if (!isNumber) continue;
+        block.clear();
+        if (!queryNumber(company, number, services) || !deliver(block)) return;
     }
     onUi([&](tracking::TreeModel&, QueryUi& ui) {
         shared_->running = false;
+        const std::string rest = shared_->feed.take(generation_);
+        if (!rest.empty()) ui.appendResultText(rest);
         ui.setStatusText(std::string(texts::kQueryFinished));
         ui.setQueryButtonCaption(std::string(texts::kStartQuery));
     });
@@ -146,6 +186,7 @@ void QueryRun::toggleQueryRun() {
         stopCurrent();
         currentStop_ = std::make_shared<StopSignal>();
         shared_->running = true;
+        shared_->lastFlush = {};
         ++shared_->workers;
         // Detached: a worker abandoned in a blocking request must never hold
         // up the UI thread, and it owns everything it touches through Shared.
@@ -156,18 +197,21 @@ void QueryRun::toggleQueryRun() {
         }).detach();
         ui.setQueryButtonCaption(std::string(texts::kStopQuery));
     } else {
-        stopCurrent();
+        // The blocks of the numbers done before the click still belong in the box.
+        const std::string done = stopCurrent();
+        if (!done.empty()) ui.appendResultText(done);
         ui.setQueryButtonCaption(std::string(texts::kStartQuery));
         ui.setStatusText(std::string(texts::kQueryStopped));
     }
 }
 
-void QueryRun::stopCurrent() {
+std::string QueryRun::stopCurrent() {
     // A new generation first: from here on no call of the old run writes,
     // whatever its worker is doing.
-    ++shared_->generation;
-    shared_->running = false;
+    std::string waiting = shared_->feed.switchTo(++shared_->generation);
+    const bool wasRunning = std::exchange(shared_->running, false);
     if (currentStop_) currentStop_->stop();
+    return wasRunning ? waiting : std::string();
 }
 
 void QueryRun::shutdown() {

@@ -33,6 +33,9 @@ class UiThreadCall {
     // Runs work on the UI thread and returns once it has run. False when the
     // UI thread takes no more calls (work did not run and never will).
     virtual bool call(const std::function<void()>& work) = 0;
+    // Queues work to run on the UI thread after delayMs, without waiting for
+    // it. Work posted after close() never runs.
+    virtual void post(std::function<void()> work, unsigned delayMs) = 0;
     // On the UI thread: take no more calls; a caller waiting gets false.
     virtual void close() = 0;
 };
@@ -67,7 +70,8 @@ class QueryRun {
     struct Shared;
 
   private:
-    void stopCurrent();
+    // Retires the current run; returns its blocks still waiting for the box.
+    std::string stopCurrent();
 
     std::shared_ptr<Shared> shared_;
     std::shared_ptr<StopSignal> currentStop_;  // the most recent worker's handle

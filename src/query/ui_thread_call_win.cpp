@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 
 namespace korvel::query {
@@ -10,21 +11,72 @@ namespace korvel::query {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KorvelUiThreadCall";
+constexpr wchar_t kPostName[] = L"KorvelUiThreadPost";
 constexpr LRESULT kRan = 0x4B52;  // any value DefWindowProc never gives for our message
 
-// A registered message, so a window that ever gets our handle value after
-// ours is gone ignores it.
+// Registered messages, so a window that ever gets our handle value after ours
+// is gone ignores them.
 UINT callMessage() {
     static const UINT message = RegisterWindowMessageW(kClassName);
     return message;
 }
+UINT postMessage() {
+    static const UINT message = RegisterWindowMessageW(kPostName);
+    return message;
+}
 
-// Stateless: the call travels in lParam, so the window never refers to the
-// C++ object, which may be gone first.
+// Posted work waits here until the UI thread runs it. Workers post while the
+// UI thread may be closing the window, so the window and the C++ object share
+// it and whichever goes last frees it.
+struct PostedWork {
+    std::mutex mutex;
+    bool closed = false;
+    UINT_PTR nextId = 1;
+    std::map<UINT_PTR, std::function<void()>> work;
+
+    std::function<void()> takeOut(UINT_PTR id) {
+        std::lock_guard lock(mutex);
+        auto it = work.find(id);
+        if (it == work.end()) return nullptr;
+        auto found = std::move(it->second);
+        work.erase(it);
+        return found;
+    }
+};
+
+using PostedWorkRef = std::shared_ptr<PostedWork>;
+
+PostedWork* postedWorkOf(HWND hwnd) {
+    auto* ref = reinterpret_cast<PostedWorkRef*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return ref ? ref->get() : nullptr;
+}
+
+void runPosted(HWND hwnd, UINT_PTR id) {
+    PostedWork* posted = postedWorkOf(hwnd);
+    if (!posted) return;
+    if (auto work = posted->takeOut(id)) work();
+}
+
+// A call travels in lParam and posted work is found through the window's own
+// reference, so the window never refers to the C++ object, which may go first.
 LRESULT CALLBACK callProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == callMessage() && msg != 0) {
         (*reinterpret_cast<const std::function<void()>*>(lp))();
         return kRan;
+    }
+    if (msg == postMessage() && msg != 0) {
+        // Timers belong to the window's own thread, so a delay starts here.
+        if (lp > 0 && SetTimer(hwnd, wp, static_cast<UINT>(lp), nullptr)) return 0;
+        runPosted(hwnd, wp);
+        return 0;
+    }
+    if (msg == WM_TIMER) {
+        KillTimer(hwnd, wp);
+        runPosted(hwnd, wp);
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) {
+        delete reinterpret_cast<PostedWorkRef*>(SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0));
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -44,7 +96,8 @@ bool registerClass() {
 
 class WindowCall final : public UiThreadCall {
   public:
-    explicit WindowCall(HWND window) : window_(window), owner_(GetCurrentThreadId()) {}
+    WindowCall(HWND window, PostedWorkRef posted)
+        : window_(window), owner_(GetCurrentThreadId()), posted_(std::move(posted)) {}
     ~WindowCall() override {
         // The last owner may be a worker; only the UI thread can destroy the
         // window, so it is asked to.
@@ -64,7 +117,27 @@ class WindowCall final : public UiThreadCall {
         return SendMessageW(window, callMessage(), 0, reinterpret_cast<LPARAM>(&work)) == kRan;
     }
 
+    void post(std::function<void()> work, unsigned delayMs) override {
+        HWND window = window_.load();
+        if (!window) return;
+        UINT_PTR id = 0;
+        {
+            std::lock_guard lock(posted_->mutex);
+            if (posted_->closed) return;
+            id = posted_->nextId++;
+            posted_->work.emplace(id, std::move(work));
+        }
+        if (!PostMessageW(window, postMessage(), id, static_cast<LPARAM>(delayMs))) {
+            posted_->takeOut(id);
+        }
+    }
+
     void close() override {
+        {
+            std::lock_guard lock(posted_->mutex);
+            posted_->closed = true;
+            posted_->work.clear();
+        }
         HWND window = window_.exchange(nullptr);
         if (window) DestroyWindow(window);
     }
@@ -72,16 +145,19 @@ class WindowCall final : public UiThreadCall {
   private:
     std::atomic<HWND> window_;
     const DWORD owner_;
+    PostedWorkRef posted_;
 };
 
 }  // namespace
 
 std::shared_ptr<UiThreadCall> makeUiThreadCall() {
-    if (!registerClass() || callMessage() == 0) return nullptr;
+    if (!registerClass() || callMessage() == 0 || postMessage() == 0) return nullptr;
     HWND window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     if (!window) return nullptr;
-    return std::make_shared<WindowCall>(window);
+    auto posted = std::make_shared<PostedWork>();
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new PostedWorkRef(posted)));
+    return std::make_shared<WindowCall>(window, std::move(posted));
 }
 
 }  // namespace korvel::query

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include "query/query_run.h"
 
@@ -46,12 +47,27 @@ class FakeUiThread : public UiThreadCall {
         while (std::chrono::steady_clock::now() < deadline) runOne(deadline);
     }
 
+    void post(std::function<void()> work, unsigned delayMs) override {
+        std::lock_guard lock(mutex_);
+        if (closed_) return;
+        posted_.push_back({std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs),
+                           std::move(work)});
+        ++postCount_;
+        changed_.notify_all();
+    }
+
     // The UI thread takes no more calls; waiting callers return false.
     void close() override {
         std::lock_guard lock(mutex_);
         closed_ = true;
         queue_.clear();
+        posted_.clear();
         changed_.notify_all();
+    }
+
+    int postCount() {
+        std::lock_guard lock(mutex_);
+        return postCount_;
     }
 
   private:
@@ -61,12 +77,36 @@ class FakeUiThread : public UiThreadCall {
         bool done = false;
     };
 
-    // Runs one queued call, waiting a few milliseconds at most for one, so
-    // the caller re-checks conditions that change without a call.
+    struct Posted {
+        std::chrono::steady_clock::time_point due;
+        std::function<void()> work;
+    };
+
+    // Takes posted work that is due, as a message loop would run a posted
+    // message or a timer. Calls come first, as sent messages do.
+    bool runPosted(std::unique_lock<std::mutex>& lock) {
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = posted_.begin(); it != posted_.end(); ++it) {
+            if (it->due > now) continue;
+            auto work = std::move(it->work);
+            posted_.erase(it);
+            lock.unlock();
+            work();
+            lock.lock();
+            return true;
+        }
+        return false;
+    }
+
+    // Runs one queued call or due posted work, waiting a few milliseconds at
+    // most, so the caller re-checks conditions that change without a call.
     void runOne(std::chrono::steady_clock::time_point deadline) {
         const auto until = std::min(deadline, std::chrono::steady_clock::now() + kSlice);
         std::unique_lock lock(mutex_);
-        if (!changed_.wait_until(lock, until, [&] { return !queue_.empty(); })) return;
+        if (!changed_.wait_until(lock, until, [&] { return !queue_.empty(); })) {
+            runPosted(lock);
+            return;
+        }
         Pending* pending = queue_.front();
         queue_.pop_front();
         pending->taken = true;
@@ -82,6 +122,8 @@ class FakeUiThread : public UiThreadCall {
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Pending*> queue_;
+    std::vector<Posted> posted_;
+    int postCount_ = 0;
     bool closed_ = false;
 };
 
