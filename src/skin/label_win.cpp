@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "skin/border_paint_win.h"
+#include "skin/line_breaks.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
 
@@ -31,7 +32,8 @@ void DrawLabel(GpGraphics* g, const RectF& r, const LabelPaint& p) {
                      std::max(0.0f, r.height - 2 * kTextInset)};
     GdipStringFormatPtr format =
         MakeStringFormat(p.alignment, p.formatFlags, p.trimming, p.hotkeyPrefix);
-    DrawShadowedText(g, p.text, p.font, text, format.get(), p.textColor, p.shadowStyle);
+    DrawShadowedText(g, lineFeedBreaks(p.text), p.font, text, format.get(), p.textColor,
+                     p.shadowStyle);
 }
 
 int Label::Create(HWND hwnd, const std::string& text, int x, int y, int width, int height,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "skin/control_outline_win.h"
+#include "skin/line_breaks.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
 
@@ -64,7 +65,8 @@ void DrawTabFace(GpGraphics* g, const RectF& r, const TabFacePaint& p) {
     if (p.caption.empty() || !p.font) return;
     GdipStringFormatPtr format =
         MakeStringFormat(p.alignment, p.formatFlags, p.trimming, p.hotkeyPrefix);
-    DrawShadowedText(g, p.caption, p.font, layout.text, format.get(), p.textColor, p.shadowStyle);
+    DrawShadowedText(g, lineFeedBreaks(p.caption), p.font, layout.text, format.get(), p.textColor,
+                     p.shadowStyle);
 }
 
 void TabButton::loadIcon(std::span<const std::uint8_t> icon) {

@@ -6,6 +6,7 @@
 #include "skin/builtin_pictures.h"
 #include "skin/button_win.h"
 #include "skin/label_win.h"
+#include "skin/line_breaks.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
 #include "skin/skin_toolkit_win.h"
@@ -152,7 +153,9 @@ void moveCentred(HWND box, int width, int height) {
 BoxLayout fitText(HWND box, std::string_view text, bool icon) {
     const SkinWindowRecord* record = WindowRecord(FindWindowNumber(box));
     if (!record || !record->compose.Graphics()) return initialBoxLayout(icon);
-    const RectF measured = MeasureText(record->compose.Graphics(), text, DefaultFont());
+    // Measured as the label draws it.
+    const RectF measured =
+        MeasureText(record->compose.Graphics(), lineFeedBreaks(text), DefaultFont());
     const BoxLayout layout = fitBoxText(icon, measured.width, measured.height);
     if (layout.width != kBoxWidth || layout.height != kBoxHeight)
         moveCentred(box, layout.width, layout.height);

@@ -218,6 +218,27 @@ TEST(LabelDrawing, AlignmentCodesPlaceTheText) {
     }
 }
 
+TEST(LabelDrawing, CrLfBreaksLinesWithoutDrawingTheCr) {
+    Canvas crlf(120, 50), lf(120, 50);
+    LabelPaint p = labelPaint();
+    p.formatFlags = 0x800;
+    p.alignment = 0;
+    p.text = "AB\r\nCD";
+    DrawLabel(crlf.g(), {0, 0, 120, 50}, p);
+    p.text = "AB\nCD";
+    DrawLabel(lf.g(), {0, 0, 120, 50}, p);
+    ASSERT_GT(lf.darkCount(0, 0, 120, 50), 10);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const Rgb a = crlf.at(x, y), b = lf.at(x, y);
+            ASSERT_EQ(a.r, b.r) << x << "," << y;
+        }
+    // Two lines: ink on two separate bands of rows.
+    const std::vector<int> rows = lf.darkRows(0, 0, 120, 50);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GT(rows.back() - rows.front(), 14);
+}
+
 TEST(LabelDrawing, EmptyTextDrawsBorderAndBackgroundOnly) {
     Canvas c(100, 30, 0xFF808080);
     LabelPaint p = labelPaint();

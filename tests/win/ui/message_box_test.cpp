@@ -14,6 +14,7 @@
 #include "skin/button_win.h"
 #include "skin/caption_button_win.h"
 #include "skin/label_win.h"
+#include "skin/line_breaks.h"
 #include "skin/skin_paint_win.h"
 #include "text/wide_text_win.h"
 #include "ui/message_box_win.h"
@@ -232,7 +233,7 @@ skin::RectF measure(std::string_view text) {
     skin::WindowDc screen(nullptr);
     skin::DibBuffer buffer;
     if (!buffer.Make(screen.get(), 16, 16)) return {};
-    return skin::MeasureText(buffer.Graphics(), text, skin::DefaultFont());
+    return skin::MeasureText(buffer.Graphics(), skin::lineFeedBreaks(text), skin::DefaultFont());
 }
 
 TEST_F(MessageBoxTest, WideTextWidensTheBoxByTheMarginsAroundTheText) {
