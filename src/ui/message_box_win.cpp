@@ -35,6 +35,7 @@ struct BoxState {
     std::array<Button, kMaxBoxButtons> buttons;
     Label label;
     SkinImage icons;
+    std::function<void(unsigned)> beeper;
     int result = kResultCancel;
     HWND box = nullptr;
     HWND owner = nullptr;
@@ -229,6 +230,10 @@ bool runBoxLoop(HWND box, int& quitCode) {
 
 HWND openMessageBox() { return state().box; }
 
+void setMessageBoxBeeper(std::function<void(unsigned)> beeper) {
+    state().beeper = std::move(beeper);
+}
+
 int showMessageBox(HWND owner, std::string_view text, int buttonSet, std::string_view title,
                    int icon, const MessageBoxSetup& setup, bool beep) {
     BoxState& s = state();
@@ -276,7 +281,12 @@ int showMessageBox(HWND owner, std::string_view text, int buttonSet, std::string
     createElements(box, text, buttonSet, layout, owner);
 
     if (setup) setup(box, layout.width, layout.height);
-    if (hasIcon && beep) MessageBeep(beepType(icon));
+    if (hasIcon && beep) {
+        if (s.beeper)
+            s.beeper(beepType(icon));
+        else
+            MessageBeep(beepType(icon));
+    }
     if (s.buttons[0].IsRegistered()) s.engine.SetFocusControl(s.buttons[0].ControlNumber());
     ShowWindow(box, SW_SHOWNORMAL);
     if (s.ownerWasEnabled) EnableWindow(owner, FALSE);

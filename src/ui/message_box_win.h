@@ -28,4 +28,8 @@ int showMessageBox(HWND owner, std::string_view text, int buttonSet = kButtonsOk
 // The window of the box now open, nullptr when none is.
 HWND openMessageBox();
 
+// What plays the sound of an icon (MessageBeep unless replaced; an empty
+// function puts MessageBeep back). Lets a test hear which sound a box makes.
+void setMessageBoxBeeper(std::function<void(unsigned type)> beeper);
+
 }  // namespace korvel::ui

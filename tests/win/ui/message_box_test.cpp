@@ -41,11 +41,12 @@ VOID CALLBACK driveBox(HWND, UINT, UINT_PTR id, DWORD) {
 
 // Opens a box and runs act on it once it shows.
 int runBox(std::function<void(HWND)> act, HWND owner, std::string_view text, int set = 0,
-           std::string_view title = kBoxTitle, int icon = 0, const MessageBoxSetup& setup = {}) {
+           std::string_view title = kBoxTitle, int icon = 0, const MessageBoxSetup& setup = {},
+           bool beep = false) {
     gAct = std::move(act);
     gTitle = text::toWide(title);
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, driveBox);
-    const int result = showMessageBox(owner, text, set, title, icon, setup, false);
+    const int result = showMessageBox(owner, text, set, title, icon, setup, beep);
     KillTimer(nullptr, timer);
     gAct = nullptr;
     return result;
@@ -326,6 +327,39 @@ TEST_F(MessageBoxTest, IconValuesDrawTheirColumnOfTheStrip) {
                         static_cast<int>((want >> shift) & 0xFF), 6)
                 << std::hex << got << " vs " << want;
     }
+}
+
+TEST_F(MessageBoxTest, BeepsOnlyForAnIconAndOnlyWhenAsked) {
+    std::vector<unsigned> heard;
+    setMessageBoxBeeper([&](unsigned type) { heard.push_back(type); });
+    struct Case {
+        int icon;
+        bool beep;
+        std::vector<unsigned> sounds;
+    };
+    const Case cases[] = {
+        {kIconInformation, false, {}},
+        {kIconInformation, true, {MB_ICONASTERISK}},
+        {kIconWarning, true, {MB_ICONEXCLAMATION}},
+        {kIconError, true, {MB_ICONHAND}},
+        {kIconQuestion, true, {MB_ICONQUESTION}},
+        {kIconSuccess, true, {MB_OK}},
+        {kIconNone, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.icon << (c.beep ? " beep" : " quiet"));
+        heard.clear();
+        bool soundedBeforeShowing = false;
+        runBox(
+            [&](HWND box) {
+                soundedBeforeShowing = heard == c.sounds;
+                pressKey(box, VK_ESCAPE);
+            },
+            owner, "声音", 0, kBoxTitle, c.icon, {}, c.beep);
+        EXPECT_EQ(heard, c.sounds);
+        EXPECT_TRUE(soundedBeforeShowing);  // the sound comes before the box shows
+    }
+    setMessageBoxBeeper({});
 }
 
 TEST_F(MessageBoxTest, SkinnedOwnerLendsItsPictureFrameStyleAndColour) {
