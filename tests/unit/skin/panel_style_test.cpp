@@ -35,11 +35,7 @@ TEST(PanelStyle, SetStyleKeepsWhatIsNotGiven) {
     }
 }
 
-TEST(PanelStyle, DefaultsAndNoFillSentinel) {
-    const PanelStyle s;
-    EXPECT_EQ(s.lineColor, 0x46000000u);
-    EXPECT_EQ(s.lineWidth, 1);
-    EXPECT_EQ(s.fillColor, kNoFill);
+TEST(PanelStyle, NoStoredColourIsTheNoFillSentinel) {
     // A stored opaque white is 254, never the sentinel.
     EXPECT_NE(rgbaToArgb(255, 255, 255, 255), kNoFill);
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "skin/button_look.h"
 #include "skin/toolkit_messages.h"
 
 namespace korvel::skin {
@@ -71,35 +70,6 @@ TEST(TabState, FromMessage) {
     EXPECT_EQ(tabState(kMsgLeftDown, false, true), TabState::Pressed);
     EXPECT_EQ(tabState(kMsgLeftUp, false, false), TabState::Pressed);
     EXPECT_EQ(tabState(kMsgMouseMove, true, true), TabState::Disabled);
-}
-
-TEST(ButtonLook, FaceTableRows) {
-    struct Case {
-        ButtonState state;
-        ButtonFace face;
-    };
-    const Case cases[] = {
-        {ButtonState::Normal, {0xAAFFFFFF, 0xB4FFFFFF, 0x3C000000, 0x50000000, 0x3CFFFFFF}},
-        {ButtonState::Hover, {0xAAFFFFFF, 0xB4FFFFFF, 0x6E0088FF, 0x6E0060C0, 0x1EFFFFFF}},
-        {ButtonState::Pressed, {0xAAFFFFFF, 0x3C000000, 0x00FFFFFF, 0x50000000, 0x3CFFFFFF}},
-        {ButtonState::Focused, {0xAAFFFFFF, 0xB4FFFFFF, 0x5A0088FF, 0x6E0060C0, 0x3CFFFFFF}},
-        {ButtonState::Disabled, {0x3C606060, 0x00000000, 0x00000000, 0x32000000, 0x28FFFFFF}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.state));
-        const ButtonFace& f = buttonFace(c.state);
-        EXPECT_EQ(f.fill, c.face.fill);
-        EXPECT_EQ(f.gradientTop, c.face.gradientTop);
-        EXPECT_EQ(f.gradientBottom, c.face.gradientBottom);
-        EXPECT_EQ(f.outerOutline, c.face.outerOutline);
-        EXPECT_EQ(f.innerOutline, c.face.innerOutline);
-    }
-}
-
-TEST(ButtonLook, TextColours) {
-    EXPECT_EQ(defaultButtonTextColor(), 0xD2000000u);
-    EXPECT_EQ(buttonTextColor(ButtonState::Hover, 0xFE123456u), 0xFE123456u);
-    EXPECT_EQ(buttonTextColor(ButtonState::Disabled, 0xFE123456u), 0x5A000000u);
 }
 
 }  // namespace

@@ -49,35 +49,5 @@ TEST(TabLayout, Rectangles) {
     }
 }
 
-TEST(TabFace, TableRows) {
-    struct Case {
-        TabState state;
-        Argb outer, inner, top, bottom;
-        int fade;
-    };
-    const Case cases[] = {
-        {TabState::Disabled, 0x14000000, 0x32FFFFFF, 0x64ECECEC, 0x64ECECEC, 204},
-        {TabState::Selected, 0x50000000, 0x78FFFFFF, 0x50FFFFFF, 0x14FFFFFF, 51},
-        {TabState::Normal, 0x00000000, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 51},
-        {TabState::Hover, 0x50000000, 0x78FFFFFF, 0x64FFFFFF, 0x0AFFFFFF, 153},
-        {TabState::Pressed, 0x50000000, 0x50FFFFFF, 0x0AFFFFFF, 0x78FFFFFF, 153},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.state));
-        const TabFace& f = tabFace(c.state);
-        EXPECT_EQ(f.outerOutline, c.outer);
-        EXPECT_EQ(f.innerOutline, c.inner);
-        EXPECT_EQ(f.gradientTop, c.top);
-        EXPECT_EQ(f.gradientBottom, c.bottom);
-        EXPECT_EQ(f.fadeAlpha, c.fade);
-    }
-}
-
-TEST(TabFace, Defaults) {
-    EXPECT_EQ(defaultTabAlignment(true), 4);
-    EXPECT_EQ(defaultTabAlignment(false), 3);
-    EXPECT_EQ(defaultTabTextColor(), 0xD2000000u);
-}
-
 }  // namespace
 }  // namespace korvel::skin

@@ -93,38 +93,6 @@ TEST(MessageBoxLayout, ButtonPlacesAndCentring) {
     EXPECT_EQ(centredOrigin(300, 100, 321, 151).y, -25);
 }
 
-TEST(MessageBoxLayout, IconsAndBeeps) {
-    struct Case {
-        int icon, column;
-        unsigned beep;
-    };
-    const Case cases[] = {{16, 0, 0x10},   {48, 40, 0x30}, {32, 80, 0x20},
-                          {64, 120, 0x40}, {128, 160, 0},  {7, 0, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.icon);
-        EXPECT_EQ(iconColumn(c.icon), c.column);
-        EXPECT_EQ(beepType(c.icon), c.beep);
-    }
-}
-
-TEST(MessageBoxLayout, PaintBands) {
-    const auto bands = boxBands(320, 150);
-    EXPECT_EQ(bands[0].rect, (skin::RectF{5, 5, 310, 40.1f}));
-    EXPECT_EQ(bands[0].topAlpha, 1);
-    EXPECT_EQ(bands[0].bottomAlpha, 190);
-    EXPECT_EQ(bands[1].rect, (skin::RectF{5, 44, 310, 66}));
-    EXPECT_EQ(bands[1].topAlpha, 188);
-    EXPECT_EQ(bands[1].bottomAlpha, 240);
-    EXPECT_EQ(bands[2].rect, (skin::RectF{5, 110, 310, 35}));
-    EXPECT_EQ(bands[2].topAlpha, 190);
-    EXPECT_EQ(bands[2].bottomAlpha, 1);
-    const Line line = boxSeparator(320, 150);
-    EXPECT_EQ(line.x1, 6);
-    EXPECT_EQ(line.y1, 110);
-    EXPECT_EQ(line.x2, 314);
-    EXPECT_EQ(line.y2, 110);
-}
-
 TEST(MessageBoxLayout, DecimalTexts) {
     struct Case {
         const char* text;
