@@ -25,9 +25,6 @@ class ButtonTest : public ::testing::Test {
         options.captionFlags = 0;
         options.frameStyle = frameStyle;
         options.fadeControls = false;
-        // A press on a disabled button would start a window drag, whose modal
-        // loop waits for a real mouse.
-        options.notDraggable = true;
         ASSERT_TRUE(engine.Attach(hwnd, {}, options));
         engine.ClickEvent([this](HWND, int identity, std::intptr_t, int kind) {
             clicks.push_back({identity, kind});
