@@ -1,0 +1,200 @@
+// The commands of the main window: tree menu and keys, the courier box's
+// quick search, pages, templates, the background picture, the "设置" menu.
+#include <windows.h>
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "text/wide_text_win.h"
+#include "tracking/template_file.h"
+#include "ui/file_io_win.h"
+#include "ui/main_window_elements_win.h"
+#include "ui/main_window_texts.h"
+#include "ui/main_window_win.h"
+#include "ui/message_box_win.h"
+
+namespace korvel::ui {
+
+namespace {
+
+enum TreeMenuId : UINT { kAdd = 1, kChange, kDelete, kDeleteCompany, kDeleteAll };
+enum SettingsMenuId : UINT { kUpgrade = 11, kAbout = 12 };
+
+}  // namespace
+
+UINT MainWindow::popUp(HMENU menu, POINT screen) {
+    if (trackMenu) return trackMenu(menu, screen);
+    // TPM_RETURNCMD: the skin turns WM_COMMAND into system commands, so the
+    // choice comes back as the result instead.
+    return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
+                                            screen.x, screen.y, 0, hwnd_, nullptr));
+}
+
+void MainWindow::showTreeMenu(POINT treeClient) {
+    const int index = tree_->itemAt(treeClient);
+    if (index == -1) return;  // not over an item: no menu, selection kept
+    tree_->select(index);
+    const tracking::TreeMenuState state = tracking::treeMenuStateFor(*tree_, index);
+    auto enable = [&](UINT id, bool on) {
+        EnableMenuItem(treeMenu_, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(kAdd, state.addNumbers);
+    enable(kChange, state.changeNumber);
+    enable(kDelete, state.deleteNumber);
+    enable(kDeleteCompany, state.deleteCompanyNumbers);
+    enable(kDeleteAll, true);
+    POINT screen;
+    GetCursorPos(&screen);
+    switch (popUp(treeMenu_, screen)) {
+        case kAdd: workspace_->addNumbers(); break;
+        case kChange: workspace_->changeNumber(); break;
+        case kDelete: workspace_->deleteNumber(); break;
+        case kDeleteCompany: workspace_->deleteCompanyNumbers(); break;
+        case kDeleteAll: workspace_->deleteAllNumbers(); break;
+        default: break;
+    }
+}
+
+void MainWindow::showSettingsMenu() {
+    POINT screen;
+    GetCursorPos(&screen);
+    switch (popUp(settingsMenu_, screen)) {
+        case kUpgrade:
+            if (onUpgrade) onUpgrade();
+            break;
+        case kAbout:
+            if (onAbout) onAbout();
+            break;
+        default: break;
+    }
+}
+
+void MainWindow::openNumberDialog() { workspace_->openNumberDialog(); }
+
+void MainWindow::locate() {
+    std::wstring buffer(static_cast<size_t>(GetWindowTextLengthW(courierBox_)) + 1, L'\0');
+    const int n = GetWindowTextW(courierBox_, buffer.data(), static_cast<int>(buffer.size()));
+    buffer.resize(static_cast<size_t>(std::max(n, 0)));
+    workspace_->locate(text::toGbk(buffer));
+}
+
+void MainWindow::toggleQueryRun() { queryRun_->toggleQueryRun(); }
+
+void MainWindow::selectPage(int page) { elements_->selectPage(page); }
+
+void MainWindow::pageChanged(int page) {
+    page_ = page;
+    const int show = page == 2 ? SW_SHOW : SW_HIDE;
+    for (HWND w : {treeView_, resultBox_, courierBox_}) ShowWindow(w, show);
+    elements_->setBackPanelAlpha(page == 2 ? 100 : 254);
+}
+
+void MainWindow::runCommand(WPARAM command) {
+    switch (static_cast<MainCommand>(command)) {
+        case MainCommand::Locate: locate(); break;
+        case MainCommand::Import: importTemplate(); break;
+        case MainCommand::Query: toggleQueryRun(); break;
+        case MainCommand::Save: saveTemplate(); break;
+        case MainCommand::PageHome: selectPage(1); break;
+        case MainCommand::PageQuery: selectPage(2); break;
+        case MainCommand::PageOutlets: selectPage(3); break;
+        case MainCommand::BackgroundPicture: chooseBackgroundPicture(); break;
+        case MainCommand::SettingsMenu: showSettingsMenu(); break;
+    }
+}
+
+void MainWindow::saveTemplate() {
+    fileDialog_.setFilter(texts::kSaveFilter);
+    fileDialog_.setDefaultExtension(texts::kTemplateExtension);
+    const std::string path = fileDialog_.showSave(hwnd_);
+    if (!path.empty()) saveTemplateTo(path);
+}
+
+void MainWindow::saveTemplateTo(const std::string& path) {
+    const tracking::TemplateOutcome outcome = tracking::prepareSave(*tree_);
+    if (!outcome.ok) {
+        showMessageBox(hwnd_, outcome.message);
+        return;
+    }
+    // Written beside the old file first: a failed save keeps the old one.
+    if (!writeFileSafely(path, outcome.bytes)) {
+        showMessageBox(hwnd_, texts::kSaveFailed);
+        return;
+    }
+    setStatusText(outcome.message);
+}
+
+void MainWindow::importTemplate() {
+    fileDialog_.setFilter(texts::kImportFilter);
+    fileDialog_.setInitialFolder(place_.runDirectory + texts::kConfigFolder);
+    const std::string path = fileDialog_.showOpen(hwnd_);
+    if (!path.empty()) importTemplateFrom(path);
+}
+
+void MainWindow::importTemplateFrom(const std::string& path) {
+    // A file that cannot be read counts as empty, hence as damaged.
+    const std::string bytes = readWholeFile(path).value_or(std::string());
+    const tracking::TemplateOutcome outcome = tracking::applyImport(*tree_, bytes);
+    if (!outcome.ok) {
+        showMessageBox(hwnd_, outcome.message);
+        return;
+    }
+    setStatusText(outcome.message);
+}
+
+void MainWindow::chooseBackgroundPicture() {
+    fileDialog_.setFilter(texts::kPictureFilter);
+    const std::string path = fileDialog_.showOpen(hwnd_);
+    if (path.empty()) return;
+    const std::string bytes = readWholeFile(path).value_or(std::string());
+    elements_->setBackground(bytes);
+}
+
+LRESULT MainWindow::onNotify(const NMHDR& header) {
+    if (header.hwndFrom == treeView_ && header.code == NM_DBLCLK) {
+        openNumberDialog();
+        return 1;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK MainWindow::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                      DWORD_PTR data) {
+    auto* self = reinterpret_cast<MainWindow*>(data);
+    switch (msg) {
+        case WM_RBUTTONDOWN:
+            self->showTreeMenu({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            return 0;
+        case WM_KEYDOWN:
+            if (wp == VK_RETURN) {
+                self->openNumberDialog();
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wp == '\r') return 0;  // no beep after Enter
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindow::courierEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                             DWORD_PTR data) {
+    auto* self = reinterpret_cast<MainWindow*>(data);
+    switch (msg) {
+        case WM_KEYDOWN:
+            if (wp == VK_RETURN) {
+                self->locate();
+                return 0;
+            }
+            SendMessageW(self->courierBox_, CB_SHOWDROPDOWN, FALSE, 0);
+            break;
+        case WM_CHAR:
+            // Typing opens the list; Enter only locates.
+            if (wp == '\r') return 0;
+            SendMessageW(self->courierBox_, CB_SHOWDROPDOWN, TRUE, 0);
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace korvel::ui

@@ -1,0 +1,232 @@
+#include "ui/main_window_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "build_settings.h"
+#include "query/http_fetch_win.h"
+#include "query/ui_thread_call_win.h"
+#include "skin/builtin_pictures.h"
+#include "text/wide_text_win.h"
+#include "ui/main_window_elements_win.h"
+#include "ui/input_dialog_win.h"
+#include "ui/main_window_texts.h"
+#include "ui/message_box_win.h"
+#include "upgrade/program_version_win.h"
+
+namespace korvel::ui {
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"KorvelMainWindow";
+constexpr COLORREF kTreeBackground = RGB(192, 192, 192);
+
+}  // namespace
+
+MainWindow::MainWindow(ProgramPlace place, std::string trackingEndpoint)
+    : place_(std::move(place)),
+      endpoint_(trackingEndpoint.empty() ? settings::kTrackingEndpoint : trackingEndpoint),
+      queryCaption_(texts::kStartQuery) {}
+
+MainWindow::~MainWindow() {
+    if (queryRun_) queryRun_->shutdown();
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    if (treeMenu_) DestroyMenu(treeMenu_);
+    if (settingsMenu_) DestroyMenu(settingsMenu_);
+    if (whiteBrush_) DeleteObject(whiteBrush_);
+}
+
+bool MainWindow::create(int showCommand) {
+    static const ATOM registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(129));
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kMainClass;
+        return RegisterClassExW(&wc);
+    }();
+    (void)registered;
+    // The window is fixed-size and has no system frame of its own: the skin
+    // draws it. The title stays empty.
+    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kMainClass, L"",
+                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                            kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (!hwnd_) return false;
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    return true;
+}
+
+LRESULT CALLBACK MainWindow::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    return self->handle(msg, wp, lp);
+}
+
+LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            setUp();
+            return 0;
+        case kMsgCommand:
+            runCommand(wp);
+            return 0;
+        case WM_NOTIFY:
+            return onNotify(*reinterpret_cast<const NMHDR*>(lp));
+        case WM_CTLCOLORSTATIC:
+            // The read-only result box keeps black text on white.
+            if (reinterpret_cast<HWND>(lp) == resultBox_) {
+                SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 0, 0));
+                SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
+                return reinterpret_cast<LRESULT>(whiteBrush_);
+            }
+            break;
+        case WM_CLOSE:
+            // A running query must not outlive the window it writes to.
+            if (queryRun_) queryRun_->shutdown();
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            if (queryRun_) queryRun_->shutdown();
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void MainWindow::setUp() {
+    upgrade::ProgramVersion info;
+    upgrade::readProgramVersion(place_.runDirectory + "\\" + place_.exeName, info);
+    version_ = info.fileVersion;
+    whiteBrush_ = CreateSolidBrush(RGB(255, 255, 255));
+    createMenus();
+    createNativeControls();
+    elements_ = std::make_unique<MainWindowElements>(*this, layout_);
+    elements_->create(version_);
+    elements_->addWindowToPage(2, courierBox_);
+    elements_->addWindowToPage(2, treeView_);
+    elements_->addWindowToPage(2, resultBox_);
+    elements_->addWindowToPage(3, animation_.handle());
+    bindWorkspace();
+    workspace_->fillCompanies(true);
+}
+
+void MainWindow::createNativeControls() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const Box& t = layout_.tree;
+    treeView_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
+                                WS_CHILD | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
+                                    TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                                t.x, t.y, t.width, t.height, hwnd_, nullptr, inst, nullptr);
+    TreeView_SetTextColor(treeView_, RGB(0, 0, 0));
+    TreeView_SetBkColor(treeView_, kTreeBackground);
+    SetWindowSubclass(treeView_, treeProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+    const Box& r = layout_.resultBox;
+    resultBox_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                 WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                     ES_READONLY | ES_NOHIDESEL,
+                                 r.x, r.y, r.width, r.height, hwnd_, nullptr, inst, nullptr);
+    results_ = std::make_unique<query::ResultBox>(resultBox_);
+    SendMessageW(resultBox_, EM_SETREADONLY, TRUE, 0);
+
+    const Box& c = layout_.courierBox;
+    courierBox_ = CreateWindowExW(0, L"COMBOBOX", L"",
+                                  WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN |
+                                      CBS_AUTOHSCROLL,
+                                  c.x, c.y, c.width, c.height + 300, hwnd_, nullptr, inst,
+                                  nullptr);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetComboBoxInfo(courierBox_, &info) && info.hwndItem)
+        SetWindowSubclass(info.hwndItem, courierEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    for (HWND w : {treeView_, resultBox_, courierBox_})
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+    const Box& a = layout_.animation;
+    animation_.create(hwnd_, a.x, a.y, a.width, a.height, pictures::parcelAnimation());
+
+    tree_ = std::make_unique<TrackingTree>(treeView_);
+}
+
+void MainWindow::createMenus() {
+    // Both menus are pop-ups only; neither is on a menu bar.
+    treeMenu_ = CreatePopupMenu();
+    const std::pair<UINT, const char*> treeItems[] = {
+        {1, texts::kMenuAddNumbers},    {2, texts::kMenuChangeNumber},
+        {3, texts::kMenuDeleteNumber},  {4, texts::kMenuDeleteCompany},
+        {0, nullptr},                   {5, texts::kMenuDeleteAll}};
+    for (const auto& [id, caption] : treeItems) {
+        if (!caption)
+            AppendMenuW(treeMenu_, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(treeMenu_, MF_STRING, id, text::toWide(caption).c_str());
+    }
+    settingsMenu_ = CreatePopupMenu();
+    AppendMenuW(settingsMenu_, MF_STRING, 11, text::toWide(texts::kMenuUpgrade).c_str());
+    AppendMenuW(settingsMenu_, MF_STRING, 12, text::toWide(texts::kMenuAbout).c_str());
+}
+
+void MainWindow::bindWorkspace() {
+    tracking::WorkspaceUi ui;
+    ui.inputBox = [this](std::string_view prompt, std::string_view title) {
+        return showInputDialog(hwnd_, std::string(prompt), std::string(title));
+    };
+    ui.showMessageBox = [this](std::string_view text, std::string_view title, int buttonSet) {
+        return messageBox(std::string(text), std::string(title), buttonSet);
+    };
+    ui.focusTree = [this] {
+        SetFocus(hwnd_);
+        SetFocus(treeView_);
+    };
+    ui.fillCourierBox = [this](const std::vector<std::string>& names) {
+        for (const auto& name : names)
+            SendMessageW(courierBox_, CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(text::toWide(name).c_str()));
+        if (!names.empty()) SetWindowTextW(courierBox_, text::toWide(names.front()).c_str());
+    };
+    workspace_ = std::make_unique<tracking::TrackingWorkspace>(*tree_, std::move(ui));
+
+    auto fetch = [](const std::string& url, query::StopSignal& stop) {
+        return query::httpGet(url, stop);
+    };
+    queryRun_ = std::make_unique<query::QueryRun>(*tree_, *this, query::makeUiThreadCall(),
+                                                  endpoint_, fetch);
+}
+
+int MainWindow::messageBox(const std::string& text, const std::string& title, int buttonSet) {
+    return showMessageBox(hwnd_, text, buttonSet, title);
+}
+
+std::string MainWindow::queryButtonCaption() const { return queryCaption_; }
+
+void MainWindow::setQueryButtonCaption(const std::string& caption) {
+    queryCaption_ = caption;
+    if (elements_) elements_->setQueryCaption(caption);
+}
+
+void MainWindow::setStatusText(const std::string& text) {
+    status_ = text;
+    if (elements_) elements_->setStatus(text);
+}
+
+void MainWindow::setResultText(const std::string& text) { results_->setText(text); }
+
+void MainWindow::appendResultText(const std::string& text) { results_->append(text); }
+
+std::string MainWindow::resultText() const { return results_->text(); }
+
+}  // namespace korvel::ui

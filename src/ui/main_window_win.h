@@ -1,0 +1,125 @@
+// The main window: the skinned form with its three pages, the drawn
+// elements, the native tracking controls ("树型框1", "编辑框1", "组合框1",
+// "图片框1"), the file dialog "通用对话框1", the menus "菜单" and "设置", and
+// every command bound to them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "query/query_run.h"
+#include "query/result_box_win.h"
+#include "tracking/courier_catalogue.h"
+#include "tracking/tracking_workspace.h"
+#include "ui/animated_picture_win.h"
+#include "ui/file_dialog_win.h"
+#include "ui/main_window_layout.h"
+#include "ui/tracking_tree_win.h"
+
+namespace korvel::ui {
+
+class MainWindowElements;
+
+// What start-up hands the window: where the program lives.
+struct ProgramPlace {
+    std::string runDirectory;  // no trailing backslash
+    std::string exeName;       // without directory
+};
+
+class MainWindow : public query::QueryUi {
+public:
+    // trackingEndpoint: host[:port] of the tracking service (tests use a stand-in).
+    explicit MainWindow(ProgramPlace place, std::string trackingEndpoint = {});
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates and shows the window; its set-up runs during creation.
+    bool create(int showCommand);
+    HWND handle() const { return hwnd_; }
+
+    // query::QueryUi, and what the other commands show.
+    std::string queryButtonCaption() const override;
+    void setQueryButtonCaption(const std::string& caption) override;
+    void setStatusText(const std::string& text) override;
+    std::string statusText() const { return status_; }
+    void setResultText(const std::string& text) override;
+    void appendResultText(const std::string& text) override;
+    std::string resultText() const;
+
+    // Commands (public so tests can drive them as the bindings do).
+    void saveTemplate();
+    void importTemplate();
+    // The parts after the file dialog.
+    void saveTemplateTo(const std::string& path);
+    void importTemplateFrom(const std::string& path);
+    void toggleQueryRun();
+    void locate();
+    void selectPage(int page);
+    void chooseBackgroundPicture();
+    void showSettingsMenu();
+    // The tree's context menu at a screen point over a client point of the tree.
+    void showTreeMenu(POINT treeClient);
+    void openNumberDialog();
+    // The page container reports the page now shown.
+    void pageChanged(int page);
+    void runCommand(WPARAM command);
+
+    // Parts for tests and the upgrade window.
+    TrackingTree& tree() { return *tree_; }
+    tracking::TrackingWorkspace& workspace() { return *workspace_; }
+    query::QueryRun& queryRun() { return *queryRun_; }
+    HWND treeHandle() const { return treeView_; }
+    HWND resultHandle() const { return resultBox_; }
+    HWND courierBoxHandle() const { return courierBox_; }
+    HWND animationHandle() const { return animation_.handle(); }
+    FileDialog& fileDialog() { return fileDialog_; }
+    int selectedPage() const { return page_; }
+    const ProgramPlace& place() const { return place_; }
+    const std::string& version() const { return version_; }
+
+    // Commands of the "设置" menu, wired by the upgrade windows' owner.
+    std::function<void()> onUpgrade;
+    std::function<void()> onAbout;
+    // Tests replace the menus' modal loop: given the menu and its point,
+    // returns the chosen command id (0 for none).
+    std::function<UINT(HMENU, POINT)> trackMenu;
+
+private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    void setUp();
+    void createNativeControls();
+    void createMenus();
+    void bindWorkspace();
+    LRESULT onNotify(const NMHDR& header);
+    UINT popUp(HMENU menu, POINT screen);
+    int messageBox(const std::string& text, const std::string& title, int buttonSet);
+    static LRESULT CALLBACK courierEditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK treeProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    ProgramPlace place_;
+    std::string endpoint_;
+    std::string version_;
+    HWND hwnd_ = nullptr;
+    HWND treeView_ = nullptr, resultBox_ = nullptr, courierBox_ = nullptr;
+    std::unique_ptr<query::ResultBox> results_;
+    HBRUSH whiteBrush_ = nullptr;
+    AnimatedPicture animation_;
+    FileDialog fileDialog_;
+    HMENU treeMenu_ = nullptr, settingsMenu_ = nullptr;
+    std::unique_ptr<TrackingTree> tree_;
+    std::unique_ptr<tracking::TrackingWorkspace> workspace_;
+    tracking::CourierCatalogue catalogue_;
+    std::unique_ptr<query::QueryRun> queryRun_;
+    std::unique_ptr<MainWindowElements> elements_;
+    std::string status_;
+    std::string queryCaption_;
+    int page_ = 1;
+    MainWindowLayout layout_ = mainWindowLayout();
+};
+
+}  // namespace korvel::ui

@@ -1,0 +1,22 @@
+// The program-wide windows and engines, made once before the first window
+// opens and kept until the program ends: the main window and the windows its
+// "设置" menu opens.
+#pragma once
+
+#include "ui/main_window_win.h"
+
+namespace korvel::ui {
+
+class ProgramWindows {
+public:
+    explicit ProgramWindows(ProgramPlace place);
+    ~ProgramWindows();
+
+    bool createMainWindow(int showCommand);
+    MainWindow& mainWindow() { return main_; }
+
+private:
+    MainWindow main_;
+};
+
+}  // namespace korvel::ui

@@ -1,0 +1,131 @@
+// The real korvel.exe, started as a user would start it and driven from
+// outside through window messages.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "text/wide_text_win.h"
+
+using korvel::text::toGbk;
+
+namespace {
+
+// KORVEL_CROSS_DIR is a Unix path; Wine maps the Unix root to drive Z:.
+std::wstring exePath() {
+    const char* dir = std::getenv("KORVEL_CROSS_DIR");
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/korvel.exe";
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return korvel::text::toWide(path);
+}
+
+bool waitFor(const std::function<bool()>& done, DWORD timeoutMs = 15000) {
+    const DWORD end = GetTickCount() + timeoutMs;
+    while (GetTickCount() < end) {
+        if (done()) return true;
+        Sleep(20);
+    }
+    return done();
+}
+
+struct ChildWindows {
+    HWND tree = nullptr, edit = nullptr, combo = nullptr, animation = nullptr;
+};
+
+BOOL CALLBACK collect(HWND hwnd, LPARAM lp) {
+    auto* out = reinterpret_cast<ChildWindows*>(lp);
+    wchar_t cls[64];
+    GetClassNameW(hwnd, cls, 64);
+    if (!wcscmp(cls, WC_TREEVIEWW)) out->tree = hwnd;
+    if (!_wcsicmp(cls, L"Edit") && GetParent(hwnd) != out->combo) {
+        if (GetWindowLongW(hwnd, GWL_STYLE) & ES_MULTILINE) out->edit = hwnd;
+    }
+    if (!_wcsicmp(cls, L"ComboBox")) out->combo = hwnd;
+    if (!wcscmp(cls, L"KorvelAnimatedPicture")) out->animation = hwnd;
+    return TRUE;
+}
+
+class KorvelExeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::wstring cmd = L"\"" + exePath() + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi_))
+            << "cannot start " << toGbk(exePath());
+        ASSERT_TRUE(waitFor([&] {
+            main_ = FindWindowW(L"KorvelMainWindow", nullptr);
+            return main_ && IsWindowVisible(main_);
+        })) << "no main window";
+        EnumChildWindows(main_, collect, reinterpret_cast<LPARAM>(&children_));
+    }
+    void TearDown() override {
+        if (pi_.hProcess) {
+            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+            CloseHandle(pi_.hProcess);
+            CloseHandle(pi_.hThread);
+        }
+    }
+    void click(int x, int y) {
+        const LPARAM at = MAKELPARAM(x, y);
+        PostMessageW(main_, WM_MOUSEMOVE, 0, at);
+        PostMessageW(main_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(main_, WM_LBUTTONUP, 0, at);
+    }
+
+    PROCESS_INFORMATION pi_{};
+    HWND main_ = nullptr;
+    ChildWindows children_;
+};
+
+TEST_F(KorvelExeTest, StartsWithTheCatalogueSwitchesPagesAndClosesCleanly) {
+    ASSERT_NE(children_.tree, nullptr);
+    ASSERT_NE(children_.combo, nullptr);
+    ASSERT_NE(children_.edit, nullptr);
+    ASSERT_NE(children_.animation, nullptr);
+    RECT r;
+    GetWindowRect(main_, &r);
+    EXPECT_EQ(r.left, 50);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(r.right - r.left, 662);
+    EXPECT_EQ(r.bottom - r.top, 485);
+    EXPECT_EQ(GetWindowTextLengthW(main_), 0);  // the title stays empty
+
+    EXPECT_EQ(SendMessageW(children_.tree, TVM_GETCOUNT, 0, 0), 79);
+    EXPECT_EQ(SendMessageW(children_.combo, CB_GETCOUNT, 0, 0), 79);
+    wchar_t text[64] = {};
+    // WM_GETTEXT itself: GetWindowText on another process's window only
+    // reads the caption it was created with.
+    SendMessageW(children_.combo, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(toGbk(text), "AAE快递");
+    SendMessageW(children_.combo, CB_GETLBTEXT, 78, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(toGbk(text), "申通快递");
+    EXPECT_TRUE(GetWindowLongW(children_.edit, GWL_STYLE) & ES_READONLY);
+    EXPECT_FALSE(IsWindowVisible(children_.tree));
+
+    click(130, 60);  // tab "单号查询"
+    // The program shows its controls one after the other: wait for all.
+    EXPECT_TRUE(waitFor([&] {
+        return IsWindowVisible(children_.tree) && IsWindowVisible(children_.edit) &&
+               IsWindowVisible(children_.combo) && !IsWindowVisible(children_.animation);
+    }));
+
+    click(215, 60);  // tab "网点查询"
+    EXPECT_TRUE(waitFor([&] {
+        return IsWindowVisible(children_.animation) && !IsWindowVisible(children_.tree);
+    }));
+
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(pi_.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
