@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "skin/control_outline_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
 
@@ -60,11 +59,11 @@ void DrawButtonFace(GpGraphics* g, const RectF& r, const ButtonFacePaint& p) {
     gdip::GdipRestoreGraphics(g, saved);
 
     if (p.rounded) {
-        OutlineRoundedInside(g, r, kOuterRadius, face.outerOutline);
-        OutlineRoundedInside(g, inner, kInnerRadius, face.innerOutline);
+        OutlineRounded(g, r, kOuterRadius, face.outerOutline);
+        OutlineRounded(g, inner, kInnerRadius, face.innerOutline);
     } else {
-        OutlineInside(g, r, face.outerOutline);
-        OutlineInside(g, inner, face.innerOutline);
+        OutlineRect(g, r, face.outerOutline);
+        OutlineRect(g, inner, face.innerOutline);
     }
 
     RectF text = inner;

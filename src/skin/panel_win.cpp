@@ -1,6 +1,5 @@
 #include "skin/panel_win.h"
 
-#include "skin/control_outline_win.h"
 #include "skin/skin_paint_win.h"
 
 namespace korvel::skin {
@@ -13,6 +12,13 @@ GdipPenPtr makePen(Argb color, float width) {
     GdipPenPtr pen;
     if (gdip::GdipCreatePen1(color, width, Gdiplus::UnitPixel, pen.put()) != Gdiplus::Ok) return {};
     return pen;
+}
+
+// Where a pen of the given width runs so its pixels stay inside r (GDI+
+// puts pixel centres on whole coordinates).
+RectF strokeRect(const RectF& r, float width) {
+    const float inset = (width - 1) / 2;
+    return {r.x + inset, r.y + inset, r.width - width, r.height - width};
 }
 
 GdipBrushPtr makeBrush(Argb color) {
@@ -32,11 +38,11 @@ void DrawPanel(GpGraphics* g, const RectF& r, const PanelStyle& s) {
     switch (s.shape) {
         case PanelShape::Rectangle:
             if (fill) FillRect(g, r, s.fillColor);
-            if (line) OutlineInside(g, r, s.lineColor, w);
+            if (line) OutlineRect(g, r, s.lineColor, w);
             break;
         case PanelShape::RoundedRectangle:
             if (fill) FillRounded(g, r, kCornerRadius, s.fillColor);
-            if (line) OutlineRoundedInside(g, r, kCornerRadius, s.lineColor, w);
+            if (line) OutlineRounded(g, r, kCornerRadius, s.lineColor, w);
             break;
         case PanelShape::Ellipse: {
             if (fill) {
@@ -44,7 +50,7 @@ void DrawPanel(GpGraphics* g, const RectF& r, const PanelStyle& s) {
                 if (brush) gdip::GdipFillEllipse(g, brush.get(), r.x, r.y, r.width, r.height);
             }
             GdipPenPtr pen = line ? makePen(s.lineColor, w) : GdipPenPtr{};
-            const RectF stroke = StrokeRect(r, w);
+            const RectF stroke = strokeRect(r, w);
             if (pen)
                 gdip::GdipDrawEllipse(g, pen.get(), stroke.x, stroke.y, stroke.width,
                                       stroke.height);
@@ -53,13 +59,13 @@ void DrawPanel(GpGraphics* g, const RectF& r, const PanelStyle& s) {
         case PanelShape::HorizontalLine: {
             GdipPenPtr pen = line ? makePen(s.lineColor, w) : GdipPenPtr{};
             // Along the top edge, inside the control, so a one-pixel-high panel shows it whole.
-            const float y = StrokeRect(r, w).y;
+            const float y = strokeRect(r, w).y;
             if (pen) gdip::GdipDrawLine(g, pen.get(), r.x, y, r.x + r.width, y);
             break;
         }
         case PanelShape::VerticalLine: {
             GdipPenPtr pen = line ? makePen(s.lineColor, w) : GdipPenPtr{};
-            const float x = StrokeRect(r, w).x;
+            const float x = strokeRect(r, w).x;
             if (pen) gdip::GdipDrawLine(g, pen.get(), x, r.y, x, r.y + r.height);
             break;
         }

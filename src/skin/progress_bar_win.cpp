@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "skin/builtin_pictures.h"
-#include "skin/control_outline_win.h"
 #include "skin/push_state.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
@@ -32,12 +31,12 @@ void DrawProgressBar(GpGraphics* g, const RectF& r, const ProgressPaint& p) {
     const Argb innerLine = rgbaToArgb(255, 255, 255, 90);
     if (p.rounded) {
         FillRounded(g, track, kTrackRadius, p.colors.trackFill);
-        OutlineRoundedInside(g, track, kTrackRadius, p.colors.trackOutline);
-        OutlineRoundedInside(g, inset(track, 1), kInnerRadius, innerLine);
+        OutlineRounded(g, track, kTrackRadius, p.colors.trackOutline);
+        OutlineRounded(g, inset(track, 1), kInnerRadius, innerLine);
     } else {
         FillRect(g, track, p.colors.trackFill);
-        OutlineInside(g, track, p.colors.trackOutline);
-        OutlineInside(g, inset(track, 1), innerLine);
+        OutlineRect(g, track, p.colors.trackOutline);
+        OutlineRect(g, inset(track, 1), innerLine);
     }
     if (p.secondPosition > 0) {
         const RectF second = progressBar(track, p.secondPosition);

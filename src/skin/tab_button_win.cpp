@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "skin/control_outline_win.h"
 #include "skin/line_breaks.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
@@ -39,8 +38,8 @@ void DrawTabFace(GpGraphics* g, const RectF& r, const TabFacePaint& p) {
     const TabFace& face = tabFace(p.state);
     const RectF inner = inset(r, 1);
     if (p.rounded) {
-        OutlineRoundedInside(g, r, kOuterRadius, face.outerOutline);
-        OutlineRoundedInside(g, inner, kInnerRadius, face.innerOutline);
+        OutlineRounded(g, r, kOuterRadius, face.outerOutline);
+        OutlineRounded(g, inner, kInnerRadius, face.innerOutline);
         // The gradient keeps to the rounded inside, so no square corner shows.
         Gdiplus::GraphicsState saved = 0;
         gdip::GdipSaveGraphics(g, &saved);
@@ -50,8 +49,8 @@ void DrawTabFace(GpGraphics* g, const RectF& r, const TabFacePaint& p) {
         FillGradient(g, inner, face.gradientTop, face.gradientBottom, 1);
         gdip::GdipRestoreGraphics(g, saved);
     } else {
-        OutlineInside(g, r, face.outerOutline);
-        OutlineInside(g, inner, face.innerOutline);
+        OutlineRect(g, r, face.outerOutline);
+        OutlineRect(g, inner, face.innerOutline);
         FillGradient(g, inner, face.gradientTop, face.gradientBottom, 1);
     }
     UINT iconWidth = 0, iconHeight = 0;
