@@ -7,16 +7,21 @@
 //      against the first 100, so appending must not slow down as the box
 //      fills (goal: within 1.5 times).
 // The box is not shown: painting under Xvfb costs tens of milliseconds a
-// frame and would measure the X server, not the run.
+// frame and would measure the X server, not the run. Also printed: the
+// program's fetch in a plain loop and one UI-thread call round trip.
+// QUERY_BENCH_SHORT=1 runs the first figure only; QUERY_BENCH_NOBOX=1 drops
+// the appends, to see what the result EDIT itself costs.
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "query/http_fetch_win.h"
@@ -71,6 +76,34 @@ double bareGets(const std::vector<std::string>& nums) {
     return took;
 }
 
+// The program's own fetch in a plain loop: what the run adds beyond it is
+// the worker, the UI-thread calls and the box.
+double fetchLoop(const std::vector<std::string>& nums) {
+    const auto start = Clock::now();
+    for (const auto& n : nums) httpGet(buildQueryUrl(endpoint, "shunfeng", n));
+    return seconds(Clock::now() - start);
+}
+
+// One blocking call from a worker into the UI thread, as each number needs.
+double callRoundTrip() {
+    auto ui = makeUiThreadCall();
+    constexpr int kCalls = 2000;
+    std::atomic<bool> done{false};
+    const auto start = Clock::now();
+    std::thread worker([&] {
+        for (int i = 0; i < kCalls; ++i) ui->call([] {});
+        done = true;
+    });
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    worker.join();
+    ui->close();
+    return seconds(Clock::now() - start) / kCalls;
+}
+
 class BenchWindow : public QueryUi {
   public:
     BenchWindow() {
@@ -93,7 +126,9 @@ class BenchWindow : public QueryUi {
         statusTimes.push_back(Clock::now());
     }
     void setResultText(const std::string& text) override { box_->setText(text); }
-    void appendResultText(const std::string& text) override { box_->append(text); }
+    void appendResultText(const std::string& text) override {
+        if (!std::getenv("QUERY_BENCH_NOBOX")) box_->append(text);
+    }
     size_t resultLength() const { return box_->text().size(); }
 
     std::string caption = std::string(texts::kStartQuery), status;
@@ -137,13 +172,18 @@ int main() {
     const auto thousand = numbers(1000, "SF");
     httpGet("http://" + endpoint + "/?nu=warm-up");
     const double bare = bareGets(thousand);
+    const double fetches = fetchLoop(thousand);
     BenchWindow first;
     const double run = batch(thousand, first);
-    std::printf("1,000 numbers: bare GETs %.2f s, batch run %.2f s, box %zu bytes\n", bare, run,
-                first.resultLength());
+    std::printf(
+        "1,000 numbers: bare GETs %.2f s, httpGet loop %.2f s, batch run %.2f s, box %zu "
+        "bytes\n",
+        bare, fetches, run, first.resultLength());
+    std::printf("UI-thread call round trip: %.0f us\n", callRoundTrip() * 1e6);
     std::printf("query_batch_vs_bare_gets: %.3f (goal <= 1.10)\n", run / bare);
 
     BenchWindow second;
+    if (std::getenv("QUERY_BENCH_SHORT")) return 0;
     const double longRun = batch(numbers(2000, "LINES20-"), second);
     const auto& t = second.statusTimes;  // t[i]: number i starts; t[2000]: the end
     if (t.size() != 2001) {
