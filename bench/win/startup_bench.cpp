@@ -21,7 +21,7 @@ using korvel::upgrade::KernelHandle;
 
 namespace {
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 7;
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kIdleBeforeMemoryMs = 1000;
 constexpr DWORD kCloseTimeoutMs = 5000;
