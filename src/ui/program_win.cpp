@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "skin/picture_box_win.h"
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
 #include "ui/program_windows_win.h"
@@ -32,6 +33,7 @@ int runProgram(int showCommand) {
     // Every program-wide object exists before the first window.
     ProgramWindows windows(place);
     if (!skin::InitToolkit()) return 1;
+    skin::InstallPictureBoxIcons();  // window icons are picture boxes
     if (!windows.createMainWindow(showCommand)) return 1;
 
     MSG msg;

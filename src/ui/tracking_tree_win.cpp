@@ -65,6 +65,16 @@ const std::vector<TrackingTree::Entry>& TrackingTree::order() const {
             parents.pop_back();
         }
     }
+    // Forget the texts of items that are gone (their handles may come back).
+    if (texts_.size() > order_.size()) {
+        std::unordered_map<HTREEITEM, std::string> kept;
+        kept.reserve(order_.size());
+        for (const Entry& e : order_) {
+            auto it = texts_.find(e.item);
+            if (it != texts_.end()) kept.emplace(e.item, std::move(it->second));
+        }
+        texts_.swap(kept);
+    }
     dirty_ = false;
     return order_;
 }
@@ -86,7 +96,10 @@ int TrackingTree::itemCount() const { return static_cast<int>(order().size()); }
 
 std::string TrackingTree::itemText(int index) const {
     HTREEITEM item = handleAt(index);
-    return item ? text::toGbk(readText(tree_, item)) : std::string();
+    if (!item) return {};
+    auto it = texts_.find(item);
+    if (it == texts_.end()) it = texts_.emplace(item, text::toGbk(readText(tree_, item))).first;
+    return it->second;
 }
 
 int TrackingTree::parentOf(int index) const {
@@ -118,8 +131,10 @@ HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text,
                          INDEXTOSTATEIMAGEMASK(static_cast<UINT>(state->stateImage & 15));
     }
     changed();
-    return reinterpret_cast<HTREEITEM>(
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+    if (item) texts_[item] = text;
+    return item;
 }
 
 void TrackingTree::addItems(int parent, const std::vector<std::string>& texts) {
@@ -136,7 +151,7 @@ void TrackingTree::setItemText(int index, const std::string& text) {
     tv.mask = TVIF_TEXT | TVIF_HANDLE;
     tv.hItem = item;
     tv.pszText = wide.data();
-    SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    if (SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) texts_[item] = text;
 }
 
 void TrackingTree::removeItem(int index) {
@@ -148,6 +163,7 @@ void TrackingTree::removeItem(int index) {
 
 void TrackingTree::clear() {
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    texts_.clear();
     changed();
 }
 
@@ -171,7 +187,8 @@ TreeItem TrackingTree::readItem(HTREEITEM item) const {
     tv.stateMask = TVIS_BOLD | TVIS_EXPANDED | TVIS_STATEIMAGEMASK;
     SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
     TreeItem out;
-    out.text = text::toGbk(readText(tree_, item));
+    const int index = indexOf(item);
+    out.text = index >= 0 ? itemText(index) : text::toGbk(readText(tree_, item));
     out.state.image = tv.iImage;
     out.state.selectedImage = tv.iSelectedImage;
     out.state.data = static_cast<int32_t>(tv.lParam);

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -55,6 +56,10 @@ private:
     void changed() { dirty_ = true; }
 
     HWND tree_;
+    // Item texts as the program set them: Wine's tree view finds an item
+    // handle by a linear search on every TVM_GETITEM, which would make the
+    // batch walk quadratic.
+    mutable std::unordered_map<HTREEITEM, std::string> texts_;
     mutable std::vector<Entry> order_;
     mutable std::unordered_map<HTREEITEM, int> index_;
     mutable bool dirty_ = true;
