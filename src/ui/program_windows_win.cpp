@@ -2,7 +2,12 @@
 
 namespace korvel::ui {
 
-ProgramWindows::ProgramWindows(ProgramPlace place) : main_(std::move(place)) {}
+ProgramWindows::ProgramWindows(ProgramPlace place)
+    : update_(downloads_, {{}, place.runDirectory + "\\" + place.exeName}),
+      main_(std::move(place)) {
+    main_.onUpgrade = [this] { update_.show(main_.handle(), main_.version()); };
+    main_.onAbout = [this] { about_.show(main_.handle(), main_.version()); };
+}
 
 ProgramWindows::~ProgramWindows() = default;
 

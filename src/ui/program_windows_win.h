@@ -4,6 +4,9 @@
 #pragma once
 
 #include "ui/main_window_win.h"
+#include "upgrade/about_window_win.h"
+#include "upgrade/download_engine_win.h"
+#include "upgrade/update_window_win.h"
 
 namespace korvel::ui {
 
@@ -16,6 +19,10 @@ public:
     MainWindow& mainWindow() { return main_; }
 
 private:
+    // The engine outlives the window that uses it.
+    upgrade::DownloadEngine downloads_;
+    upgrade::UpdateWindow update_;
+    upgrade::AboutWindow about_;
     MainWindow main_;
 };
 
