@@ -1,0 +1,208 @@
+#!/usr/bin/env python3
+"""End-to-end online upgrade: the real korvel.exe under Wine against the
+update stand-in, driven from the Windows side by the cross build's
+upgrade_driver_test.exe.
+
+The stand-in announces version 1.0.0.1 and serves a real korvel.exe built
+with that version (a second cross build folder beside KORVEL_CROSS_DIR, made
+or brought up to date here). Every case runs a copy of the program in a
+fresh folder, so the switch-over deletes the copy, never the build's exe.
+The program reads the announcement page from KORVEL_UPDATE_PAGE_URL, its
+test and operations override.
+
+Set KORVEL_E2E_SCREENSHOTS to a folder to get screenshots of the update
+window mid-download, of its failure and of the About window (the download
+is then slowed down so there is something to see).
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+SOURCE = os.environ.get("KORVEL_SOURCE_DIR", "")
+CROSS = os.environ.get("KORVEL_CROSS_DIR", "")
+NEXT_VERSION = "1.0.0.1"
+NEXT = os.path.join(os.path.dirname(CROSS.rstrip("/")), "cross-" + NEXT_VERSION)
+SHOTS = os.environ.get("KORVEL_E2E_SCREENSHOTS", "")
+DRIVER_SECONDS = 240
+UNREACHABLE_PAGE = "http://127.0.0.1:1/update.htm"
+
+
+def build_next_program():
+    """The program at version 1.0.0.1; only its exe target is built."""
+    if not os.path.exists(os.path.join(NEXT, "CMakeCache.txt")):
+        subprocess.run(
+            ["cmake", "-S", SOURCE, "-B", NEXT,
+             "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "mingw-i686.cmake"),
+             "-DCMAKE_BUILD_TYPE=Release", "-DKORVEL_VERSION=" + NEXT_VERSION],
+            check=True, stdout=subprocess.DEVNULL)
+    jobs = str(min(2, os.cpu_count() or 1))
+    subprocess.run(["cmake", "--build", NEXT, "--target", "korvel", "-j" + jobs],
+                   check=True, stdout=subprocess.DEVNULL)
+    return os.path.join(NEXT, "korvel.exe")
+
+
+def windows_path(path):
+    # The prefix maps drive Z: to the root of the host.
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def processes_under(folder):
+    """Wine processes whose command line names a file in folder."""
+    found = []
+    needle = windows_path(folder).lower().encode()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                line = f.read().lower()
+        except OSError:
+            continue
+        if needle in line or os.path.abspath(folder).encode() in line:
+            found.append(int(pid))
+    return found
+
+
+class Standin:
+    def __init__(self, *args):
+        self.process = subprocess.Popen(
+            [sys.executable, os.path.join(SOURCE, "tools", "update_standin.py"), "--port", "0",
+             *args], stdout=subprocess.PIPE, text=True)
+        self.port = int(self.process.stdout.readline().strip())
+
+    def page(self):
+        return "http://127.0.0.1:%d/update.htm" % self.port
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        self.process.stdout.close()
+
+
+class Screenshots(threading.Thread):
+    """Takes a shot of the X screen each time the driver names a moment."""
+
+    def __init__(self, folder):
+        super().__init__(daemon=True)
+        self.folder, self.done = folder, threading.Event()
+
+    def run(self):
+        while not self.done.is_set():
+            for name in os.listdir(self.folder):
+                if not name.endswith(".wanted"):
+                    continue
+                moment = name[:-len(".wanted")]
+                time.sleep(0.5)  # let the window finish painting
+                subprocess.run(["import", "-window", "root",
+                                os.path.join(SHOTS, moment + ".png")], check=False)
+                os.rename(os.path.join(self.folder, name),
+                          os.path.join(self.folder, moment + ".taken"))
+            time.sleep(0.1)
+
+
+class UpgradeEndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not (SOURCE and CROSS and os.environ.get("WINEPREFIX")):
+            raise unittest.SkipTest("needs KORVEL_SOURCE_DIR, KORVEL_CROSS_DIR and WINEPREFIX")
+        cls.program = os.path.join(CROSS, "korvel.exe")
+        cls.driver = os.path.join(CROSS, "wintests", "upgrade_driver_test.exe")
+        for path in (cls.program, cls.driver):
+            if not os.path.exists(path):
+                raise unittest.SkipTest(path + " is not built")
+        cls.next_program = build_next_program()
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="korvel_e2e_")
+        self.shots = tempfile.mkdtemp(prefix="korvel_e2e_shots_") if SHOTS else ""
+        shutil.copy(self.program, os.path.join(self.folder, "korvel.exe"))
+        self.standin = None
+
+    def tearDown(self):
+        if self.standin:
+            self.standin.stop()
+        # Nothing the case started may outlive it.
+        for pid in processes_under(self.folder):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
+        shutil.rmtree(self.folder, ignore_errors=True)
+        if self.shots:
+            shutil.rmtree(self.shots, ignore_errors=True)
+
+    def drive(self, case, page):
+        env = dict(os.environ, KORVEL_E2E_PROGRAM=windows_path(os.path.join(self.folder,
+                                                                            "korvel.exe")),
+                   KORVEL_UPDATE_PAGE_URL=page)
+        shooter = None
+        if self.shots:
+            env["KORVEL_E2E_SHOTS"] = windows_path(self.shots)
+            shooter = Screenshots(self.shots)
+            shooter.start()
+        try:
+            result = subprocess.run(
+                [os.path.join(SOURCE, "scripts", "wine-run.sh"), self.driver,
+                 "--gtest_filter=UpgradeDriver." + case], env=env, timeout=DRIVER_SECONDS,
+                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
+        finally:
+            if shooter:
+                shooter.done.set()
+                shooter.join()
+        self.assertEqual(result.returncode, 0, result.stdout)
+        self.assertIn("[  PASSED  ] 1 test", result.stdout, result.stdout)
+
+    def files(self):
+        return sorted(os.listdir(self.folder))
+
+    def serve(self, version, *faults):
+        rate = ["--rate", "20000"] if SHOTS else []
+        self.standin = Standin("--version", version, "--file", self.next_program, *rate, *faults)
+        return self.standin.page()
+
+    def read(self, name):
+        with open(os.path.join(self.folder, name), "rb") as f:
+            return f.read()
+
+    def test_switch_over_leaves_only_the_new_program_running(self):
+        page = self.serve(NEXT_VERSION)
+        self.drive("SwitchOver", page)
+        self.assertEqual(self.files(), ["korvel.exe1.exe"])
+        with open(self.next_program, "rb") as f:
+            self.assertEqual(self.read("korvel.exe1.exe"), f.read())
+
+    def test_same_version_is_up_to_date(self):
+        self.drive("UpToDate", self.serve("1.0.0.0"))
+        self.assertEqual(self.files(), ["korvel.exe"])
+
+    def test_unreachable_page_is_up_to_date(self):
+        self.drive("UpToDate", UNREACHABLE_PAGE)
+        self.assertEqual(self.files(), ["korvel.exe"])
+
+    def test_dropped_transfer_keeps_the_old_program(self):
+        size = os.path.getsize(self.next_program)
+        page = self.serve(NEXT_VERSION, "--fault", "drop", "--drop-at", str(size // 2))
+        self.drive("DroppedTransfer", page)
+        self.assertEqual(self.files(), ["korvel.exe"])
+        with open(self.program, "rb") as f:
+            self.assertEqual(self.read("korvel.exe"), f.read())
+
+    def test_cancel_keeps_the_download_beside_the_program(self):
+        self.drive("CancelKeepsTheDownload", self.serve(NEXT_VERSION))
+        self.assertEqual(self.files(), ["korvel.exe", "korvel.exe1.exe"])
+
+    def test_about_window(self):
+        self.drive("About", UNREACHABLE_PAGE)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,299 @@
+// The Windows side of the end-to-end upgrade test (tests/e2e/upgrade_test.py
+// sets it up): starts the real program, opens "在线升级" from its "设置"
+// menu, answers the prompts as a user would and checks the outcome from
+// outside the program's process. Without KORVEL_E2E_PROGRAM every case is
+// skipped.
+#include <gtest/gtest.h>
+#include <windows.h>
+// Needs the types of windows.h.
+#include <tlhelp32.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "text/wide_text_win.h"
+#include "ui/file_io_win.h"
+#include "ui/main_window_elements_win.h"
+#include "ui/message_box_layout.h"
+#include "ui/message_box_texts.h"
+#include "upgrade/upgrade_handles_win.h"
+#include "upgrade/upgrade_texts.h"
+#include "upgrade/upgrade_window_texts.h"
+
+using namespace korvel;
+using korvel::text::toGbk;
+using korvel::text::toWide;
+using korvel::upgrade::KernelHandle;
+
+namespace {
+
+constexpr DWORD kWindowWaitMs = 30000;
+constexpr DWORD kDownloadWaitMs = 90000;
+
+std::string environment(const wchar_t* name) {
+    wchar_t value[1024];
+    const DWORD n = GetEnvironmentVariableW(name, value, 1024);
+    return n > 0 && n < 1024 ? toGbk(std::wstring_view(value, n)) : std::string();
+}
+
+bool waitUntil(const std::function<bool()>& done, DWORD ms) {
+    for (const DWORD began = GetTickCount(); GetTickCount() - began < ms; Sleep(50))
+        if (done()) return true;
+    return done();
+}
+
+std::string windowText(HWND hwnd) {
+    wchar_t text[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    return toGbk(text);
+}
+
+std::string className(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return toGbk(name);
+}
+
+struct Search {
+    DWORD pid;
+    std::string cls, title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchWindow(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+    if (!s->cls.empty() && className(hwnd) != s->cls) return TRUE;
+    if (!s->title.empty() && windowText(hwnd) != s->title) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+// A visible top-level window of the process with that class and title
+// (either may be empty: any).
+HWND findWindow(DWORD pid, const std::string& cls, const std::string& title) {
+    Search s{pid, cls, title};
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND waitForWindow(DWORD pid, const std::string& cls, const std::string& title,
+                   DWORD ms = kWindowWaitMs) {
+    HWND hwnd = nullptr;
+    waitUntil([&] { return (hwnd = findWindow(pid, cls, title)) != nullptr; }, ms);
+    return hwnd;
+}
+
+// The process running the program at path, 0 when none is.
+DWORD processOf(const std::string& path) {
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return 0;
+    const std::wstring name = toWide(path.substr(path.find_last_of('\\') + 1));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, name.c_str()) != 0) continue;
+        KernelHandle process(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (process && QueryFullProcessImageNameW(process.get(), 0, image, &size) &&
+            lstrcmpiW(image, toWide(path).c_str()) == 0)
+            return entry.th32ProcessID;
+    }
+    return 0;
+}
+
+// Clicks a button of the program's message box: the centre of the place
+// the button has both before and after the box's resize layout.
+void clickBoxButton(HWND box, int index) {
+    RECT r{};
+    GetWindowRect(box, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const skin::IntRect a = ui::boxButtonRect(index, w, h, false);
+    const skin::IntRect b = ui::boxButtonRect(index, w, h, true);
+    const int left = std::max(a.x, b.x), right = std::min(a.x + a.width, b.x + b.width);
+    const int top = std::max(a.y, b.y), bottom = std::min(a.y + a.height, b.y + b.height);
+    const LPARAM at = MAKELPARAM((left + right) / 2, (top + bottom) / 2);
+    SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(box, WM_LBUTTONUP, 0, at);
+}
+
+// For a screenshot taken from outside Wine: names the moment in the folder
+// KORVEL_E2E_SHOTS and waits a little for the shot's acknowledgement.
+void screenshotMoment(const std::string& name) {
+    const std::string folder = environment(L"KORVEL_E2E_SHOTS");
+    if (folder.empty()) return;
+    ui::writeWholeFile(folder + "\\" + name + ".wanted", name);
+    waitUntil([&] { return ui::fileExists(folder + "\\" + name + ".taken"); }, 15000);
+}
+
+class UpgradeDriver : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        program_ = environment(L"KORVEL_E2E_PROGRAM");
+        if (program_.empty()) GTEST_SKIP() << "run by tests/e2e/upgrade_test.py";
+        folder_ = program_.substr(0, program_.find_last_of('\\'));
+        download_ = program_ + "1.exe";
+        std::wstring line = L"\"" + toWide(program_) + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   toWide(folder_).c_str(), &startup, &info));
+        process_.reset(info.hProcess);
+        KernelHandle thread(info.hThread);
+        pid_ = info.dwProcessId;
+        main_ = waitForWindow(pid_, "KorvelMainWindow", "");
+        ASSERT_NE(main_, nullptr) << "the program shows its main window";
+    }
+
+    void TearDown() override {
+        // Whatever is left of the programs this case started goes now.
+        for (DWORD pid : {pid_, processOf(download_)}) {
+            if (!pid) continue;
+            KernelHandle p(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+            if (p && WaitForSingleObject(p.get(), 0) == WAIT_TIMEOUT) {
+                TerminateProcess(p.get(), 9);
+                WaitForSingleObject(p.get(), 5000);
+            }
+        }
+    }
+
+    // "设置" -> "在线升级" (first item) or "关于" (second).
+    void chooseSettingsItem(int item) {
+        PostMessageW(main_, ui::kMsgCommand, static_cast<WPARAM>(ui::MainCommand::SettingsMenu), 0);
+        HWND menu = waitForWindow(pid_, "#32768", "");
+        ASSERT_NE(menu, nullptr) << "the 设置 menu opens";
+        for (int i = 0; i <= item; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    }
+
+    HWND updateWindow() const {
+        return findWindow(pid_, "SkinHostWnd", upgrade::kUpdateWindowTitle);
+    }
+
+    bool running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+    // Closes the program as the user would and waits for it to end.
+    void closeProgram(DWORD pid, HWND main) {
+        KernelHandle p(OpenProcess(SYNCHRONIZE, FALSE, pid));
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForSingleObject(p.get(), 15000), WAIT_OBJECT_0) << "the program ends";
+    }
+
+    void acceptUpdatePrompt() {
+        HWND prompt = waitForWindow(pid_, "SkinHostWnd", upgrade::kPromptUpdateTitle);
+        ASSERT_NE(prompt, nullptr) << "the update prompt";
+        ASSERT_NE(updateWindow(), nullptr);
+        clickBoxButton(prompt, 1);  // "确认", left of "取消"
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(prompt); }, 5000));
+    }
+
+    HWND waitForSwitchOverPrompt() {
+        HWND box = waitForWindow(pid_, "#32770", upgrade::kPromptSwitchOverTitle, kDownloadWaitMs);
+        if (!box) return nullptr;
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        EXPECT_EQ(toGbk(text), upgrade::kPromptSwitchOver);
+        return box;
+    }
+
+    std::string program_, folder_, download_;
+    KernelHandle process_;
+    DWORD pid_ = 0;
+    HWND main_ = nullptr;
+};
+
+TEST_F(UpgradeDriver, UpToDate) {
+    chooseSettingsItem(0);
+    HWND box = waitForWindow(pid_, "SkinHostWnd", ui::kBoxTitle);
+    ASSERT_NE(box, nullptr) << "the up-to-date box";
+    EXPECT_NE(updateWindow(), nullptr);
+    EXPECT_FALSE(IsWindowEnabled(main_));
+    clickBoxButton(box, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box) && !updateWindow(); }, 5000))
+        << "the box and the update window close";
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(running());
+    EXPECT_FALSE(ui::fileExists(download_));
+    closeProgram(pid_, main_);
+}
+
+TEST_F(UpgradeDriver, DroppedTransfer) {
+    chooseSettingsItem(0);
+    acceptUpdatePrompt();
+    screenshotMoment("download_failed");
+    // The transfer breaks off; the window stays and no switch-over is offered.
+    Sleep(8000);
+    EXPECT_EQ(findWindow(pid_, "#32770", ""), nullptr) << "no switch-over prompt";
+    HWND window = updateWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(main_)) << "the update window is modal";
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return !updateWindow(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(running());
+    EXPECT_TRUE(ui::fileExists(program_)) << "the old program stays";
+    EXPECT_FALSE(ui::fileExists(download_)) << "the broken download goes";
+    closeProgram(pid_, main_);
+}
+
+TEST_F(UpgradeDriver, CancelKeepsTheDownload) {
+    chooseSettingsItem(0);
+    acceptUpdatePrompt();
+    screenshotMoment("downloading");
+    HWND box = waitForSwitchOverPrompt();
+    ASSERT_NE(box, nullptr) << "the switch-over prompt";
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box) && !updateWindow(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(running());
+    EXPECT_TRUE(ui::fileExists(download_));
+    EXPECT_FALSE(ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
+    closeProgram(pid_, main_);
+}
+
+TEST_F(UpgradeDriver, SwitchOver) {
+    chooseSettingsItem(0);
+    acceptUpdatePrompt();
+    HWND box = waitForSwitchOverPrompt();
+    ASSERT_NE(box, nullptr) << "the switch-over prompt";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WaitForSingleObject(process_.get(), 15000), WAIT_OBJECT_0) << "the old program ends";
+    DWORD code = 99;
+    GetExitCodeProcess(process_.get(), &code);
+    EXPECT_TRUE(code == 0 || code == 1) << code << " (0 from its own end, 1 from Taskkill)";
+
+    DWORD next = 0;
+    EXPECT_TRUE(waitUntil([&] { return (next = processOf(download_)) != 0; }, 15000))
+        << "the new program runs under the name it was downloaded as";
+    HWND nextMain = next ? waitForWindow(next, "KorvelMainWindow", "") : nullptr;
+    EXPECT_NE(nextMain, nullptr);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return !ui::fileExists(program_) &&
+                   !ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName);
+        },
+        20000))
+        << "the script deletes the old program and itself";
+    EXPECT_EQ(processOf(program_), 0u);
+    if (nextMain) closeProgram(next, nextMain);
+}
+
+TEST_F(UpgradeDriver, About) {
+    chooseSettingsItem(1);
+    HWND about = waitForWindow(pid_, "SkinHostWnd", upgrade::kAboutWindowTitle);
+    ASSERT_NE(about, nullptr) << "the About window";
+    EXPECT_TRUE(IsWindowEnabled(main_)) << "not modal";
+    screenshotMoment("about");
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }, 5000));
+    closeProgram(pid_, main_);
+}
+
+}  // namespace
