@@ -67,8 +67,8 @@ def parse_range(value, size):
     lies beyond the file."""
     if not value or not value.startswith("bytes=") or "," in value:
         return None
-    spec = value[6:].strip()
-    first_text, dash, last_text = spec.partition("-")
+    byte_range = value[6:].strip()
+    first_text, dash, last_text = byte_range.partition("-")
     if not dash:
         return None
     try:
