@@ -65,6 +65,7 @@ void compare(const char* name, std::string (*make)(size_t), size_t& sink) {
 }  // namespace
 
 int main() {
+    korvel::bench::holdHeap();
     size_t sink = 0;
     compare("service", serviceReply, sink);
     compare("markers", markersOnly, sink);

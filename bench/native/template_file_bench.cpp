@@ -24,6 +24,7 @@ std::vector<TreeItem> workspaceWith(int numbers) {
 }  // namespace
 
 int main() {
+    korvel::bench::holdHeap();
     double encode[3], decode[3];
     const int sizes[3] = {1000, 10000, 100000};
     size_t sink = 0;
