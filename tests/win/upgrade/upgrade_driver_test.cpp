@@ -123,11 +123,13 @@ void clickBoxButton(HWND box, int index) {
     SendMessageW(box, WM_LBUTTONUP, 0, at);
 }
 
-// For a screenshot taken from outside Wine: names the moment in the folder
-// KORVEL_E2E_SHOTS and waits a little for the shot's acknowledgement.
-void screenshotMoment(const std::string& name) {
+// For a screenshot taken from outside Wine: after settleMs, names the
+// moment in the folder KORVEL_E2E_SHOTS and waits a little for the shot's
+// acknowledgement.
+void screenshotMoment(const std::string& name, DWORD settleMs = 0) {
     const std::string folder = environment(L"KORVEL_E2E_SHOTS");
     if (folder.empty()) return;
+    Sleep(settleMs);
     ui::writeWholeFile(folder + "\\" + name + ".wanted", name);
     waitUntil([&] { return ui::fileExists(folder + "\\" + name + ".taken"); }, 15000);
 }
@@ -227,9 +229,9 @@ TEST_F(UpgradeDriver, UpToDate) {
 TEST_F(UpgradeDriver, DroppedTransfer) {
     chooseSettingsItem(0);
     acceptUpdatePrompt();
-    screenshotMoment("download_failed");
     // The transfer breaks off; the window stays and no switch-over is offered.
     Sleep(8000);
+    screenshotMoment("download_failed");
     EXPECT_EQ(findWindow(pid_, "#32770", ""), nullptr) << "no switch-over prompt";
     HWND window = updateWindow();
     ASSERT_NE(window, nullptr);
@@ -246,7 +248,7 @@ TEST_F(UpgradeDriver, DroppedTransfer) {
 TEST_F(UpgradeDriver, CancelKeepsTheDownload) {
     chooseSettingsItem(0);
     acceptUpdatePrompt();
-    screenshotMoment("downloading");
+    screenshotMoment("downloading", 3000);
     HWND box = waitForSwitchOverPrompt();
     ASSERT_NE(box, nullptr) << "the switch-over prompt";
     PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
