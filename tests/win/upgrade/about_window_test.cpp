@@ -109,17 +109,18 @@ TEST_F(AboutWindowTest, EmptyVersionLeavesTheLabelAlone) {
     EXPECT_EQ(about_.labelText(), aboutText(""));
 }
 
-TEST_F(AboutWindowTest, OpeningAgainBringsTheOpenWindowForward) {
+TEST_F(AboutWindowTest, OpeningAgainBringsTheOpenWindowBack) {
     ASSERT_TRUE(about_.show(owner_, "1.0.0.0"));
     HWND first = about_.handle();
-    SetForegroundWindow(owner_);
+    ShowWindow(first, SW_MINIMIZE);
     pump(50);
+    ASSERT_TRUE(IsIconic(first));
     ASSERT_TRUE(about_.show(owner_, "9.9.9.9"));
     pump(50);
     EXPECT_EQ(about_.handle(), first);
+    EXPECT_FALSE(IsIconic(first)) << "a minimized About window is restored";
     EXPECT_EQ(visibleSkinnedWindows(), 1);
     EXPECT_EQ(about_.labelText(), aboutText("1.0.0.0")) << "the open window stays as it is";
-    EXPECT_EQ(GetForegroundWindow(), first);
 }
 
 TEST_F(AboutWindowTest, ClosedWindowOpensAnewWithTheSameLabel) {
