@@ -4,6 +4,11 @@
 # fail a build: a missed goal is reported, not enforced.
 # Usage: bench.sh BUILD_DIR
 set -uo pipefail
+# Wine needs a display. Without one the whole script runs again inside Xvfb:
+# xvfb-run is a dash script, and dash drops exported bash functions.
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 build=$(realpath "$1")
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mktemp)
@@ -28,18 +33,9 @@ inner() {
         [ -f "$b" ] && run "script $(basename "$b")" python3 "$b"
     done
 }
-if [ -n "${DISPLAY:-}" ]; then
-    inner
-else
-    export -f run inner
-    export out here
-    win_list=$(printf '%s\n' "${win_benches[@]}") py_list=$(printf '%s\n' "${py_benches[@]}")
-    export win_list py_list
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-        mapfile -t win_benches <<<"$win_list"; mapfile -t py_benches <<<"$py_list"; inner'
-fi
-
+inner
 echo
 echo "== Summary (ratio, with its goal)"
-grep -E '^[A-Za-z0-9_./-]+: -?[0-9.]+' "$out" | sort -u | awk -F': ' '{ printf "  %-44s %s\n", $1, $2 }'
+# Wine programs end their lines with CR LF.
+tr -d '\r' < "$out" | grep -E '^[A-Za-z0-9_./-]+: -?[0-9.]+' | sort -u | awk -F': ' '{ printf "  %-44s %s\n", $1, $2 }'
 rm -f "$out"
