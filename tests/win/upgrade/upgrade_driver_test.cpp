@@ -166,13 +166,22 @@ class UpgradeDriver : public ::testing::Test {
         }
     }
 
-    // "设置" -> "在线升级" (first item) or "关于" (second).
+    // "设置" -> "在线升级" (first item) or "关于" (second), until the window
+    // of that item is up: a menu closes when another program of a parallel
+    // test takes the foreground, so a few tries are allowed.
     void chooseSettingsItem(int item) {
-        PostMessageW(main_, ui::kMsgCommand, static_cast<WPARAM>(ui::MainCommand::SettingsMenu), 0);
-        HWND menu = waitForWindow(pid_, "#32768", "");
-        ASSERT_NE(menu, nullptr) << "the 设置 menu opens";
-        for (int i = 0; i <= item; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+        const std::string title =
+            item == 0 ? upgrade::kUpdateWindowTitle : upgrade::kAboutWindowTitle;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            PostMessageW(main_, ui::kMsgCommand, static_cast<WPARAM>(ui::MainCommand::SettingsMenu),
+                         0);
+            HWND menu = waitForWindow(pid_, "#32768", "", 10000);
+            if (!menu) continue;
+            for (int i = 0; i <= item; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+            if (waitForWindow(pid_, "SkinHostWnd", title, 10000)) return;
+        }
+        FAIL() << "the 设置 menu did not open " << title;
     }
 
     HWND updateWindow() const {
