@@ -1,5 +1,7 @@
 #include "ui/tracking_tree_win.h"
 
+#include <tuple>
+
 #include "text/wide_text_win.h"
 
 namespace korvel::ui {
@@ -121,10 +123,12 @@ HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text,
     ins.hInsertAfter = TVI_LAST;
     ins.item.mask = TVIF_TEXT;
     ins.item.pszText = wide.data();
+    const bool keptHere =
+        state && (state->image == I_IMAGECALLBACK || state->selectedImage == I_IMAGECALLBACK);
     if (state) {
         ins.item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
-        ins.item.iImage = state->image;
-        ins.item.iSelectedImage = state->selectedImage;
+        ins.item.iImage = keptHere ? 0 : state->image;
+        ins.item.iSelectedImage = keptHere ? 0 : state->selectedImage;
         ins.item.lParam = state->data;
         ins.item.stateMask = TVIS_BOLD | TVIS_STATEIMAGEMASK;
         ins.item.state = (state->bold ? TVIS_BOLD : 0) |
@@ -133,7 +137,13 @@ HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text,
     changed();
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
-    if (item) texts_[item] = text;
+    if (item) {
+        texts_[item] = text;
+        if (keptHere)
+            images_[item] = {state->image, state->selectedImage};
+        else
+            images_.erase(item);  // a handle value of an item gone before
+    }
     return item;
 }
 
@@ -164,6 +174,7 @@ void TrackingTree::removeItem(int index) {
 void TrackingTree::clear() {
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     texts_.clear();
+    images_.clear();
     changed();
 }
 
@@ -191,6 +202,8 @@ TreeItem TrackingTree::readItem(HTREEITEM item) const {
     out.text = index >= 0 ? itemText(index) : text::toGbk(readText(tree_, item));
     out.state.image = tv.iImage;
     out.state.selectedImage = tv.iSelectedImage;
+    if (const auto kept = images_.find(item); kept != images_.end())
+        std::tie(out.state.image, out.state.selectedImage) = kept->second;
     out.state.data = static_cast<int32_t>(tv.lParam);
     out.state.bold = (tv.state & TVIS_BOLD) != 0;
     out.state.expanded = (tv.state & TVIS_EXPANDED) != 0;
@@ -223,8 +236,17 @@ void TrackingTree::replaceAll(const std::vector<TreeItem>& items) {
     clear();
     std::vector<HTREEITEM> toExpand;
     for (const auto& item : items) insertTree(nullptr, item, toExpand);
-    for (HTREEITEM item : toExpand)
+    for (HTREEITEM item : toExpand) {
         SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        // An item without children does not expand, yet the file marks it
+        // expanded and a save must write that again, so the flag is set too.
+        TVITEMW tv{};
+        tv.mask = TVIF_STATE | TVIF_HANDLE;
+        tv.hItem = item;
+        tv.stateMask = TVIS_EXPANDED;
+        tv.state = TVIS_EXPANDED;
+        SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    }
     SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(tree_, nullptr, TRUE);
 }

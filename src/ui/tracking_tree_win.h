@@ -9,6 +9,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "tracking/tree_model.h"
@@ -60,6 +61,12 @@ private:
     // handle by a linear search on every TVM_GETITEM, which would make the
     // batch walk quadratic.
     mutable std::unordered_map<HTREEITEM, std::string> texts_;
+    // Image numbers the control cannot hold. -1 (I_IMAGECALLBACK) tells it to
+    // ask the parent window, which knows nothing of them, so reading the item
+    // back would give whatever the notification left. A template file may
+    // hold -1: such an item's two numbers are kept here and the control gets
+    // 0 in their place. Every insert sets or drops the entry of its handle.
+    std::unordered_map<HTREEITEM, std::pair<int32_t, int32_t>> images_;
     mutable std::vector<Entry> order_;
     mutable std::unordered_map<HTREEITEM, int> index_;
     mutable bool dirty_ = true;

@@ -96,6 +96,35 @@ TEST_F(TrackingTreeTest, SnapshotAndReplaceAllKeepStateAndExpansion) {
     EXPECT_EQ(snap[1].children.at(0).text, "9");
 }
 
+TEST_F(TrackingTreeTest, ReplaceAllKeepsStateTheControlHasNoUseFor) {
+    // A template may mark a company without numbers expanded, and may hold
+    // image numbers of -1, which to the control mean "ask the parent".
+    TreeItem bare{"EMS快递", {}, {}};
+    bare.state.expanded = true;
+    TreeItem asked{"申通快递", {}, {{"123456", {}, {}}}};
+    asked.state.image = -1;
+    asked.state.selectedImage = 7;
+    asked.state.expanded = true;
+    asked.children[0].state.selectedImage = -1;
+    const std::vector<TreeItem> items{bare, asked};
+    tree_->replaceAll(items);
+    EXPECT_EQ(tree_->snapshot(), items);
+
+    // Numbers added under the company marked expanded show at once.
+    tree_->addItems(0, {"EM0001"});
+    tree_->expand(0);
+    RECT r{};
+    EXPECT_TRUE(
+        TreeView_GetItemRect(view_, TreeView_GetChild(view_, TreeView_GetRoot(view_)), &r, TRUE));
+
+    // Items made afresh, on handle values that may come back, hold plain zeros.
+    tree_->clear();
+    tree_->addItems(-1, {"A", "B"});
+    tree_->addItems(0, {"1"});
+    for (const TreeItem& item : tree_->snapshot()) EXPECT_EQ(item.state, TreeItem{}.state);
+    EXPECT_EQ(tree_->snapshot()[0].children.at(0).state, TreeItem{}.state);
+}
+
 TEST_F(TrackingTreeTest, HitTestFindsItemsAndNotEmptySpace) {
     tree_->addItems(-1, {"AAE快递", "安捷快递"});
     RECT r{};
