@@ -25,8 +25,14 @@ Fault modes are chosen by the number, by a prefix up to its first "-":
                 pause, then the connection is reset
     SLOW<ms>-x  a normal reply after <ms> milliseconds (3000 without a value)
     HANG-x      no answer at all; the connection is held until the client
-                gives up or the stand-in stops
+                gives up, the stand-in stops, or /_let_go answers it with a
+                normal reply
     LINES<n>-x  a normal reply with exactly <n> route entries
+    JUNK-x      a 200 reply with Content-Length in no shape of the service's:
+                JSON broken off inside a key, bytes that are not GBK (0x80,
+                0xFF, lead bytes before bytes no trail can be), a zero byte,
+                and after it one entry in the service's shape. Before the zero
+                there is no ASCII letter after the broken key, so no "time".
 
 Control paths (never logged):
 
@@ -35,6 +41,8 @@ Control paths (never logged):
     GET /_log/clear   empties the log
     GET /_last_body   the whole body meant for the most recent request (a DROP
                       or BIG reply in full), with Content-Length
+    GET /_let_go      answers every HANG request still held, at once, with a
+                      normal reply; the body is how many were held (decimal)
 
 Any other path is answered like "/", so HTTP clients can be tested with it.
 
@@ -99,6 +107,21 @@ def tracking_reply(code, number, count=None):
                      for t, c in route_entries(code, number, count))
     return (b'{"message":"ok","nu":"' + number + b'","com":"' + code +
             b'","status":"1","state":"3","data":[' + data + b"]}")
+
+
+# Filler of a JUNK reply: no ASCII letter or digit, so no marker can form.
+JUNK_BYTES = bytes(range(0x80, 0x100)) + b'{}[]":,\\ \r\n\t'
+
+
+def junk_reply(number):
+    """A reply that is not the service's shape, the same for each number."""
+    rng = random.Random(zlib.crc32(b"junk|" + number))
+    noise = bytes(rng.choice(JUNK_BYTES) for _ in range(rng.randint(200, 600)))
+    # 0x81 0x7F and 0xFE 0x20: lead bytes before bytes no GBK trail can be;
+    # the lone 0x81 before the zero is a character cut in half.
+    return (b'{"message":"ok","nu":"' + number + b'","status":"1","data":[{"ti' + noise +
+            b"\x81\x7f\x80\xff\xfe \x81\x00" +
+            b'{"time":"2012-05-02 08:00:00","context":"' + "零字节之后".encode("gbk") + b'"}]}')
 
 
 def error_reply(message):
@@ -172,8 +195,11 @@ class Handler(socketserver.BaseRequestHandler):
             self.wait(int(m.group(1) or 3000) / 1000.0)
             return "200 OK", tracking_reply(code, number), True
         if mode == b"HANG":
-            self.wait(600)
+            if self.wait(600, releasable=True):
+                return "200 OK", tracking_reply(code, number), True
             return None, b"", False
+        if mode == b"JUNK":
+            return "200 OK", junk_reply(number), True
         m = re.fullmatch(rb"LINES(\d+)", mode)
         if m:
             return "200 OK", tracking_reply(code, number, int(m.group(1))), True
@@ -183,22 +209,36 @@ class Handler(socketserver.BaseRequestHandler):
             return "200 OK", tracking_reply(code, number), True
         return "200 OK", error_reply("单号不存在或已经过期"), True
 
-    def wait(self, seconds):
-        """Sleeps, but gives up when the client closes or the server stops."""
+    def wait(self, seconds, releasable=False):
+        """Sleeps, but gives up when the client closes or the server stops.
+        A releasable wait also ends at /_let_go; then it returns True."""
+        server = self.server
         deadline = time.monotonic() + seconds
         conn = self.request
-        while not self.server.stopping.is_set():
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return
-            conn.settimeout(min(left, 0.1))
-            try:
-                if conn.recv(1, socket.MSG_PEEK) == b"":
-                    return
-            except socket.timeout:
-                pass
-            except OSError:
-                return
+        with server.lock:
+            generation = server.let_go_count
+            if releasable:
+                server.held += 1
+        try:
+            while not server.stopping.is_set():
+                if releasable and server.let_go_count != generation:
+                    return True
+                left = deadline - time.monotonic()
+                if left <= 0:
+                    return False
+                conn.settimeout(min(left, 0.1))
+                try:
+                    if conn.recv(1, socket.MSG_PEEK) == b"":
+                        return False
+                except socket.timeout:
+                    pass
+                except OSError:
+                    return False
+            return False
+        finally:
+            if releasable:
+                with server.lock:
+                    server.held -= 1
 
     def send(self, status, body, with_length, mode):
         if status is None:
@@ -232,6 +272,9 @@ class Handler(socketserver.BaseRequestHandler):
                 body = b"".join(server.log)
             elif target == b"/_last_body":
                 body = server.last_body
+            elif target == b"/_let_go":
+                body = str(server.held).encode("ascii")
+                server.let_go_count += 1
             else:
                 body = None
         if body is None:
@@ -249,6 +292,8 @@ class StandIn(socketserver.ThreadingTCPServer):
         self.lock = threading.Lock()
         self.log = []
         self.last_body = b""
+        self.held = 0  # HANG requests waiting now
+        self.let_go_count = 0  # bumped by /_let_go
         self.delay = delay_ms / 1000.0
         self.stopping = threading.Event()
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
 """Tests of the tracking stand-in: reply shapes, fault modes and the log."""
+import json
 import os
 import re
 import socket
@@ -95,6 +96,39 @@ class StandInTest(unittest.TestCase):
         self.assertEqual(self.raw(b"/_last_body")[2], body)
         _, headers, body, _ = self.raw(query(b"ems", b"LINES20-1"))
         self.assertEqual(body.count(b'{"time":"'), 20)
+
+    def test_junk_is_a_well_framed_reply_in_no_shape_of_the_service(self):
+        status, headers, body, _ = self.raw(query(b"ems", b"JUNK-1"))
+        self.assertEqual(status, b"HTTP/1.1 200 OK")
+        self.assertEqual(int(headers[b"Content-Length"]), len(body))
+        self.assertEqual(body, self.raw(query(b"ems", b"JUNK-1"))[2])  # the same every time
+        self.assertNotEqual(body, self.raw(query(b"ems", b"JUNK-2"))[2])
+        with self.assertRaises(UnicodeDecodeError):
+            body.decode("gbk")
+        with self.assertRaises(ValueError):
+            json.loads(body.decode("latin-1"))
+        before, zero, after = body.partition(b"\0")
+        self.assertEqual(zero, b"\0")
+        self.assertNotIn(b"time", before)
+        self.assertTrue(before.endswith(b"\x81"))  # half a character before the zero
+        self.assertIn(b'{"time":"', after)
+
+    def test_let_go_answers_held_requests_with_a_normal_reply(self):
+        answers = []
+        held = threading.Thread(
+            target=lambda: answers.append(self.raw(query(b"ems", b"HANG-2"), timeout=20)))
+        held.start()
+        deadline = time.monotonic() + 10
+        while self.server.held == 0 and time.monotonic() < deadline:
+            time.sleep(0.01)
+        self.assertEqual(self.raw(b"/_let_go")[2], b"1")
+        held.join(20)
+        status, headers, body, error = answers[0]
+        self.assertIsNone(error)
+        self.assertEqual(status, b"HTTP/1.1 200 OK")
+        self.assertIn(b'"nu":"HANG-2"', body)
+        self.assertGreaterEqual(body.count(b'{"time":"'), 3)
+        self.assertEqual(self.raw(b"/_let_go")[2], b"0")  # nothing held any more
 
     def test_drop_sends_the_first_chunk_then_resets(self):
         _, headers, body, error = self.raw(query(b"ems", b"DROP-1"))
