@@ -52,6 +52,13 @@ if(KORVEL_CROSS_DIR)
                    "\\1;\\2" standin "${standin}")
             set(launcher python3 ${CMAKE_SOURCE_DIR}/tools/with_standin.py ${standin} --)
         endif()
+        # "// runner: tools/NAME.py" puts that script between the stand-in and
+        # Wine: it runs the rest of the command line, as with_standin.py does.
+        file(STRINGS ${src} runner REGEX "^// runner: tools/[a-z_]+\\.py$")
+        if(runner)
+            string(REGEX REPLACE "^// runner: tools/([a-z_]+\\.py)$" "\\1" runner "${runner}")
+            list(APPEND launcher python3 ${CMAKE_SOURCE_DIR}/tools/${runner} --)
+        endif()
         add_test(NAME win/${name}
                  COMMAND ${launcher} ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
                          ${KORVEL_CROSS_DIR}/wintests/${name}.exe)
