@@ -8,31 +8,18 @@
 #include <cstdlib>
 #include <functional>
 
-#include "skin/skin_toolkit_win.h"
+#include "main_window_test_support.h"
 #include "text/wide_text_win.h"
 #include "ui/file_io_win.h"
 #include "ui/input_dialog_win.h"
 #include "ui/main_window_elements_win.h"
 
 using namespace korvel::ui;
+using namespace korvel::ui::testing;
 using korvel::text::toGbk;
 using korvel::text::toWide;
 
 namespace {
-
-bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const DWORD end = GetTickCount() + timeoutMs;
-    MSG msg;
-    while (GetTickCount() < end) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        Sleep(5);
-    }
-    return done();
-}
 
 // Modal windows are answered from a thread timer while their loop runs.
 std::function<bool(HWND)> g_answer;
@@ -81,41 +68,9 @@ std::string comboText(HWND combo) {
     return toGbk(buf);
 }
 
-int indexOfText(MainWindow& w, const std::string& text) {
-    for (int i = 0; i < w.tree().itemCount(); ++i)
-        if (w.tree().itemText(i) == text) return i;
-    return -1;
-}
-
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(korvel::skin::InitToolkit());
-        std::string endpoint;
-        if (const char* port = std::getenv("KORVEL_TRACKING_PORT"))
-            endpoint = std::string("127.0.0.1:") + port;
-        window_ = std::make_unique<MainWindow>(ProgramPlace{dir(), "main_window_test.exe"},
-                                               endpoint);
-        ASSERT_TRUE(window_->create(SW_SHOW));
-    }
-    void TearDown() override {
-        window_.reset();
-        // Closing the main window ends the program's loop with WM_QUIT; here
-        // the next test would see it end its first modal loop at once.
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    }
-
-    static std::string dir() {
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        std::string d = toGbk(tmp);
-        if (!d.empty() && d.back() == '\\') d.pop_back();
-        return d;
-    }
-
-    std::unique_ptr<MainWindow> window_;
+    MainWindowTest() : MainWindowFixture("main_window_test.exe") {}
 };
 
 TEST_F(MainWindowTest, StartsOnTheHomePageWithTheCatalogue) {
