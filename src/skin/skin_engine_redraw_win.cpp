@@ -54,8 +54,6 @@ IntRect SkinEngine::ControlBounds(int control) const {
 bool SkinEngine::Redraw(std::optional<std::span<const std::uint8_t>> picture,
                         std::optional<std::uint32_t> panelColor, bool animate) {
     if (!record_ || !record_->windowDc || !record_->compose.Graphics()) return false;
-    redrawing_ = true;
-    composing_ = true;
     if (picture) {
         background_.LoadFromBytes(*picture);
         forgetPicture();
@@ -65,6 +63,10 @@ bool SkinEngine::Redraw(std::optional<std::span<const std::uint8_t>> picture,
         }
     }
     if (panelColor) panelColor_ = *panelColor & 0x00FFFFFFu;
+    // The resume composes the window with everything given here.
+    if (paintingSuspended_ > 0) return true;
+    redrawing_ = true;
+    composing_ = true;
     composeFrame();
     if (paint_) paint_(hwnd_, record_->compose.Graphics(), record_->compose.Dc(), width_, height_);
     copyArea(record_->present.Dc(), record_->compose.Dc(), {0, 0, width_, height_});
@@ -321,6 +323,7 @@ void SkinEngine::fadeInStep() {
 
 void SkinEngine::DrawTitle(const std::string& gbkText, bool restoreBackground, bool present) {
     if (!record_ || frameStyle_ == 1 || !(captionFlags_ & kCaptionTitle)) return;
+    if (paintingSuspended_ > 0 && !composing_) return;
     const auto area = titleRect(width_, Maximized(), captionFlags_);
     if (!area) return;
     if (restoreBackground) copyArea(record_->present.Dc(), record_->compose.Dc(), *area);
@@ -372,8 +375,14 @@ void SkinEngine::repaintOverlapping(int from, int to, const RectF& area) {
     }
 }
 
+void SkinEngine::ResumePainting() {
+    if (paintingSuspended_ == 0 || --paintingSuspended_ > 0) return;
+    Redraw();
+}
+
 GpGraphics* SkinEngine::BeginControlRepaint(int control) {
     if (!record_ || !FindControlEntry(windowNumber_, control)) return nullptr;
+    if (paintingSuspended_ > 0 && !composing_) return nullptr;
     GpGraphics* g = record_->present.Graphics();
     if (composing_ || repaintDepth_ > 0) {
         ++repaintDepth_;
@@ -419,7 +428,7 @@ void SkinEngine::EndControlRepaint(int control, bool immediate) {
 }
 
 void SkinEngine::RecomposeArea(const RectF& area) {
-    if (!record_ || composing_) return;
+    if (!record_ || composing_ || paintingSuspended_ > 0) return;
     const int left = std::max(0, static_cast<int>(std::floor(area.x)));
     const int top = std::max(0, static_cast<int>(std::floor(area.y)));
     const int right = std::min(width_, static_cast<int>(std::ceil(area.x + area.width)));

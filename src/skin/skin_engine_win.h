@@ -81,6 +81,12 @@ class SkinEngine {
     // background; a given colour replaces the panel colour; animate fades in.
     bool Redraw(std::optional<std::span<const std::uint8_t>> picture = std::nullopt,
                 std::optional<std::uint32_t> panelColor = std::nullopt, bool animate = false);
+    // While suspended (calls nest), Redraw, control repaints and area
+    // recomposing draw nothing; the last resume makes one full Redraw.
+    // Setting up a window of many controls thus composes it once.
+    void SuspendPainting() { ++paintingSuspended_; }
+    void ResumePainting();
+    bool PaintingSuspended() const { return paintingSuspended_ > 0; }
     GpImage* BackgroundImage() const { return background_.Handle(); }
     GpImage* BackgroundImage(std::span<const std::uint8_t> picture);
     // Takes ownership of image as the background and redraws.
@@ -240,6 +246,7 @@ class SkinEngine {
     int pressed_ = 0;
     bool redrawing_ = false;
     bool composing_ = false;
+    int paintingSuspended_ = 0;
     std::uint32_t panelColor_ = 0;
     bool capture_ = false;
     int frameStyle_ = 5;
@@ -275,6 +282,20 @@ class SkinEngine {
     ControlEvent mouseEnter_, mouseLeave_, leftDown_, leftUp_, click_, rightDown_, rightUp_,
         doubleClick_, focusGained_, focusLost_;
     KeyEvent keyDown_, keyUp_, char_;
+};
+
+// Suspends an engine's painting for the guard's lifetime.
+class PaintingSuspension {
+  public:
+    explicit PaintingSuspension(SkinEngine& engine) : engine_(engine) {
+        engine_.SuspendPainting();
+    }
+    ~PaintingSuspension() { engine_.ResumePainting(); }
+    PaintingSuspension(const PaintingSuspension&) = delete;
+    PaintingSuspension& operator=(const PaintingSuspension&) = delete;
+
+  private:
+    SkinEngine& engine_;
 };
 
 }  // namespace korvel::skin

@@ -26,6 +26,9 @@ LabelOptions wrapping(int alignment) {
 
 bool MainWindowElements::create(const std::string& version) {
     HWND hwnd = window_.handle();
+    // Every Create, page and element change below would repaint; the window
+    // is composed once when the guard ends.
+    PaintingSuspension setUp(engine_);
     AttachOptions attach;
     attach.captionFlags = kMainCaptionFlags;
     attach.stretchImage = true;

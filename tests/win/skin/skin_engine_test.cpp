@@ -244,6 +244,59 @@ TEST_F(SkinEngineTest, WmPaintOnlyCopiesThePresentBuffer) {
     EXPECT_EQ(painted, 1);
 }
 
+// A window set up with painting suspended: nothing is drawn while the guard
+// lasts (not even by nested guards), and its end composes the same pixels as
+// a set-up that painted every step.
+TEST_F(SkinEngineTest, SuspendedSetUpComposesOnceWithTheSamePixels) {
+    AttachOptions options;
+    options.captionFlags = 0x15;
+    options.stretchImage = true;
+    HWND reference = makeTestWindow(300, 200);
+    SkinEngine painted;
+    ASSERT_TRUE(painted.Attach(reference, korvel::pictures::mainBackground(), options));
+    ProbeControl a(0xFF2040C0), b(0x8000FF00);
+    ASSERT_TRUE(a.Create(reference, 20, 40, 100, 60));
+    ASSERT_TRUE(b.Create(reference, 80, 70, 100, 60));
+    b.Move(90, 80);
+    painted.Redraw();
+
+    hwnd = makeTestWindow(300, 200);
+    int composed = 0;
+    engine.PaintEvent([&](HWND, GpGraphics*, HDC, int, int) { ++composed; });
+    ProbeControl c(0xFF2040C0), d(0x8000FF00);
+    {
+        PaintingSuspension outer(engine);
+        ASSERT_TRUE(engine.Attach(hwnd, korvel::pictures::mainBackground(), options));
+        const std::uint32_t blank = engine.Record()->present.Pixel(50, 50);
+        {
+            PaintingSuspension inner(engine);
+            ASSERT_TRUE(c.Create(hwnd, 20, 40, 100, 60));
+        }
+        EXPECT_TRUE(engine.PaintingSuspended());
+        ASSERT_TRUE(d.Create(hwnd, 80, 70, 100, 60));
+        d.Move(90, 80);
+        engine.RecomposeArea({0, 0, 300, 200});
+        EXPECT_TRUE(engine.Redraw());
+        EXPECT_EQ(composed, 0);
+        EXPECT_EQ(engine.Record()->present.Pixel(50, 50), blank);
+        // Controls are asked to paint but get nothing to paint on.
+        EXPECT_GE(c.count(kMsgPaint), 1);
+    }
+    EXPECT_FALSE(engine.PaintingSuspended());
+    EXPECT_EQ(composed, 1);
+    const DibBuffer& want = painted.Record()->present;
+    const DibBuffer& got = engine.Record()->present;
+    int differing = 0;
+    for (int y = 0; y < 200; y += 3)
+        for (int x = 0; x < 300; x += 3) differing += want.Pixel(x, y) != got.Pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    // Resuming more often than suspending draws nothing more.
+    engine.ResumePainting();
+    EXPECT_EQ(composed, 1);
+    painted.Detach();
+    DestroyWindow(reference);
+}
+
 TEST_F(SkinEngineTest, DetachGivesTheWindowItsProcedureBack) {
     AttachOptions options;
     options.captionFlags = 0x15;
