@@ -157,15 +157,9 @@ LRESULT Button::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, 
         default:
             break;
     }
-    if (!isFaceMessage(message)) return 0;
     const SkinEngine* engine = Engine();
-    FaceInput in;
-    in.message = message;
-    in.disabled = Disabled() != 0;
-    in.extra = extra;
-    in.lastMessage = lastMessage_;
-    in.isPressedControl = engine && engine->PressedControl() == control;
-    if (!acceptsFaceMessage(in)) return 0;
+    const bool pressedHere = engine && engine->PressedControl() == control;
+    if (!AcceptsFaceInput(message, extra, lastMessage_, pressedHere)) return 0;
     paint(message, message == kMsgPaint ? lParam : kPaintCurrent);
     lastMessage_ = message;
     return 0;

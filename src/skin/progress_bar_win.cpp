@@ -181,14 +181,7 @@ LRESULT ProgressBar::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, in
         default:
             break;
     }
-    if (!isFaceMessage(message)) return 0;
-    FaceInput in;
-    in.message = message;
-    in.disabled = Disabled() != 0;
-    in.extra = extra;
-    in.lastMessage = lastMessage_;
-    in.isPressedControl = pressedHere;
-    if (!acceptsFaceMessage(in)) return 0;
+    if (!AcceptsFaceInput(message, extra, lastMessage_, pressedHere)) return 0;
     paint(message);
     lastMessage_ = message;
     return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "skin/push_state.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_window_table_win.h"
 #include "text/wide_text_win.h"
@@ -272,6 +273,18 @@ void SkinControl::FadeTick(int& fadeAlpha, WPARAM timerId) {
     }
     fadeAlpha = std::min(fadeAlpha + 51, 255);
     engine->BlendRect(engine->ControlBounds(controlNumber_), fadeAlpha);
+}
+
+bool SkinControl::AcceptsFaceInput(unsigned message, int extra, unsigned lastMessage,
+                                   bool pressedHere) const {
+    if (!isFaceMessage(message)) return false;
+    FaceInput in;
+    in.message = message;
+    in.disabled = disabled_ != 0;
+    in.extra = extra;
+    in.lastMessage = lastMessage;
+    in.isPressedControl = pressedHere;
+    return acceptsFaceMessage(in);
 }
 
 LRESULT SendToControl(int window, int control, HWND hwnd, UINT message, WPARAM wParam,

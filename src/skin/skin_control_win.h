@@ -129,6 +129,10 @@ class SkinControl {
     // One tick of the standard 51-step fade: at 255 the timer stops (alpha
     // becomes 0), below it alpha rises by 51 and the control is blended on.
     void FadeTick(int& fadeAlpha, WPARAM timerId);
+    // The press filter of the pressable faces (push_state.h) for a message
+    // to this control: false for messages that leave its face as it is.
+    bool AcceptsFaceInput(unsigned message, int extra, unsigned lastMessage,
+                          bool pressedHere) const;
 
   private:
     friend class SkinEngine;
