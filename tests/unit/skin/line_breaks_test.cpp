@@ -14,11 +14,15 @@ TEST(LineFeedBreaks, Cases) {
         {"", ""},
         {"one line", "one line"},
         {"a\r\nb", "a\nb"},
-        {"a\r\n\r\nb\r\n", "a\n\nb\n"},
         {"a\rb\r", "a\nb\n"},
         {"a\nb", "a\nb"},
-        {"\r\r\n", "\n\n"},
         {"第一行\r\n第二行", "第一行\n第二行"},
+        // Lines with nothing on them keep their height with one blank.
+        {"a\r\n\r\nb\r\n", "a\n \nb\n"},
+        {"\r\r\n", " \n \n"},
+        {"\nx", " \nx"},
+        {"a\n\n\nb", "a\n \n \nb"},
+        {" \nb", " \nb"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.in);
