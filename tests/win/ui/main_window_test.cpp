@@ -178,7 +178,6 @@ TEST_F(MainWindowTest, ContextMenuFollowsTheSelectedEntry) {
             if (!item) break;
         }
         RECT r;
-        *reinterpret_cast<HTREEITEM*>(&r) = item;
         TreeView_GetItemRect(w.treeHandle(), item, &r, TRUE);
         w.showTreeMenu({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -128,8 +129,10 @@ TEST_F(TrackingTreeTest, ReplaceAllKeepsStateTheControlHasNoUseFor) {
 TEST_F(TrackingTreeTest, HitTestFindsItemsAndNotEmptySpace) {
     tree_->addItems(-1, {"AAE快递", "安捷快递"});
     RECT r{};
-    *reinterpret_cast<HTREEITEM*>(&r) = reinterpret_cast<HTREEITEM>(
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    const HTREEITEM first = reinterpret_cast<HTREEITEM>(
         SendMessageW(view_, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    std::memcpy(&r, &first, sizeof first);
     ASSERT_TRUE(SendMessageW(view_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
     EXPECT_EQ(tree_->itemAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), 0);
     EXPECT_EQ(tree_->itemAt({5, 370}), -1);
