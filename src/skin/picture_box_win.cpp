@@ -57,6 +57,7 @@ int PictureBox::CreateFromImage(HWND hwnd, int x, int y, int width, int height, 
 }
 
 void PictureBox::readFrames() {
+    opaque_.Forget();
     std::vector<int> delays;
     picture_.FrameDelays(delays);
     clock_.Reset(picture_ ? picture_.FrameCount() : 0, std::move(delays), replaceZeroDelays_);
@@ -95,8 +96,18 @@ void PictureBox::drawFrame(int frame) {
     if (!g) return;
     const RectF r = Rectangle();
     if (GpImage* image = picture_.Handle()) {
-        if (clock_.FrameCount() > 1) picture_.SelectFrame(frame);
-        gdip::GdipDrawImageRect(g, image, r.x, r.y, r.width, r.height);
+        SkinEngine* engine = Engine();
+        SkinWindowRecord* record = engine ? engine->Record() : nullptr;
+        if (clock_.FrameCount() > 1) {
+            picture_.SelectFrame(frame);
+            gdip::GdipDrawImageRect(g, image, r.x, r.y, r.width, r.height);
+        } else if (record && opaque_.Prepare(image, record->windowDc.get())) {
+            // Graphics g draws into the present buffer.
+            opaque_.Draw(record->present, {static_cast<int>(r.x), static_cast<int>(r.y),
+                                           static_cast<int>(r.width), static_cast<int>(r.height)});
+        } else {
+            gdip::GdipDrawImageRect(g, image, r.x, r.y, r.width, r.height);
+        }
     }
     DrawBorder(g, r, borderStyle_);
     shownFrame_ = frame;
@@ -129,6 +140,7 @@ LRESULT PictureBox::HandleMessage(HWND, UINT message, WPARAM, LPARAM, int window
                 started_ = false;
             }
             picture_.Release();
+            opaque_.Forget();
             break;
         case kMsgTimer:
             if (animate_ && clock_.FrameCount() > 0)

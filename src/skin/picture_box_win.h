@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "skin/opaque_picture_win.h"
 #include "skin/picture_frames.h"
 #include "skin/skin_control_win.h"
 #include "skin/skin_image_win.h"
@@ -50,6 +51,7 @@ class PictureBox : public SkinControl {
     void stopTimer();
 
     SkinImage picture_;
+    OpaquePicture opaque_;  // still opaque pictures are stretched by GDI
     bool animate_ = false;
     bool replaceZeroDelays_ = false;
     int borderStyle_ = 0;

@@ -149,48 +149,16 @@ void SkinEngine::composeFrame() {
                                 attributes.get(), nullptr, nullptr);
 }
 
-void SkinEngine::forgetPicture() {
-    pictureDib_.Reset();
-    preparedFor_ = nullptr;
-}
-
-bool SkinEngine::preparePicture() {
-    GpImage* image = background_.Handle();
-    if (image == preparedFor_) return static_cast<bool>(pictureDib_.Dc());
-    preparedFor_ = image;
-    pictureDib_.Reset();
-    if (!image) return false;
-    Gdiplus::PixelFormat format = 0;
-    gdip::GdipGetImagePixelFormat(image, &format);
-    if ((format & (PixelFormatAlpha | PixelFormatPAlpha)) != 0) return false;
-    const int w = background_.Width();
-    const int h = background_.Height();
-    if (!pictureDib_.Make(record_->windowDc.get(), w, h)) return false;
-    gdip::GdipDrawImageRectI(pictureDib_.Graphics(), image, 0, 0, w, h);
-    GdiFlush();
-    return true;
-}
+void SkinEngine::forgetPicture() { opaqueBackground_.Forget(); }
 
 void SkinEngine::drawPicture(GpGraphics* g, GpImage* image, const RectF& to) {
-    if (!preparePicture()) {
+    if (!opaqueBackground_.Prepare(image, record_->windowDc.get())) {
         gdip::GdipDrawImageRect(g, image, to.x, to.y, to.width, to.height);
         return;
     }
-    HDC dc = record_->compose.Dc();
-    const int x = static_cast<int>(to.x), y = static_cast<int>(to.y);
-    const int w = static_cast<int>(to.width), h = static_cast<int>(to.height);
-    if (w == pictureDib_.Width() && h == pictureDib_.Height()) {
-        BitBlt(dc, x, y, w, h, pictureDib_.Dc(), 0, 0, SRCCOPY);
-    } else {
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, x, y, w, h, pictureDib_.Dc(), 0, 0, pictureDib_.Width(),
-                   pictureDib_.Height(), SRCCOPY);
-        GdiFlush();
-        // Halftone averaging leaves the alpha byte at 0; the picture is opaque.
-        record_->compose.MakeOpaque({x, y, w, h});
-    }
-    GdiFlush();
+    opaqueBackground_.Draw(record_->compose,
+                           {static_cast<int>(to.x), static_cast<int>(to.y),
+                            static_cast<int>(to.width), static_cast<int>(to.height)});
 }
 
 void SkinEngine::drawNineGrid(GpGraphics* g, GpImage* image, float w, float h) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "skin/hotkey_list.h"
+#include "skin/opaque_picture_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_window_table_win.h"
 
@@ -209,10 +210,6 @@ class SkinEngine {
     void clearCaptionControls();
     void composeFrame();
     void drawNineGrid(GpGraphics* g, GpImage* image, float width, float height);
-    // The opaque background picture decoded once into a DIB, so stretching
-    // it is a halftone StretchBlt instead of a GDI+ resampling (some 20 times
-    // faster under Wine). False for pictures with alpha, which GDI+ blends.
-    bool preparePicture();
     // After any change of the background: the decoded copy is stale.
     void forgetPicture();
     void drawPicture(GpGraphics* g, GpImage* image, const RectF& to);
@@ -271,9 +268,8 @@ class SkinEngine {
     int repaintDepth_ = 0;
     std::set<int> fadingControls_;
     std::map<int, unsigned> controlTimers_;  // control number -> interval
-    IntRect regionShape_{-1, -1, -1, -1};
-    DibBuffer pictureDib_;
-    GpImage* preparedFor_ = nullptr;  // region last applied: margin, w, h, style
+    IntRect regionShape_{-1, -1, -1, -1};  // region last applied: margin, w, h, style
+    OpaquePicture opaqueBackground_;
 
     MessageHookFn messageHook_;
     PaintEventFn paint_;

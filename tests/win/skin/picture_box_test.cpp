@@ -181,6 +181,25 @@ TEST_F(PictureBoxTest, SetPictureAndCreateFromImage) {
     EXPECT_EQ(dominant(120, 40), 0xFF0000u);
 }
 
+// Still opaque pictures are stretched by GDI from a decoded copy: the box
+// is covered opaquely, and a new picture is never shown from the old copy.
+TEST_F(PictureBoxTest, StretchedOpaquePictureCoversTheBoxAndFollowsItsPicture) {
+    PictureBox p, reference;
+    ASSERT_GT(p.Create(hwnd, 10, 10, 100, 70, korvel::pictures::tileIcon2()), 0);
+    const DibBuffer& present = engine.Record()->present;
+    for (int y : {10, 45, 79})
+        for (int x : {10, 60, 109}) EXPECT_EQ(present.Pixel(x, y) >> 24, 255u) << x << "," << y;
+    const std::uint32_t before = shown(60, 45);
+
+    p.SetPicture(korvel::pictures::tileIcon4());
+    ASSERT_GT(reference.Create(hwnd, 150, 10, 100, 70, korvel::pictures::tileIcon4()), 0);
+    int differing = 0;
+    for (int y = 10; y < 80; y += 4)
+        for (int x = 10; x < 110; x += 4) differing += shown(x, y) != shown(x + 140, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_NE(shown(60, 45), before);
+}
+
 TEST_F(PictureBoxTest, DestroyStopsTheAnimationAndReleasesThePicture) {
     PictureBox p;
     ASSERT_GT(p.Create(hwnd, 20, 20, 40, 40, threeFrameGif(10, 10, 10), true, true), 0);
