@@ -29,17 +29,26 @@ HWND AnimatedPicture::create(HWND parent, int x, int y, int width, int height,
         return RegisterClassW(&wc);
     }();
     (void)registered;
-    image_.LoadFromBytes(picture);
-    frames_ = image_ ? image_.FrameCount() : 0;
-    if (!image_.FrameDelays(delays_)) delays_.clear();
-    for (int& d : delays_)
-        if (d <= 0) d = kZeroDelayReplacement;
+    bytes_.assign(picture.begin(), picture.end());
+    loaded_ = false;
     hwnd_ = CreateWindowExW(0, kClassName, L"", WS_CHILD, x, y, width, height, parent, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return nullptr;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    if (frames_ > 1 && !delays_.empty()) SetTimer(hwnd_, kFrameTimer, delays_[0] * 10, nullptr);
     return hwnd_;
+}
+
+void AnimatedPicture::load() {
+    if (loaded_) return;
+    loaded_ = true;
+    image_.LoadFromBytes(bytes_);
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+    frames_ = image_ ? image_.FrameCount() : 0;
+    if (!image_.FrameDelays(delays_)) delays_.clear();
+    for (int& d : delays_)
+        if (d <= 0) d = kZeroDelayReplacement;
+    if (frames_ > 1 && !delays_.empty()) SetTimer(hwnd_, kFrameTimer, delays_[0] * 10, nullptr);
 }
 
 void AnimatedPicture::advance() {
@@ -80,10 +89,16 @@ LRESULT CALLBACK AnimatedPicture::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case WM_SHOWWINDOW:
+            if (self && wp) self->load();
+            break;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            if (self) self->paint(dc);
+            if (self) {
+                self->load();
+                self->paint(dc);
+            }
             EndPaint(hwnd, &ps);
             return 0;
         }

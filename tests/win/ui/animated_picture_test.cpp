@@ -44,6 +44,26 @@ TEST(AnimatedPicture, PlaysTheBuiltInParcelAnimationInALoop) {
     DestroyWindow(host);
 }
 
+TEST(AnimatedPicture, DecodesAndPlaysOnlyOnceShown) {
+    ASSERT_TRUE(korvel::skin::InitToolkit());
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+    AnimatedPicture picture;
+    HWND hwnd = picture.create(host, 0, 0, 88, 88, korvel::pictures::parcelAnimation());
+    ASSERT_NE(hwnd, nullptr);
+    pumpFor(300);
+    EXPECT_EQ(picture.frameCount(), 0);
+    EXPECT_EQ(picture.currentFrame(), 0);
+    ShowWindow(hwnd, SW_SHOW);
+    EXPECT_GT(picture.frameCount(), 1);
+    // Shown again later, it goes on from where it is.
+    ShowWindow(hwnd, SW_HIDE);
+    const int frames = picture.frameCount();
+    ShowWindow(hwnd, SW_SHOW);
+    EXPECT_EQ(picture.frameCount(), frames);
+    DestroyWindow(host);
+}
+
 TEST(AnimatedPicture, ABrokenPictureShowsNothingAndDoesNotAnimate) {
     ASSERT_TRUE(korvel::skin::InitToolkit());
     HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
