@@ -1,6 +1,8 @@
 #include "skin/opaque_picture_win.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace korvel::skin {
 
@@ -18,9 +20,35 @@ bool OpaquePicture::Prepare(GpImage* image, HDC compatibleWith) {
     if (w == 0 || h == 0 ||
         !decoded_.Make(compatibleWith, static_cast<int>(w), static_cast<int>(h)))
         return false;
-    gdip::GdipDrawImageRectI(decoded_.Graphics(), image, 0, 0, static_cast<INT>(w),
-                             static_cast<INT>(h));
+    if (!copyPixels(image, static_cast<int>(w), static_cast<int>(h))) {
+        gdip::GdipDrawImageRectI(decoded_.Graphics(), image, 0, 0, static_cast<INT>(w),
+                                 static_cast<INT>(h));
+        GdiFlush();
+    }
+    return true;
+}
+
+bool OpaquePicture::copyPixels(GpImage* image, int w, int h) {
+    // Reading the decoded bits is a plain conversion; drawing at 1:1 goes
+    // through GDI+'s resampling, which under Wine costs several times more.
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    if (gdip::GdipGetImageType(image, &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap)
+        return false;
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image);
+    const Gdiplus::GpRect all{0, 0, w, h};
+    Gdiplus::BitmapData data{};
+    if (gdip::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB,
+                                 &data) != Gdiplus::Ok)
+        return false;
     GdiFlush();
+    auto* to = static_cast<std::uint8_t*>(decoded_.Bits());
+    const auto* from = static_cast<const std::uint8_t*>(data.Scan0);
+    const size_t row = static_cast<size_t>(w) * 4;
+    for (int y = 0; y < h; ++y)
+        std::memcpy(to + row * static_cast<size_t>(y),
+                    from + static_cast<std::ptrdiff_t>(y) * data.Stride, row);
+    gdip::GdipBitmapUnlockBits(bitmap, &data);
+    decoded_.MakeOpaque({0, 0, w, h});
     return true;
 }
 

@@ -21,6 +21,8 @@ class OpaquePicture {
     void Draw(DibBuffer& target, const IntRect& to) const;
 
   private:
+    bool copyPixels(GpImage* image, int width, int height);
+
     DibBuffer decoded_;
     GpImage* preparedFor_ = nullptr;
 };
