@@ -18,11 +18,6 @@ constexpr int kNoWrap = 4096;
 constexpr int kTrimEllipsis = 3;
 constexpr int kHotkeyShow = 1;
 
-RectF inset(const RectF& r, float by) {
-    return {r.x + by, r.y + by, std::max(0.0f, r.width - 2 * by),
-            std::max(0.0f, r.height - 2 * by)};
-}
-
 // The picture at its own size, two pixels in from the left and top of the
 // inner rectangle, centred vertically when it is shorter; returns how much
 // of the width it took.
@@ -44,7 +39,7 @@ float drawPicture(GpGraphics* g, GpImage* picture, const RectF& inner) {
 void DrawButtonFace(GpGraphics* g, const RectF& r, const ButtonFacePaint& p) {
     if (!g || r.width <= 0 || r.height <= 0) return;
     const ButtonFace& face = buttonFace(p.state);
-    const RectF inner = inset(r, 1);
+    const RectF inner = r.inset(1);
     const RectF gradient{r.x, r.y, std::max(0.0f, r.width - 1), std::max(0.0f, r.height - 1)};
 
     Gdiplus::GraphicsState saved = 0;

@@ -24,16 +24,8 @@ int PictureBox::Create(HWND hwnd, int x, int y, int width, int height,
         picture_.Release();
     else
         picture_.LoadFromBytes(picture);
-    animate_ = animate;
-    replaceZeroDelays_ = replaceZeroDelays;
-    borderStyle_ = borderStyle;
-    started_ = false;
-    if (!Register(hwnd, rectOf(x, y, width, height), kKindPictureBox, visible ? 1 : 0, true,
-                  kCursorArrow))
-        return 0;
-    readFrames();
-    if (visible) Repaint();
-    return ControlNumber();
+    return registerBox(hwnd, rectOf(x, y, width, height), animate, replaceZeroDelays, borderStyle,
+                       visible);
 }
 
 int PictureBox::CreateFromImage(HWND hwnd, int x, int y, int width, int height, GpImage* image,
@@ -44,13 +36,16 @@ int PictureBox::CreateFromImage(HWND hwnd, int x, int y, int width, int height, 
         picture_.SetHandle(copy);
     else
         picture_.Release();
-    animate_ = false;
-    replaceZeroDelays_ = false;
+    return registerBox(hwnd, rectOf(x, y, width, height), false, false, borderStyle, visible);
+}
+
+int PictureBox::registerBox(HWND hwnd, const RectF& rect, bool animate, bool replaceZeroDelays,
+                            int borderStyle, bool visible) {
+    animate_ = animate;
+    replaceZeroDelays_ = replaceZeroDelays;
     borderStyle_ = borderStyle;
     started_ = false;
-    if (!Register(hwnd, rectOf(x, y, width, height), kKindPictureBox, visible ? 1 : 0, true,
-                  kCursorArrow))
-        return 0;
+    if (!Register(hwnd, rect, kKindPictureBox, visible ? 1 : 0, true, kCursorArrow)) return 0;
     readFrames();
     if (visible) Repaint();
     return ControlNumber();

@@ -46,6 +46,9 @@ class PictureBox : public SkinControl {
                           int control, int extra) override;
 
   private:
+    // The part both Create paths share, once the picture is in place.
+    int registerBox(HWND hwnd, const RectF& rect, bool animate, bool replaceZeroDelays,
+                    int borderStyle, bool visible);
     void readFrames();
     void drawFrame(int frame);
     void stopTimer();

@@ -18,11 +18,6 @@ constexpr float kInnerRadius = 6;
 constexpr float kSecondRadius = 5;
 constexpr float kBarClipCorner = 3;
 
-RectF inset(const RectF& r, float by) {
-    return {r.x + by, r.y + by, std::max(0.0f, r.width - 2 * by),
-            std::max(0.0f, r.height - 2 * by)};
-}
-
 }  // namespace
 
 void DrawProgressBar(GpGraphics* g, const RectF& r, const ProgressPaint& p) {
@@ -32,11 +27,11 @@ void DrawProgressBar(GpGraphics* g, const RectF& r, const ProgressPaint& p) {
     if (p.rounded) {
         FillRounded(g, track, kTrackRadius, p.colors.trackFill);
         OutlineRounded(g, track, kTrackRadius, p.colors.trackOutline);
-        OutlineRounded(g, inset(track, 1), kInnerRadius, innerLine);
+        OutlineRounded(g, track.inset(1), kInnerRadius, innerLine);
     } else {
         FillRect(g, track, p.colors.trackFill);
         OutlineRect(g, track, p.colors.trackOutline);
-        OutlineRect(g, inset(track, 1), innerLine);
+        OutlineRect(g, track.inset(1), innerLine);
     }
     if (p.secondPosition > 0) {
         const RectF second = progressBar(track, p.secondPosition);

@@ -27,6 +27,10 @@ bool RectF::intersects(const RectF& o) const {
            width > 0 && height > 0 && o.width > 0 && o.height > 0;
 }
 
+RectF RectF::inset(float by) const {
+    return {x + by, y + by, std::max(0.0f, width - 2 * by), std::max(0.0f, height - 2 * by)};
+}
+
 int frameMargin(bool maximized) { return maximized ? 0 : 5; }
 
 std::vector<CaptionSlot> captionButtonLayout(int width, bool maximized, unsigned captionFlags) {

@@ -20,6 +20,8 @@ struct RectF {
     // x <= px < x + width and y <= py < y + height, with a 1e-7 tolerance.
     bool contains(float px, float py) const;
     bool intersects(const RectF& other) const;
+    // Shrunk by `by` on every side; a size never goes below 0.
+    RectF inset(float by) const;
     bool operator==(const RectF&) const = default;
 };
 

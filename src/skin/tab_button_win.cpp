@@ -13,11 +13,6 @@ namespace {
 constexpr float kOuterRadius = 6;
 constexpr float kInnerRadius = 4;
 
-RectF inset(const RectF& r, float by) {
-    return {r.x + by, r.y + by, std::max(0.0f, r.width - 2 * by),
-            std::max(0.0f, r.height - 2 * by)};
-}
-
 // The icon keeps its own size: centred across the top under the "above"
 // layout, centred down the left side beside the caption.
 void drawIcon(GpGraphics* g, GpImage* icon, const RectF& at, bool above) {
@@ -36,7 +31,7 @@ void drawIcon(GpGraphics* g, GpImage* icon, const RectF& at, bool above) {
 void DrawTabFace(GpGraphics* g, const RectF& r, const TabFacePaint& p) {
     if (!g || r.width <= 0 || r.height <= 0) return;
     const TabFace& face = tabFace(p.state);
-    const RectF inner = inset(r, 1);
+    const RectF inner = r.inset(1);
     if (p.rounded) {
         OutlineRounded(g, r, kOuterRadius, face.outerOutline);
         OutlineRounded(g, inner, kInnerRadius, face.innerOutline);

@@ -118,6 +118,12 @@ TEST(RectF, ContainsAndIntersects) {
     EXPECT_FALSE(r.intersects({11, 11, 0, 3}));
 }
 
+TEST(RectF, InsetNeverGoesBelowZero) {
+    EXPECT_EQ((RectF{10, 20, 30, 40}.inset(1)), (RectF{11, 21, 28, 38}));
+    EXPECT_EQ((RectF{10, 20, 3, 40}.inset(2)), (RectF{12, 22, 0, 36}));
+    EXPECT_EQ((RectF{0, 0, 8, 8}.inset(-1)), (RectF{-1, -1, 10, 10}));
+}
+
 TEST(Identity, SmallestFreeNumber) {
     const struct {
         std::vector<int> used;
