@@ -4,7 +4,7 @@
 set -euo pipefail
 
 pkgs=(make g++ cmake googletest python3 mingw-w64 g++-mingw-w64-i686
-      wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei)
+      wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei ccache)
 # Extra packages a target asks for (e.g. the fuzzers want clang).
 if [ "$#" -gt 0 ]; then pkgs+=("$@"); fi
 
