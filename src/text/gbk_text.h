@@ -1,7 +1,7 @@
 // GBK byte-string helpers shared by every subsystem. Positions and lengths
 // count bytes and positions are 1-based, as the program's text rules are
-// stated that way; a GBK double-byte character is a lead byte >= 0x80 and
-// the byte after it.
+// stated that way; a GBK double-byte character is a lead byte and the byte
+// after it.
 #pragma once
 
 #include <string>
@@ -10,8 +10,9 @@
 
 namespace korvel::text {
 
-// True for a byte that starts a GBK double-byte character.
-inline bool isLeadByte(unsigned char b) { return b >= 0x80; }
+// True for a byte that starts a GBK double-byte character: code page 936
+// leads only with 0x81..0xFE; 0x80 and 0xFF stand alone.
+inline bool isLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
 // 1-based position of the first occurrence of marker at or after the 1-based
 // position from, or -1. A match never begins on the trail byte of a

@@ -83,6 +83,11 @@ TEST(TrackingQuery, RepliesBecomeLinesOrTheWrongNumberBlock) {
         {"marker on a trail byte is no marker",
          "\x81time\":\"x\",\"",
          {wrongBlock("顺丰快递SF1001")}},
+        // 0x80 and 0xFF are single bytes in code page 936: the marker right
+        // after them is a marker.
+        {"marker after a lone 0x80 or 0xFF",
+         "\x80time\":\"t1\",\"context\":\"c1\xFF\"}\xFFtime\":\"t2\",\"context\":\"c2\"}",
+         {head + "t1 c1\xFF\r\n", "t2 c2\r\n"}},
         {"reply ends at its first zero byte",
          std::string("[{\"time\":\"t1\",\"context\":\"c1\"}]") + '\0' + "{\"time\":\"t2\"",
          {head + "t1 c1\r\n"}},

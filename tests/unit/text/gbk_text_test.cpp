@@ -39,6 +39,23 @@ TEST(GbkFind, PositionsAndCharacterBoundaries) {
     }
 }
 
+// Code page 936 starts a double-byte character only with 0x81..0xFE; 0x80
+// and 0xFF are characters of one byte, so what follows them is a character
+// of its own for every helper.
+TEST(GbkLeadBytes, OnlyBytes81ToFEStartADoubleByteCharacter) {
+    for (const std::string lone : {"\x80", "\xFF"}) {
+        SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(lone[0])));
+        EXPECT_EQ(korvel::text::find(lone + "time", "time"), 2);
+        EXPECT_EQ(trimBlanks("SF1" + lone + " "), "SF1" + lone);
+        EXPECT_EQ(trimBlanks(lone + "\xA1\xA1"), lone);
+        EXPECT_EQ(split("a" + lone + "|b", "|"), (Pieces{"a" + lone, "b"}));
+        EXPECT_EQ(removeAll(lone + "amp;", "amp;"), lone);
+    }
+    EXPECT_EQ(korvel::text::find("\x81time", "time"), -1);
+    EXPECT_EQ(korvel::text::find("\xFEtime", "time"), -1);
+    EXPECT_EQ(trimBlanks("SF1\xFE "), "SF1\xFE ");  // the blank is the trail byte
+}
+
 TEST(GbkMid, OutOfRangeGivesEmpty) {
     EXPECT_EQ(mid("abcdef", 2, 3), "bcd");
     EXPECT_EQ(mid("abcdef", 5, 10), "ef");
