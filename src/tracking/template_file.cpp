@@ -79,8 +79,9 @@ bool readRecord(std::string_view body, size_t& at, Record& record) {
 // The level decoder, without recursion, straight on the body. A level's
 // first record is inserted there whatever its depth; a deeper record opens a
 // level under the item inserted last; a shallower one closes the level;
-// closing the outermost level ends decoding, but the records left must
-// still be whole, as a file cut short is refused wherever it is cut.
+// closing the outermost level ends decoding, and whatever follows is never
+// read, so it cannot refuse the file. A record the decoder does read must be
+// whole.
 // onItem(record, nesting) gets each inserted record and its level (0 = top):
 // it goes under the item inserted last at nesting - 1. False for a damaged
 // body.
@@ -109,6 +110,7 @@ bool walkLevels(std::string_view body, OnItem&& onItem) {
                 levels.pop_back();
             }
         }
+        if (levels.empty()) break;
     }
     return true;
 }

@@ -201,12 +201,17 @@ TEST(TemplateFile, EveryCutPointOfARecordIsRefused) {
 
 // The records left once the outermost level has ended build nothing, but a
 // file cut short there is still a damaged file.
-TEST(TemplateFile, RecordsAfterTheImportEndedMustStillBeWhole) {
+// Once the outermost level stops, nothing after it is read: the records
+// left over may be cut short. A record the decoder reads must be whole.
+TEST(TemplateFile, DecodingEndsWithTheOutermostLevel) {
     const std::string ended = record("r0", 2) + record("r1", 2) + record("r2", 1);
     const std::string cut = record("r3", 2).substr(0, 10);
-    EXPECT_EQ(decodeExact(file(ended + record("r3", 2))), (Items{item("r0"), item("r1")}));
-    EXPECT_FALSE(decodeExact(file(ended + cut)));
-    EXPECT_FALSE(decodeExact(file(ended + "r3")));
+    const Items two{item("r0"), item("r1")};
+    EXPECT_EQ(decodeExact(file(ended + record("r3", 2))), two);
+    EXPECT_EQ(decodeExact(file(ended + cut)), two);
+    EXPECT_EQ(decodeExact(file(ended + "r3")), two);
+    EXPECT_EQ(decodeExact(file(record("r0", 2) + record("r2", 1).substr(0, 5))), std::nullopt);
+    EXPECT_EQ(decodeExact(file(record("r0", 1) + record("r1", 2) + cut)), std::nullopt);
 }
 
 // Cutting at every separator: a last one with nothing after it forms no
