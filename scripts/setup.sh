@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Quick and silent
 # when everything is already there; needs root only when something is missing.
+# openssl makes and uses the throwaway update key; Wine's bcrypt checks ECDSA
+# signatures through the 32-bit GnuTLS library.
 set -euo pipefail
 
 pkgs=(make g++ cmake googletest python3 mingw-w64 g++-mingw-w64-i686
-      wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei ccache)
+      wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei ccache
+      openssl libgnutls30:i386)
 # Extra packages a target asks for (e.g. the fuzzers want clang).
 if [ "$#" -gt 0 ]; then pkgs+=("$@"); fi
 

@@ -3,8 +3,11 @@
 
 Serves on loopback only:
   /update.htm        the announcement page: the version between "*||*"
-                     markers and the download-page link between "dz*#" and
-                     "*#*#" (its "&" written as "&amp;")
+                     markers, the download-page link between "dz*#" and
+                     "*#*#" (its "&" written as "&amp;"), and the signature
+                     of the file between "qm*#" and "*#*#": 128 hex digits,
+                     r then s of an ECDSA P-256 signature of the SHA-256 of
+                     the file's bytes (tools/sign_release.py makes it)
   /down.htm?id=korvel&v=VERSION
                      the download page holding dlink\\":\\"ADDRESS\\" with every
                      "/" of the address escaped as \\\\/ (404 without both keys,
@@ -27,8 +30,11 @@ build setting. Standard library only.
 """
 
 import argparse
+import hashlib
 import json
+import os
 import socket
+import struct
 import sys
 import threading
 import time
@@ -38,7 +44,13 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 DEFAULT_PORT = 18471
 HOST = "127.0.0.1"
 BLOCK_SIZE = 65521  # prime, so no part boundary lines up with the repetition
-FAULTS = ("none", "ignore-ranges", "drop", "stall", "missing")
+FAULTS = ("none", "ignore-ranges", "drop", "stall", "missing",
+          "nolength", "cut-close", "cut-reset", "cut-chunked")
+UNFRAMED = ("nolength", "cut-close", "cut-reset", "cut-chunked")
+SIGNATURES = ("good", "wrong", "none")
+PAGES = ("normal", "endless", "trickle")
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import sign_release  # noqa: E402
 STALL_SECONDS = 120
 FILE_PATH = "/files/korvel.exe"
 
@@ -89,12 +101,33 @@ def parse_range(value, size):
 
 
 class Settings:
-    def __init__(self, version, data, fault, drop_at, rate):
+    def __init__(self, version, data, fault, drop_at, rate, key=None, signature="good",
+                 page="normal"):
         self.lock = threading.Lock()
         self.version, self.data, self.fault = version, data, fault
         self.drop_at, self.rate = drop_at, rate
+        self.key, self.signature, self.page = key, signature, page
+        self.signed = {}  # (digest of the bytes) -> signature hex
         self.file_requests = self.range_requests = 0
+        self.page_requests = self.file_ends = 0
         self.active = self.max_parallel = 0
+
+    def signature_text(self):
+        """What the page carries between its signature markers, or None."""
+        with self.lock:
+            data, mode, key = self.data, self.signature, self.key
+        if mode == "none" or not key:
+            return None
+        if mode == "wrong":
+            data = data + b"\0"  # a valid signature, of other bytes
+        digest = hashlib.sha256(data).digest()
+        with self.lock:
+            known = self.signed.get(digest)
+        if known is None:
+            known = sign_release.signature_hex(key, data)
+            with self.lock:
+                self.signed[digest] = known
+        return known
 
     def snapshot(self):
         with self.lock:
@@ -117,10 +150,19 @@ class Settings:
                     self.fault = query["fault"]
                 if "drop_at" in query:
                     self.drop_at = int(query["drop_at"])
+                if "signature" in query:
+                    if query["signature"] not in SIGNATURES:
+                        return "unknown signature " + query["signature"]
+                    self.signature = query["signature"]
+                if "page" in query:
+                    if query["page"] not in PAGES:
+                        return "unknown page " + query["page"]
+                    self.page = query["page"]
                 if "rate" in query:
                     self.rate = int(query["rate"])
                 if "reset_stats" in query:
                     self.file_requests = self.range_requests = self.max_parallel = 0
+                    self.page_requests = self.file_ends = 0
             except (OSError, ValueError) as e:
                 return str(e)
         return None
@@ -167,14 +209,47 @@ class Handler(BaseHTTPRequestHandler):
         return "http://%s:%d" % (HOST, self.server.server_address[1])
 
     def announcement(self, _query):
-        version = self.server.settings.snapshot()[0]
+        s = self.server.settings
+        version = s.snapshot()[0]
+        with s.lock:
+            s.page_requests += 1
+            mode = s.page
         link = "%s/down.htm?id=korvel&amp;v=%s" % (self.base(), version)
+        signature = s.signature_text()
         page = (
             "<html><head><meta charset=\"gbk\"><title>Korvel运单助手 在线升级</title></head>\r\n"
             "<body><p>最新版本：*||*%s*||*</p>\r\n"
-            "<p>下载地址：dz*#%s*#*#</p></body></html>\r\n" % (version, link)
+            "<p>下载地址：dz*#%s*#*#</p>\r\n" % (version, link)
         )
-        self.reply(200, page.encode("gbk"), "text/html; charset=gbk")
+        if signature:
+            page += "<p>校验：qm*#%s*#*#</p>\r\n" % signature
+        page += "</body></html>\r\n"
+        body = page.encode("gbk")
+        if mode == "normal":
+            self.reply(200, body, "text/html; charset=gbk")
+        else:
+            self.hostile_page(body, mode)
+
+    def hostile_page(self, body, mode):
+        """A page without a length: endless filler after the page, or the
+        page a byte a second. Ends when the client goes away."""
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html; charset=gbk")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        filler = b"<p>" + b"x" * 4090 + b"</p>\r\n"
+        try:
+            if mode == "trickle":
+                for i in range(len(body)):
+                    self.wfile.write(body[i:i + 1])
+                    time.sleep(1)
+            else:
+                self.wfile.write(body)
+                while True:
+                    self.wfile.write(filler)
+        except OSError:
+            pass
 
     def download_page(self, query):
         if query.get("id") != "korvel" or "v" not in query:
@@ -196,18 +271,25 @@ class Handler(BaseHTTPRequestHandler):
         with s.lock:
             body = json.dumps({"file_requests": s.file_requests,
                                "range_requests": s.range_requests,
-                               "max_parallel": s.max_parallel})
+                               "max_parallel": s.max_parallel,
+                               "page_requests": s.page_requests,
+                               "file_ends": s.file_ends})
         self.reply(200, body.encode(), "application/json")
 
     def file(self, _query):
         s = self.server.settings
         _version, data, fault, drop_at, rate = s.snapshot()
-        wanted = None if fault == "ignore-ranges" else self.headers.get("Range")
+        wanted = None if fault in ("ignore-ranges",) + UNFRAMED else self.headers.get("Range")
         with s.lock:
             s.file_requests += 1
             s.range_requests += wanted is not None
         if fault == "missing":
             self.reply(404, b"<html>no such file</html>", "text/html")
+            return
+        if fault in UNFRAMED:
+            self.unframed(data, fault, drop_at)
+            with s.lock:
+                s.file_ends += 1
             return
         size = len(data)
         span = parse_range(wanted, size)
@@ -231,6 +313,7 @@ class Handler(BaseHTTPRequestHandler):
         finally:
             with s.lock:
                 s.active -= 1
+                s.file_ends += 1
         if not complete:
             if fault == "stall":
                 time.sleep(STALL_SECONDS)
@@ -239,6 +322,45 @@ class Handler(BaseHTTPRequestHandler):
                 self.connection.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+
+    def unframed(self, data, fault, cut):
+        """The whole file with no Content-Length: delimited by the close, or
+        chunked; the cut faults break off at the file offset cut."""
+        chunked = fault == "cut-chunked"
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        else:
+            self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        stop = len(data) if fault == "nolength" else min(max(cut, 0), len(data))
+        try:
+            pos = 0
+            while pos < stop:
+                piece = data[pos:min(stop, pos + 65536)]
+                if chunked:
+                    # Once cut, the last chunk announces more than it holds.
+                    whole = len(data[pos:pos + 65536])
+                    self.wfile.write(b"%x\r\n" % whole + piece)
+                    if len(piece) == whole:
+                        self.wfile.write(b"\r\n")
+                else:
+                    self.wfile.write(piece)
+                pos += len(piece)
+            if chunked and stop == len(data):
+                self.wfile.write(b"0\r\n\r\n")
+            self.wfile.flush()
+            if fault == "cut-reset":
+                time.sleep(0.3)  # the bytes sent arrive before the reset
+                self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                           struct.pack("ii", 1, 0))
+                self.connection.close()
+                return
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
 
     def send_body(self, data, start, end, cut, rate):
         """Writes data[start:end]; False when it stopped short at the file
@@ -279,6 +401,10 @@ def main(argv=None):
     parser.add_argument("--fault", choices=FAULTS, default="none")
     parser.add_argument("--drop-at", type=int, default=0, help="file offset of a drop")
     parser.add_argument("--rate", type=int, default=0, help="bytes a second per connection")
+    parser.add_argument("--key", default=os.environ.get("KORVEL_UPDATE_KEY", ""),
+                        help="private key that signs the file (default $KORVEL_UPDATE_KEY)")
+    parser.add_argument("--signature", choices=SIGNATURES, default="good")
+    parser.add_argument("--page", choices=PAGES, default="normal")
     args = parser.parse_args(argv)
     if args.file:
         with open(args.file, "rb") as f:
@@ -287,7 +413,9 @@ def main(argv=None):
         data = generated_file(args.size)
     drop_at = args.drop_at if args.drop_at > 0 else len(data) // 2
     server = Server((HOST, DEFAULT_PORT if args.default else args.port), Handler)
-    server.settings = Settings(args.version, data, args.fault, drop_at, args.rate)
+    key = args.key if args.key and os.path.exists(args.key) else None
+    server.settings = Settings(args.version, data, args.fault, drop_at, args.rate, key,
+                               args.signature, args.page)
     print(server.server_address[1], flush=True)
     try:
         server.serve_forever()

@@ -4,7 +4,10 @@
 import http.client
 import json
 import os
+import shutil
+import socket
 import subprocess
+import tempfile
 import sys
 import unittest
 import urllib.error
@@ -25,9 +28,13 @@ def between(text, opening, closing):
 class StandinTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        cls.scratch = tempfile.mkdtemp(prefix="korvel_standin_test_")
+        cls.key = os.path.join(cls.scratch, "key.pem")
+        subprocess.run(["openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout",
+                        "-out", cls.key], check=True)
         cls.server = subprocess.Popen(
             [sys.executable, os.path.join(TOOLS, "update_standin.py"), "--port", "0",
-             "--version", "2.0.0.0", "--size", "100000"],
+             "--version", "2.0.0.0", "--size", "100000", "--key", cls.key],
             stdout=subprocess.PIPE, text=True)
         cls.port = int(cls.server.stdout.readline())
         cls.base = "http://127.0.0.1:%d" % cls.port
@@ -36,9 +43,11 @@ class StandinTest(unittest.TestCase):
     def tearDownClass(cls):
         cls.server.terminate()
         cls.server.wait()
+        shutil.rmtree(cls.scratch, ignore_errors=True)
 
     def setUp(self):
-        self.control("fault=none&size=100000&rate=0&version=2.0.0.0&reset_stats=1")
+        self.control("fault=none&size=100000&rate=0&version=2.0.0.0&reset_stats=1"
+                     "&signature=good&page=normal")
 
     def control(self, query):
         with urllib.request.urlopen(self.base + "/control?" + query) as r:
@@ -130,6 +139,79 @@ class StandinTest(unittest.TestCase):
         response, got = self.get("/files/korvel.exe", {"Range": "bytes=0-"})
         self.assertEqual((response.status, response.getheader("Content-Range")),
                          (416, "bytes */0"))
+
+    def verifies(self, signature_hex, data):
+        """openssl's verdict on r||s over data with the stand-in's key."""
+        def der_int(value):
+            raw = value.to_bytes(33, "big").lstrip(b"\0") or b"\0"
+            if raw[0] & 0x80:
+                raw = b"\0" + raw
+            return b"\x02" + bytes([len(raw)]) + raw
+        raw = bytes.fromhex(signature_hex)
+        body = der_int(int.from_bytes(raw[:32], "big")) + der_int(int.from_bytes(raw[32:], "big"))
+        paths = [os.path.join(self.scratch, n) for n in ("sig.der", "data", "pub.pem")]
+        with open(paths[0], "wb") as f:
+            f.write(b"\x30" + bytes([len(body)]) + body)
+        with open(paths[1], "wb") as f:
+            f.write(data)
+        subprocess.run(["openssl", "ec", "-in", self.key, "-pubout", "-out", paths[2]],
+                       check=True, stderr=subprocess.DEVNULL)
+        return subprocess.run(["openssl", "dgst", "-sha256", "-verify", paths[2], "-signature",
+                               paths[0], paths[1]], stdout=subprocess.DEVNULL).returncode == 0
+
+    def test_signatures(self):
+        whole = update_standin.generated_file(100000)
+        _, page = self.get("/update.htm")
+        good = between(page.decode("gbk"), "qm*#", "*#*#")
+        self.assertEqual(len(good), 128)
+        self.assertTrue(self.verifies(good, whole))
+        self.assertFalse(self.verifies(good, whole[:-1]))
+        self.control("signature=wrong")
+        _, page = self.get("/update.htm")
+        self.assertFalse(self.verifies(between(page.decode("gbk"), "qm*#", "*#*#"), whole))
+        self.control("signature=none")
+        _, page = self.get("/update.htm")
+        self.assertNotIn("qm*#", page.decode("gbk"))
+        self.assertIn("*||*2.0.0.0*||*", page.decode("gbk"))
+
+    def test_hostile_file_and_pages(self):
+        whole = update_standin.generated_file(100000)
+        self.control("fault=nolength")
+        response, got = self.get("/files/korvel.exe", {"Range": "bytes=0-9"})
+        self.assertEqual((response.status, response.getheader("Content-Length"), got),
+                         (200, None, whole))
+        self.control("fault=cut-close&drop_at=25000")
+        _, got = self.get("/files/korvel.exe")
+        self.assertEqual(got, whole[:25000])
+        self.control("fault=cut-chunked&drop_at=80000")
+        response, got = self.get("/files/korvel.exe")
+        self.assertEqual(response.getheader("Transfer-Encoding"), "chunked")
+        self.assertLess(len(got), 80001)
+        self.control("fault=cut-reset&drop_at=99000")
+        with self.assertRaises((ConnectionResetError, http.client.IncompleteRead)):
+            conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+            conn.request("GET", "/files/korvel.exe")
+            response = conn.getresponse()
+            while response.read(4096):
+                pass
+            raise ConnectionResetError  # a reset may also read as an early end
+        self.control("fault=none&page=endless")
+        with socket.create_connection(("127.0.0.1", self.port), timeout=10) as sock:
+            sock.sendall(b"GET /update.htm HTTP/1.0\r\n\r\n")
+            got = 0
+            while got < 2 << 20:
+                got += len(sock.recv(65536))
+        self.control("page=trickle")
+        import time
+        with socket.create_connection(("127.0.0.1", self.port), timeout=10) as sock:
+            sock.sendall(b"GET /update.htm HTTP/1.0\r\n\r\n")
+            began, got = time.monotonic(), b""
+            while b"\r\n\r\n" not in got:
+                got += sock.recv(4096)
+            got = got.split(b"\r\n\r\n", 1)[1]
+            while len(got) < 3:
+                got += sock.recv(4096)
+            self.assertGreater(time.monotonic() - began, 1.5)
 
     def test_rate_limit_and_stats(self):
         import time
