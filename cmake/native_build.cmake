@@ -36,8 +36,10 @@ endforeach()
 set(KORVEL_CROSS_DIR "" CACHE PATH "build folder of the cross build")
 set(KORVEL_WINEPREFIX "" CACHE PATH "the private Wine prefix")
 if(KORVEL_CROSS_DIR)
+    # The update stand-in signs with the cross build's throwaway key.
     set(wine_env "WINEPREFIX=${KORVEL_WINEPREFIX}" "KORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-                 "KORVEL_CROSS_DIR=${KORVEL_CROSS_DIR}")
+                 "KORVEL_CROSS_DIR=${KORVEL_CROSS_DIR}"
+                 "KORVEL_UPDATE_KEY=${KORVEL_CROSS_DIR}/update-test-key.pem")
     file(GLOB_RECURSE win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
     foreach(src ${win_tests})
         get_filename_component(name ${src} NAME_WE)

@@ -9,6 +9,8 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
+# The update stand-in signs what it serves with the build's throwaway key.
+export KORVEL_UPDATE_KEY="$(dirname "$exe")/update-test-key.pem"
 for standin in "$here"/tools/*_standin.py; do
     [ -f "$standin" ] || continue
     python3 "$standin" --default >/dev/null 2>&1 &
