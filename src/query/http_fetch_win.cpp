@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -119,7 +121,57 @@ void setTimeouts(HINTERNET request, const FetchTimeouts& timeouts) {
     }
 }
 
-std::string fetch(const std::string& url, StopSignal* stop, const FetchTimeouts& timeouts) {
+using Clock = std::chrono::steady_clock;
+
+// Reads the body in reads sized from Content-Length until the empty read
+// that ends it or a failed read. False when it outgrows the cap.
+bool readBody(HINTERNET request, StopSignal* stop, size_t maxBytes, std::string& body) {
+    const DWORD chunkSize = readChunkSize(contentLength(request));
+    std::vector<char> chunk(chunkSize);
+    for (;;) {
+        if (stop && stop->stopped()) return true;
+        DWORD got = 0;
+        if (!InternetReadFile(request, chunk.data(), chunkSize, &got) || got == 0) return true;
+        if (got > maxBytes - body.size()) return false;
+        body.append(chunk.data(), got);
+    }
+}
+
+// Reads the body against a deadline: waits for what has arrived (each wait
+// bounded by the time left) and reads only that, since a read of a whole
+// chunk would wait on a trickling server until the chunk is full. False when
+// the deadline passes or the body outgrows the cap.
+bool readBodyBy(HINTERNET request, StopSignal* stop, size_t maxBytes, Clock::time_point deadline,
+                std::string& body) {
+    std::vector<char> chunk(readChunkSize(contentLength(request)));
+    for (;;) {
+        if (stop && stop->stopped()) return true;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return false;
+        DWORD wait = static_cast<DWORD>(left);
+        InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait);
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+            return Clock::now() < deadline;  // broke off: what arrived counts
+        }
+        if (available == 0) return true;
+        const DWORD want = std::min<DWORD>(available, static_cast<DWORD>(chunk.size()));
+        DWORD got = 0;
+        if (!InternetReadFile(request, chunk.data(), want, &got) || got == 0) return true;
+        if (got > maxBytes - body.size()) return false;
+        body.append(chunk.data(), got);
+    }
+}
+
+std::string fetch(const std::string& url, StopSignal* stop, const FetchTimeouts& given,
+                  const FetchLimits& limits) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limits.deadlineMs);
+    FetchTimeouts timeouts = given;
+    if (limits.deadlineMs > 0) {
+        for (unsigned long* t : {&timeouts.connectMs, &timeouts.sendMs, &timeouts.receiveMs})
+            *t = std::min(*t, limits.deadlineMs);
+    }
     if (url.empty()) return {};
     const std::optional<std::string> canonical = canonicalize(requestUrl(url));
     if (!canonical) return {};
@@ -155,15 +207,11 @@ std::string fetch(const std::string& url, StopSignal* stop, const FetchTimeouts&
         return {};
     }
     std::string body;
+    bool kept = true;
     if (HttpSendRequestA(request.get(), kExtraHeaders, sizeof kExtraHeaders - 1, nullptr, 0)) {
-        const DWORD chunkSize = readChunkSize(contentLength(request.get()));
-        std::vector<char> chunk(chunkSize);
-        for (;;) {
-            if (stop && stop->stopped()) break;
-            DWORD got = 0;
-            if (!InternetReadFile(request.get(), chunk.data(), chunkSize, &got) || got == 0) break;
-            body.append(chunk.data(), got);
-        }
+        kept = limits.deadlineMs > 0
+                   ? readBodyBy(request.get(), stop, limits.maxBytes, deadline, body)
+                   : readBody(request.get(), stop, limits.maxBytes, body);
     }
     if (stop && stop->disarm()) {
         // The stop closed them; closing again could hit a reused handle value.
@@ -171,15 +219,22 @@ std::string fetch(const std::string& url, StopSignal* stop, const FetchTimeouts&
         connection.release();
         return {};
     }
+    if (!kept) return {};
     return body;
 }
 
 }  // namespace
 
-std::string httpGet(const std::string& url) { return fetch(url, nullptr, FetchTimeouts{}); }
+std::string httpGet(const std::string& url) {
+    return fetch(url, nullptr, FetchTimeouts{}, FetchLimits{});
+}
 
 std::string httpGet(const std::string& url, StopSignal& stop, const FetchTimeouts& timeouts) {
-    return fetch(url, &stop, timeouts);
+    return fetch(url, &stop, timeouts, FetchLimits{});
+}
+
+std::string httpGet(const std::string& url, const FetchLimits& limits, StopSignal* stop) {
+    return fetch(url, stop, FetchTimeouts{}, limits);
 }
 
 }  // namespace korvel::query

@@ -19,7 +19,21 @@ struct FetchTimeouts {
     unsigned long receiveMs = 30'000;  // for each read, not for the whole body
 };
 
+// What one fetch may take. A body beyond maxBytes, or a fetch still running
+// at its deadline, is a failed fetch: the result is empty.
+struct FetchLimits {
+    size_t maxBytes = 16u << 20;   // no reply may exhaust memory
+    unsigned long deadlineMs = 0;  // for the whole fetch; 0: none
+};
+
+// Without a deadline: the platform's own time-outs only (a read waits as
+// long as the server keeps sending), within the default size cap.
 std::string httpGet(const std::string& url);
+
+// With limits: a deadline bounds connecting, waiting for the answer and
+// every read, so a server that trickles or never ends holds the caller at
+// most about deadlineMs. stop, when given, abandons the fetch as below.
+std::string httpGet(const std::string& url, const FetchLimits& limits, StopSignal* stop = nullptr);
 
 // The same, abandoned when stop is signalled: the request's handles are
 // closed from the stopping thread and the result is empty. Where the platform

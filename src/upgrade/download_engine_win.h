@@ -25,9 +25,12 @@ inline constexpr int kTransferUpload = 0x2000;
 // Notification kinds. Started carries the total size (negative when the
 // transfer failed at its start, 0 when the server gave none); Ended, sent
 // when the transfer thread ends for whatever reason, carries the bytes
-// received.
+// received. Complete comes just before Ended, and only when the file arrived
+// whole: every byte of a known size, or a response of unknown size read to
+// a clean end (no reset, no broken chunked body, no stop, no write error).
 inline constexpr int kNotifyStarted = 3;
 inline constexpr int kNotifyEnded = 4;
+inline constexpr int kNotifyComplete = 5;
 
 inline constexpr int kNoTask = -1;
 
@@ -45,7 +48,7 @@ using DownloadCallback =
 struct DownloadTask {
     int flags = kTransferDownload;
     std::string url;       // http:// or https:// address, GBK
-    std::string filePath;  // created or truncated, GBK
+    std::string filePath;  // created new, GBK; an existing file fails the start
     std::string userName;  // for servers that need a log-in
     std::string password;
     int connectionCount = 1;  // the most parts fetched at the same time

@@ -12,8 +12,9 @@ double progressBarPosition(int64_t received, int64_t total) {
     return position > 100.0 ? 100.0 : position;
 }
 
-bool downloadSucceeded(int64_t received, int64_t announced, std::string_view fileHead) {
-    if (announced < 0 || received < announced) return false;
+bool downloadSucceeded(int64_t received, int64_t announced, bool endedCleanly,
+                       std::string_view fileHead) {
+    if (!endedCleanly || announced < 0 || received < announced) return false;
     return fileHead.substr(0, 2) == "MZ";
 }
 

@@ -16,10 +16,14 @@ std::string progressStatusText(int64_t received, int64_t total);
 // value.
 double progressBarPosition(int64_t received, int64_t total);
 
-// True when the download may replace the running program: the transfer
-// announced a valid size, at least that many bytes arrived, and the file is a
-// Windows program (starts with "MZ"). Anything less must never reach the
-// switch-over, which deletes the working program.
-bool downloadSucceeded(int64_t received, int64_t announced, std::string_view fileHead);
+// True when the download may be a complete program: the transfer announced a
+// valid size, the engine saw it end cleanly (every response read to its end,
+// nothing cut off or stopped), at least the announced bytes arrived, and the
+// file is a Windows program (starts with "MZ"). Without a size (0) a server
+// that closes early looks like a clean end, so only the signature check that
+// follows can tell; anything less never reaches the switch-over, which
+// deletes the working program.
+bool downloadSucceeded(int64_t received, int64_t announced, bool endedCleanly,
+                       std::string_view fileHead);
 
 }  // namespace korvel::upgrade

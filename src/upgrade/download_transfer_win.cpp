@@ -16,6 +16,9 @@ namespace korvel::upgrade {
 namespace {
 
 constexpr int64_t kMaxReadBytes = 512 * 1024;
+// A file of unknown size is cut off here: the notifications carry 32-bit
+// counts, and a server that never stops must not fill the disk.
+constexpr int64_t kMaxUnknownSize = INT_MAX;
 constexpr int64_t kReadSliceMs = 50;
 constexpr DWORD kTimeoutMs = 30000;
 // A part whose response breaks off is asked for again from where it stopped.
@@ -163,12 +166,25 @@ Transfer::PumpEnd Transfer::pump(HINTERNET request, int64_t& pos, int64_t last) 
     for (;;) {
         if (stop_) return PumpEnd::Stopped;
         if (last >= 0 && pos > last) return PumpEnd::Complete;
+        if (last < 0 && pos >= kMaxUnknownSize) return PumpEnd::Short;
         // Wait for the first bytes, then read what the connection delivers
         // in about kReadSliceMs: big reads on a fast connection (few calls),
         // small ones on a slow one, so a stop is seen within a slice.
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request, &available, 0, 0)) return PumpEnd::Short;
-        if (available == 0) return last < 0 ? PumpEnd::Complete : PumpEnd::Short;
+        if (available == 0) {
+            if (last >= 0) return PumpEnd::Short;
+            // Nothing more of a response without a length: one more read
+            // tells a clean end from a broken one, where the platform can.
+            char byte = 0;
+            DWORD got = 0;
+            if (!InternetReadFile(request, &byte, 1, &got)) return PumpEnd::Short;
+            if (got == 0) return PumpEnd::Complete;
+            if (!writeAt(pos, &byte, 1)) return PumpEnd::WriteFailed;
+            ++pos;
+            ++received_;
+            continue;
+        }
         const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                    std::chrono::steady_clock::now() - began)
                                    .count();
@@ -223,6 +239,7 @@ void Transfer::fetchChunks(ChunkQueue& queue, const std::atomic<int>& active, in
         if (!chunk) return;
         const auto began = std::chrono::steady_clock::now();
         const bool complete = fetchPart(*chunk, {}, true);
+        if (!complete) broken_ = true;
         lastBytes = complete ? chunk->size() : 0;
         lastMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                      std::chrono::steady_clock::now() - began)
@@ -279,8 +296,10 @@ void Transfer::Run() {
     }
     // The notifications carry 32-bit sizes: a larger file is refused.
     if (total && *total <= INT_MAX) {
+        // Never over an existing file: a second copy of the program upgrading
+        // in the same folder may have taken the name since it was chosen.
         file_.reset(CreateFileW(text::toWide(task_.filePath).c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     }
     if (!file_) {
@@ -294,10 +313,12 @@ void Transfer::Run() {
     total_ = *total;
     notify(kNotifyStarted, static_cast<int>(total_));
 
+    bool headComplete = true;  // an empty file (416) has nothing to fetch
     if (first.request) {
         const int64_t headLast = first.last;
         const auto began = std::chrono::steady_clock::now();
         const bool complete = fetchPart({0, headLast}, std::move(first.request), first.ranged);
+        headComplete = complete;
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - began)
                             .count();
@@ -305,8 +326,11 @@ void Transfer::Run() {
         if (first.ranged && headLast + 1 < total_)
             fetchRest(headLast + 1, complete ? headLast + 1 : 0, ms);
     }
+    // A stop leaves chunks untaken, so the count is checked too.
+    const bool whole = headComplete && !broken_ && !stop_ && (total_ == 0 || received_ == total_);
     file_.reset();
     connection_.reset();
+    if (whole) notify(kNotifyComplete, clampToInt(received_));
     notify(kNotifyEnded, clampToInt(received_));
     finished_ = true;
 }

@@ -36,7 +36,8 @@ class Transfer {
     Transfer& operator=(const Transfer&) = delete;
 
     // The thread body: notifies started, fetches, closes the file, notifies
-    // ended, then marks itself finished.
+    // complete when the whole file arrived, notifies ended, then marks
+    // itself finished.
     void Run();
 
     void RequestStop() { stop_ = true; }
@@ -77,6 +78,7 @@ class Transfer {
     std::atomic<bool> stop_{false};
     std::atomic<bool> abandoned_{false};
     std::atomic<bool> finished_{false};
+    std::atomic<bool> broken_{false};  // a part ended short for good
     std::atomic<int64_t> received_{0};
 };
 

@@ -10,7 +10,11 @@ NotifyAction DownloadWatch::onNotify(int kind, int value, int task, int currentT
     switch (kind) {
         case kKindStarted:
             totalBytes_ = value;
+            ownsFile_ = value >= 0;
             return value < 0 ? NotifyAction::Failed : NotifyAction::Started;
+        case kKindComplete:
+            complete_ = true;
+            return NotifyAction::None;
         case kKindEnded:
             // The count first: the tick reads it once it sees the end.
             endBytes_ = value;
@@ -21,8 +25,8 @@ NotifyAction DownloadWatch::onNotify(int kind, int value, int task, int currentT
     }
 }
 
-ProgressView DownloadWatch::tick(int64_t received,
-                                 const std::function<std::string()>& readHead) const {
+ProgressView DownloadWatch::tick(int64_t received, const std::function<std::string()>& readHead,
+                                 const std::function<bool()>& verify) const {
     ProgressView view;
     const int64_t total = totalBytes_;
     if (!ended_) {
@@ -32,7 +36,8 @@ ProgressView DownloadWatch::tick(int64_t received,
     }
     view.ended = true;
     const int64_t got = endBytes_;
-    if (downloadSucceeded(got, total, readHead ? readHead() : std::string())) {
+    if (downloadSucceeded(got, total, complete_, readHead ? readHead() : std::string()) && verify &&
+        verify()) {
         view.status = kStatusFinished;
         view.bar = 100;
         view.offerSwitchOver = true;
@@ -41,6 +46,7 @@ ProgressView DownloadWatch::tick(int64_t received,
         view.status = progressStatusText(got, total);
         view.bar = progressBarPosition(got, total);
         view.failed = true;
+        view.removeFile = ownsFile_;
     }
     return view;
 }

@@ -6,7 +6,9 @@ namespace korvel::upgrade {
 
 namespace {
 
-constexpr std::string_view kBatchSpecials = " &|<>^%()";
+// The command interpreter also splits the arguments of its built-in
+// commands at "," ";" and "=": unquoted, "Del a,b.exe" deletes "a" and "b.exe".
+constexpr std::string_view kBatchSpecials = " &|<>^%(),;=";
 
 // Walks whole characters: GBK trail bytes include 0x5E '^' and 0x7C '|',
 // which are no operators when they are half of a Chinese character.
@@ -52,8 +54,11 @@ std::string programCommandLine(std::string_view path) {
     return line;
 }
 
-std::string scriptCommandLine(std::string_view scriptPath) {
-    return "cmd.exe /c " + programCommandLine(scriptPath);
+std::string scriptCommandLine(std::string_view interpreterPath, std::string_view scriptPath) {
+    // /s: the interpreter drops the outer pair of quotes and keeps the inner
+    // ones, so a folder with blanks stays one path.
+    return programCommandLine(interpreterPath) + " /s /c \"" + programCommandLine(scriptPath) +
+           "\"";
 }
 
 }  // namespace korvel::upgrade

@@ -12,12 +12,12 @@ namespace korvel::upgrade {
 //   @echo off / Taskkill /f /im NAME / ping -n 1 127.1>nul / Del NAME /
 //   Del %0 / Exit
 // A plain name stands as it is; a name holding a blank or one of
-// & | < > ^ % ( ) is written as batchFileArgument gives it.
+// & | < > ^ % ( ) , ; = is written as batchFileArgument gives it.
 std::string replacementScript(std::string_view exeName);
 
 // name as one argument on a line of a batch file: unchanged when it holds no
 // blank or special character, otherwise in double quotes (which keep
-// & | < > ^ ( ) literal) with every % doubled (a batch file expands % even
+// & | < > ^ ( ) , ; = literal) with every % doubled (a batch file expands % even
 // inside quotes).
 std::string batchFileArgument(std::string_view name);
 
@@ -25,8 +25,8 @@ std::string batchFileArgument(std::string_view name);
 // with blanks stays one argument).
 std::string programCommandLine(std::string_view path);
 
-// The command line that runs a batch script through the command
-// interpreter.
-std::string scriptCommandLine(std::string_view scriptPath);
+// The command line that runs the batch script at scriptPath through the
+// command interpreter at interpreterPath (both full paths, never searched).
+std::string scriptCommandLine(std::string_view interpreterPath, std::string_view scriptPath);
 
 }  // namespace korvel::upgrade

@@ -7,6 +7,7 @@
 #include "text/wide_text_win.h"
 #include "ui/file_io_win.h"
 #include "upgrade/replacement_script.h"
+#include "upgrade/target_path.h"
 #include "upgrade/upgrade_handles_win.h"
 #include "upgrade/upgrade_texts.h"
 
@@ -46,7 +47,8 @@ bool writeReplacementScript(const std::string& scriptPath, std::string_view exeN
     return ui::writeWholeFile(scriptPath, replacementScript(exeName));
 }
 
-bool startProgram(const std::string& commandLine, int showMode) {
+bool startProgram(const std::string& commandLine, int showMode,
+                  const std::string& workingDirectory) {
     // CreateProcessW may write into the command line buffer.
     std::wstring line = text::toWide(commandLine);
     if (line.empty()) return false;
@@ -55,18 +57,40 @@ bool startProgram(const std::string& commandLine, int showMode) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showMode);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    const std::wstring folder = text::toWide(workingDirectory);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return false;
     KernelHandle process(info.hProcess), thread(info.hThread);
     WaitForInputIdle(process.get(), kInputIdleWaitMs);
     return true;
 }
 
-bool startSwitchOver(const std::string& targetPath, std::string_view runningExeName) {
-    if (!startProgram(programCommandLine(targetPath), SW_SHOWNORMAL)) return false;
-    if (!writeReplacementScript(kScriptFileName, runningExeName)) return false;
-    return startProgram(scriptCommandLine(kScriptFileName), SW_HIDE);
+std::string commandInterpreterPath() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return pathInFolder(text::toGbk(std::wstring_view(folder, n)), "cmd.exe");
+}
+
+bool startSwitchOver(const std::string& targetPath, const std::string& programPath) {
+    const std::string folder = folderOf(programPath);
+    const std::string interpreter = commandInterpreterPath();
+    if (folder.empty() || interpreter.empty()) return false;
+    const std::string script = pathInFolder(folder, kScriptFileName);
+    if (!writeReplacementScript(script, bareFileName(programPath))) {
+        DeleteFileW(text::toWide(script).c_str());  // a part may have been written
+        return false;
+    }
+    if (!startProgram(programCommandLine(targetPath), SW_SHOWNORMAL, folder)) {
+        DeleteFileW(text::toWide(script).c_str());
+        return false;
+    }
+    // The new program runs now; should the script not start, the old file
+    // merely stays beside it, so the switch-over still counts as done.
+    if (!startProgram(scriptCommandLine(interpreter, script), SW_HIDE, folder))
+        DeleteFileW(text::toWide(script).c_str());
+    return true;
 }
 
 }  // namespace korvel::upgrade

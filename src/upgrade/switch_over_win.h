@@ -19,15 +19,24 @@ std::string readFileHead(const std::string& path, size_t count);
 bool writeReplacementScript(const std::string& scriptPath, std::string_view exeName);
 
 // Starts commandLine with the window show mode (SW_SHOWNORMAL, SW_HIDE, ...)
-// without waiting for its end; waits at most 1000 ms for it to be ready for
-// input. False when the process could not be created.
-bool startProgram(const std::string& commandLine, int showMode);
+// in workingDirectory (empty: this process's) without waiting for its end;
+// waits at most 1000 ms for it to be ready for input. False when the process
+// could not be created.
+bool startProgram(const std::string& commandLine, int showMode,
+                  const std::string& workingDirectory = {});
 
-// The switch-over once the user agreed: starts the new program at
-// targetPath in a normal window, writes the script for the running
-// program's file name into the working directory, and starts it hidden.
-// False, with the script neither written nor started, when the new program
-// did not start: ending then would leave the user with no program.
-bool startSwitchOver(const std::string& targetPath, std::string_view runningExeName);
+// The command interpreter by its full path in the system folder: a cmd.exe
+// beside the program or anywhere on the search path is never the one run.
+std::string commandInterpreterPath();
+
+// The switch-over once the user agreed, with nothing left to the working
+// directory: writes the script for the running program's file name as
+// "临时.bat" by full path in its folder, starts the new program at
+// targetPath in a normal window, and starts the script hidden through the
+// system's interpreter with that folder as its working directory (the script
+// deletes the old program by its bare name). False, with no script left
+// behind, when the script cannot be written or the new program does not
+// start: ending then would leave the user with no program.
+bool startSwitchOver(const std::string& targetPath, const std::string& programPath);
 
 }  // namespace korvel::upgrade

@@ -21,4 +21,12 @@ std::string chooseTargetPath(const std::string& base,
 // colon, found on character boundaries (0x5C is also a GBK trail byte).
 std::string bareFileName(std::string_view path);
 
+// The folder of a Windows path, ready to be a working directory: "D:\\t" for
+// D:\\t\\a.exe, and "E:\\" (the root) for E:\\a.exe, since a bare "E:" names
+// the current folder of drive E. Empty when the path names no folder.
+std::string folderOf(std::string_view path);
+
+// name inside folder, with one backslash between them.
+std::string pathInFolder(std::string_view folder, std::string_view name);
+
 }  // namespace korvel::upgrade

@@ -1,10 +1,22 @@
-// The update check's page reads over HTTP: each fetches one page and reads
-// it with the page readers of update_page.h.
+// The update check's page reads over HTTP: each fetches one page within the
+// page limits and reads it with the page readers of update_page.h.
 #pragma once
 
 #include <string>
 
+#include "query/http_fetch_win.h"
+#include "query/stop_signal.h"
+
 namespace korvel::upgrade {
+
+// The pages are small: 1 MiB is generous. The first fetch runs on the UI
+// thread, so a page that trickles or never ends must not hold it longer
+// than about 10 s; such a page counts as unreachable.
+inline constexpr query::FetchLimits kPageLimits{1u << 20, 10'000};
+
+// One page within kPageLimits; empty on any failure. stop, when given,
+// abandons the fetch.
+std::string fetchPage(const std::string& url, query::StopSignal* stop = nullptr);
 
 // The version the announcement page at url announces when it differs from
 // current; kNoNewerVersion when it is the same or the page cannot be fetched

@@ -40,6 +40,13 @@ std::string removeBackslashPairs(std::string_view text) {
     return kept;
 }
 
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 }  // namespace
 
 std::string parseLatestVersion(std::string_view page, std::string_view current) {
@@ -70,6 +77,28 @@ std::string parseDirectLink(std::string_view page) {
     const int end = text::find(rest, kDirectLinkEnd);
     if (end == -1) return {};
     return removeBackslashPairs(text::mid(rest, 1, end - 1));
+}
+
+std::string parseSignature(std::string_view page) {
+    const std::string text = text::upToFirstZero(page);
+    const int open = text::find(text, kSignatureMarker);
+    if (open == -1) return {};
+    const int digitsAt = open + static_cast<int>(sizeof(kSignatureMarker) - 1);
+    const int close = text::find(text, kSignatureEndMarker, digitsAt);
+    if (close == -1 || static_cast<size_t>(close - digitsAt) != kSignatureBytes * 2) return {};
+    return hexBytes(text::mid(text, digitsAt, close - digitsAt));
+}
+
+std::string hexBytes(std::string_view digits) {
+    if (digits.size() % 2 != 0) return {};
+    std::string bytes;
+    bytes.reserve(digits.size() / 2);
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        const int high = hexDigit(digits[i]), low = hexDigit(digits[i + 1]);
+        if (high < 0 || low < 0) return {};
+        bytes.push_back(static_cast<char>(high * 16 + low));
+    }
+    return bytes;
 }
 
 }  // namespace korvel::upgrade

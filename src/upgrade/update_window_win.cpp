@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "build_settings.h"
-#include "query/http_fetch_win.h"
 #include "query/stop_signal.h"
 #include "skin/skin_color.h"
 #include "skin/skin_toolkit_win.h"
@@ -14,6 +13,7 @@
 #include "ui/message_box_win.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/download_watch.h"
+#include "upgrade/signature_check_win.h"
 #include "upgrade/switch_over_win.h"
 #include "upgrade/target_path.h"
 #include "upgrade/update_fetch_win.h"
@@ -38,6 +38,7 @@ struct DownloadSession {
     bool cancelled = false;
     bool started = false;
     std::string target;
+    std::string signature;  // of the new program, from the announcement page
 };
 
 namespace {
@@ -57,9 +58,10 @@ void prepareDownload(DownloadEngine &engine, std::shared_ptr<DownloadSession> se
                      std::string pageUrl, std::string programPath, HWND hwnd, unsigned number) {
     // The wrappers of update_fetch_win.h read the same pages; the stoppable
     // fetch lets a closing window abandon them instead of waiting.
-    const std::string link = parseDownloadLink(query::httpGet(pageUrl, session->stop));
+    const std::string page = fetchPage(pageUrl, &session->stop);
+    const std::string link = parseDownloadLink(page);
     const std::string url =
-        link.empty() ? std::string() : parseDirectLink(query::httpGet(link, session->stop));
+        link.empty() ? std::string() : parseDirectLink(fetchPage(link, &session->stop));
     if (url.empty()) return;  // nothing to fetch: the window keeps "正在为您准备..."
     const std::string target = chooseTargetPath(programPath, ui::fileExists);
     if (target.empty()) return;
@@ -80,6 +82,7 @@ void prepareDownload(DownloadEngine &engine, std::shared_ptr<DownloadSession> se
     std::lock_guard lock(session->mutex);
     if (session->cancelled) return;
     session->target = target;
+    session->signature = parseSignature(page);
     session->started = engine.Start(task);
 }
 
@@ -247,14 +250,22 @@ void CALLBACK UpdateWindow::tickProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
 
 void UpdateWindow::onTick() {
     if (!session_) return;
-    const std::string target = targetPath();
-    const ProgressView view =
-        session_->watch.tick(engine_.BytesReceived(), [&] { return readFileHead(target, 2); });
+    std::string target, signature;
+    {
+        std::lock_guard lock(session_->mutex);
+        target = session_->target;
+        signature = session_->signature;
+    }
+    const ProgressView view = session_->watch.tick(
+        engine_.BytesReceived(), [&] { return readFileHead(target, 2); },
+        [&] { return verifyFileSignature(target, signature, releasePublicKey()); });
     if (view.ended) stopTick();
     status_.LabelText(view.status);
     bar_.Position(static_cast<float>(view.bar));
     if (!view.ended) return;
     if (view.failed) {
+        // A cut-off or foreign program is no program: it goes at once.
+        if (view.removeFile) DeleteFileW(text::toWide(target).c_str());
         phase_.LabelText(kPhaseFailed);
         return;
     }
@@ -272,7 +283,7 @@ void UpdateWindow::switchOver() {
     }
     // Ending while the new program did not start would leave the user with
     // none: the script is then never written and this program runs on.
-    if (startSwitchOver(targetPath(), bareFileName(programPath_))) ExitProcess(0);
+    if (startSwitchOver(targetPath(), programPath_)) ExitProcess(0);
     phase_.LabelText(kPhaseFailed);
 }
 
@@ -294,7 +305,8 @@ void UpdateWindow::onClosing() {
             partial = session_->target;
         }
         if (started) engine_.Stop();
-        if (!started || keepDownload_) partial.clear();
+        // A file the transfer did not create is someone else's.
+        if (!started || keepDownload_ || !session_->watch.ownsFile()) partial.clear();
     }
     // An incomplete download is no program; nothing is lost by removing it.
     if (!partial.empty()) DeleteFileW(text::toWide(partial).c_str());

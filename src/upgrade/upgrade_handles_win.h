@@ -1,9 +1,11 @@
-// Owning wrappers for the Win32 handles the upgrade opens: WinINet handles
-// and kernel handles (files, processes, threads). Copy is deleted, move
-// passes ownership on.
+// Owning wrappers for the Win32 handles the upgrade opens: WinINet handles,
+// kernel handles (files, processes, threads) and CNG handles. Copy is
+// deleted, move passes ownership on.
 #pragma once
 
 #include <windows.h>
+// Needs the types of windows.h.
+#include <bcrypt.h>
 #include <wininet.h>
 
 #include <utility>
@@ -60,7 +62,28 @@ struct KernelTraits {
     static void close(Handle h) { CloseHandle(h); }
 };
 
+struct AlgorithmTraits {
+    using Handle = BCRYPT_ALG_HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { BCryptCloseAlgorithmProvider(h, 0); }
+};
+
+struct CryptoKeyTraits {
+    using Handle = BCRYPT_KEY_HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { BCryptDestroyKey(h); }
+};
+
+struct HashTraits {
+    using Handle = BCRYPT_HASH_HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { BCryptDestroyHash(h); }
+};
+
 using InternetHandle = UniqueHandle<InternetTraits>;
+using AlgorithmHandle = UniqueHandle<AlgorithmTraits>;
+using CryptoKeyHandle = UniqueHandle<CryptoKeyTraits>;
+using HashHandle = UniqueHandle<HashTraits>;
 using FileHandle = UniqueHandle<FileTraits>;
 using KernelHandle = UniqueHandle<KernelTraits>;
 

@@ -36,22 +36,27 @@ TEST(ProgressDisplay, StatusTextAndBar) {
 TEST(DownloadVerdict, OnlyACompleteProgramMaySwitchOver) {
     struct Case {
         int64_t received, announced;
+        bool clean;
         std::string head;
         bool ok;
     } cases[] = {
-        {4096, 4096, "MZ\x90", true},
-        {5000, 0, "MZ", true},      // size was not announced
-        {4095, 4096, "MZ", false},  // the transfer broke off
-        {0, 4096, "", false},
-        {4096, 4096, "PK", false},      // not a Windows program
-        {4096, 4096, "<html>", false},  // an error page saved as the file
-        {0, 0, "", false},              // empty file
-        {4096, 4096, "M", false},
-        {4096, -1, "MZ", false},  // failed at its start
+        {4096, 4096, true, "MZ\x90", true},
+        {5000, 0, true, "MZ", true},  // no size announced: the signature decides
+        // No size, and the transfer broke off (reset, a cut chunked body, a
+        // stop): the "MZ" of a cut-off program is no reason to trust it.
+        {5000, 0, false, "MZ", false},
+        {4096, 4096, false, "MZ", false},
+        {4095, 4096, true, "MZ", false},  // fewer bytes than announced
+        {0, 4096, true, "", false},
+        {4096, 4096, true, "PK", false},      // not a Windows program
+        {4096, 4096, true, "<html>", false},  // an error page saved as the file
+        {0, 0, true, "", false},              // empty file
+        {4096, 4096, true, "M", false},
+        {4096, -1, true, "MZ", false},  // failed at its start
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(downloadSucceeded(c.received, c.announced, c.head), c.ok)
-            << c.received << "/" << c.announced << " " << c.head;
+        EXPECT_EQ(downloadSucceeded(c.received, c.announced, c.clean, c.head), c.ok)
+            << c.received << "/" << c.announced << " " << c.clean << " " << c.head;
     }
 }
 

@@ -27,6 +27,7 @@ TEST(DownloadWatch, NotificationsOfTheCurrentTaskOnly) {
         {kKindStarted, 2048, kTask, 8, NotifyAction::None},   // an old transfer
         {kKindStarted, 2048, kTask, -1, NotifyAction::None},  // stopped meanwhile
         {kKindEnded, 2048, kTask, kTask, NotifyAction::None},
+        {kKindComplete, 0, kTask, kTask, NotifyAction::None},
         {1, 5, kTask, kTask, NotifyAction::None},
         {5, 5, kTask, kTask, NotifyAction::None},
     };
@@ -41,10 +42,17 @@ TEST(DownloadWatch, IgnoredNotificationsChangeNothing) {
     DownloadWatch watch;
     watch.onNotify(kKindStarted, 4096, kTask, kTask);
     watch.onNotify(kKindStarted, -1, kTask, 9);
+    watch.onNotify(kKindComplete, 0, kTask, 9);
     watch.onNotify(kKindEnded, 10, kTask, 9);
     EXPECT_EQ(watch.totalBytes(), 4096);
     EXPECT_FALSE(watch.ended());
-    EXPECT_FALSE(watch.tick(100, nullptr).ended);
+    EXPECT_FALSE(watch.tick(100, nullptr, nullptr).ended);
+    // The complete mark of another task does not make this one complete.
+    watch.onNotify(kKindEnded, 4096, kTask, kTask);
+    EXPECT_FALSE(watch
+                     .tick(
+                         0, [] { return std::string("MZ"); }, [] { return true; })
+                     .offerSwitchOver);
 }
 
 TEST(DownloadWatch, TicksWhileTheTransferRuns) {
@@ -63,10 +71,16 @@ TEST(DownloadWatch, TicksWhileTheTransferRuns) {
         DownloadWatch watch;
         watch.onNotify(kKindStarted, c.total, kTask, kTask);
         bool headRead = false;
-        const ProgressView view = watch.tick(c.received, [&] {
-            headRead = true;
-            return std::string("MZ");
-        });
+        const ProgressView view = watch.tick(
+            c.received,
+            [&] {
+                headRead = true;
+                return std::string("MZ");
+            },
+            [&] {
+                headRead = true;
+                return true;
+            });
         EXPECT_EQ(view.status, c.status);
         EXPECT_DOUBLE_EQ(view.bar, c.bar) << c.status;
         EXPECT_FALSE(view.ended || view.failed || view.offerSwitchOver) << c.status;
@@ -78,37 +92,63 @@ TEST(DownloadWatch, TheEndIsJudgedBeforeTheSwitchOver) {
     struct Case {
         const char* name;
         int total, endBytes;
+        bool complete;
         std::string head;
+        bool signedRight;
         bool offer;
         std::string status;
         double bar;
+        int verifies;  // the signature is checked only when all else holds
     } cases[] = {
-        {"complete program", 2048, 2048, "MZ", true, kStatusFinished, 100},
-        {"no size announced", 0, 5000, "MZ", true, kStatusFinished, 100},
-        {"broke off", 2048, 1024, "MZ", false, "1024 B\\ 2048 B", 50},
-        {"not a program", 2048, 2048, "<h", false, "2048 B\\ 2048 B", 100},
-        {"empty file", 0, 0, "", false, "0 B\\ 0 B", 0},
-        {"stopped at once", 4096, 0, "", false, "0 B\\ 4096 B", 0},
+        {"complete program", 2048, 2048, true, "MZ", true, true, kStatusFinished, 100, 1},
+        {"no size announced", 0, 5000, true, "MZ", true, true, kStatusFinished, 100, 1},
+        {"wrong or no signature", 2048, 2048, true, "MZ", false, false, "2048 B\\ 2048 B", 100, 1},
+        {"no size, clean close, cut", 0, 5000, true, "MZ", false, false, "5000 B\\ 0 B", 0, 1},
+        {"no size, broke off", 0, 5000, false, "MZ", true, false, "5000 B\\ 0 B", 0, 0},
+        {"broke off", 2048, 1024, false, "MZ", true, false, "1024 B\\ 2048 B", 50, 0},
+        {"not a program", 2048, 2048, true, "<h", true, false, "2048 B\\ 2048 B", 100, 0},
+        {"empty file", 0, 0, true, "", true, false, "0 B\\ 0 B", 0, 0},
+        {"stopped at once", 4096, 0, false, "", true, false, "0 B\\ 4096 B", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadWatch watch;
         ASSERT_EQ(watch.onNotify(kKindStarted, c.total, kTask, kTask), NotifyAction::Started);
+        if (c.complete) watch.onNotify(kKindComplete, 0, kTask, kTask);
         watch.onNotify(kKindEnded, c.endBytes, kTask, kTask);
         ASSERT_TRUE(watch.ended());
-        int reads = 0;
+        int reads = 0, verifies = 0;
         // The running count no longer matters once the end has been seen.
-        const ProgressView view = watch.tick(999999, [&] {
-            ++reads;
-            return c.head;
-        });
-        EXPECT_EQ(reads, 1);
+        const ProgressView view = watch.tick(
+            999999,
+            [&] {
+                ++reads;
+                return c.head;
+            },
+            [&] {
+                ++verifies;
+                return c.signedRight;
+            });
+        EXPECT_LE(reads, 1);
+        EXPECT_EQ(verifies, c.verifies);
         EXPECT_TRUE(view.ended);
         EXPECT_EQ(view.offerSwitchOver, c.offer);
         EXPECT_EQ(view.failed, !c.offer);
+        EXPECT_EQ(view.removeFile, !c.offer) << "the transfer made the file";
         EXPECT_EQ(view.status, c.status);
         EXPECT_DOUBLE_EQ(view.bar, c.bar);
     }
+}
+
+TEST(DownloadWatch, AFailedStartLeavesAFileOfThatNameAlone) {
+    // Another copy of the program may have taken the name first.
+    DownloadWatch watch;
+    ASSERT_EQ(watch.onNotify(kKindStarted, -1, kTask, kTask), NotifyAction::Failed);
+    watch.onNotify(kKindEnded, 0, kTask, kTask);
+    const ProgressView view = watch.tick(0, nullptr, nullptr);
+    EXPECT_TRUE(view.failed);
+    EXPECT_FALSE(view.removeFile);
+    EXPECT_FALSE(watch.ownsFile());
 }
 
 TEST(DownloadWatch, EndSeenFromAnotherThreadCarriesItsCount) {
@@ -117,9 +157,13 @@ TEST(DownloadWatch, EndSeenFromAnotherThreadCarriesItsCount) {
     for (int round = 0; round < 50; ++round) {
         DownloadWatch watch;
         watch.onNotify(kKindStarted, 4096, kTask, kTask);
-        std::thread engine([&] { watch.onNotify(kKindEnded, 4096, kTask, kTask); });
+        std::thread engine([&] {
+            watch.onNotify(kKindComplete, 0, kTask, kTask);
+            watch.onNotify(kKindEnded, 4096, kTask, kTask);
+        });
         for (;;) {
-            const ProgressView view = watch.tick(0, [] { return std::string("MZ"); });
+            const ProgressView view = watch.tick(
+                0, [] { return std::string("MZ"); }, [] { return true; });
             if (view.ended) {
                 EXPECT_TRUE(view.offerSwitchOver);
                 break;

@@ -34,6 +34,10 @@ TEST(ReplacementScript, NamesThatNeedQuoting) {
         {"a>b.exe", "\"a>b.exe\""},
         {"a^b.exe", "\"a^b.exe\""},
         {"a(1).exe", "\"a(1).exe\""},
+        // The interpreter splits built-in commands' arguments at these too.
+        {"a,b.exe", "\"a,b.exe\""},
+        {"a;b.exe", "\"a;b.exe\""},
+        {"a=b.exe", "\"a=b.exe\""},
         {"100%.exe", "\"100%%.exe\""},  // % expands even inside quotes
         {"%PATH%.exe", "\"%%PATH%%.exe\""},
         // 0x81 0x7C and 0x81 0x5E are Chinese characters whose trail bytes
@@ -56,7 +60,8 @@ namespace {
 
 TEST(CommandLines, PathsStayOneArgument) {
     EXPECT_EQ(programCommandLine("D:\\my tools\\a.exe1.exe"), "\"D:\\my tools\\a.exe1.exe\"");
-    EXPECT_EQ(scriptCommandLine("临时.bat"), "cmd.exe /c \"临时.bat\"");
+    EXPECT_EQ(scriptCommandLine("C:\\windows\\system32\\cmd.exe", "D:\\my tools\\临时.bat"),
+              "\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"D:\\my tools\\临时.bat\"\"");
 }
 
 }  // namespace

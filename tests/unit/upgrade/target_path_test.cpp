@@ -65,3 +65,25 @@ TEST(BareFileName, LastComponentOnCharacterBoundaries) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProgramFolder, WorkingDirectoryAndScriptPath) {
+    struct Case {
+        std::string program, folder, script;
+    } cases[] = {
+        {"D:\\t\\a.exe", "D:\\t", "D:\\t\\临时.bat"},
+        // A bare "E:" would be the current folder of drive E, not its root.
+        {"E:\\a.exe", "E:\\", "E:\\临时.bat"},
+        {"C:\\my tools\\运单\\a,b.exe", "C:\\my tools\\运单", "C:\\my tools\\运单\\临时.bat"},
+        {"\\\\host\\share\\a.exe", "\\\\host\\share", "\\\\host\\share\\临时.bat"},
+        // 0x81 0x5C is one Chinese character, not a separator.
+        {"D:\\\x81\\.exe", "D:\\", "D:\\临时.bat"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(folderOf(c.program), c.folder) << c.program;
+        EXPECT_EQ(pathInFolder(folderOf(c.program), "临时.bat"), c.script) << c.program;
+    }
+}
+
+}  // namespace

@@ -111,3 +111,35 @@ TEST(ParseDirectLink, HugeRunOfBackslashesIsQuick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ParseSignature, HexBetweenItsMarkersBesideTheOthers) {
+    const std::string hex = "00ff7Fa1" + std::string(120, '5');
+    std::string bytes("\x00\xff\x7f\xa1", 4);
+    bytes.append(60, '\x55');
+    const std::string link = "dz*#http://h/d.htm?a=1&amp;b=2*#*#";
+    struct Case {
+        std::string page, want;
+    } cases[] = {
+        {"*||*2.0*||*" + link + "qm*#" + hex + "*#*#", bytes},
+        // Before the link, with the same end marker: the link stays readable.
+        {"qm*#" + hex + "*#*#" + link + "*||*2.0*||*", bytes},
+        {"*||*2.0*||*" + link, ""},                    // unsigned page
+        {"qm*#" + hex, ""},                            // no end marker
+        {"qm*#" + hex.substr(2) + "*#*#", ""},         // too short
+        {"qm*#" + hex + "00*#*#", ""},                 // too long
+        {"qm*#" + hex.substr(0, 126) + "g0*#*#", ""},  // no hex digit
+        {"qm*#" + hex.substr(0, 126) + " 0*#*#", ""},
+        {"qm*#*#*#qm*#" + hex + "*#*#", ""},            // the first marker counts
+        {std::string("qm*#\0", 5) + hex + "*#*#", ""},  // text ends at a zero byte
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseSignature(c.page), c.want) << c.page;
+    }
+    const std::string page = cases[1].page;
+    EXPECT_EQ(parseDownloadLink(page), "http://h/d.htm?a=1&b=2");
+    EXPECT_EQ(parseLatestVersion(page, "1.0"), "2.0");
+}
+
+}  // namespace

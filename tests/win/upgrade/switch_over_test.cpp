@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "standin_client.h"
+#include "text/wide_text_win.h"
 #include "ui/file_io_win.h"
 #include "upgrade/replacement_script.h"
 #include "upgrade/switch_over_win.h"
@@ -78,33 +79,74 @@ TEST(SwitchOver, StartProgramDoesNotWait) {
 }
 
 // The script really deletes the old program and itself, also for names that
-// need quoting inside a batch file. The command interpreter reads the script
-// in the OEM code page, so a Chinese name works where that is GBK (936), as
-// on a Chinese Windows, and is tried only there.
+// need quoting inside a batch file, started as the switch-over starts it: by
+// full paths, from a process whose working directory is another folder. The
+// command interpreter reads the script in the OEM code page, so a Chinese
+// name works where that is GBK (936), as on a Chinese Windows, and is tried
+// only there.
 TEST(SwitchOver, ScriptDeletesTheOldFileAndItself) {
-    std::vector<std::string> names = {"a.exe", "my tool.exe", "100% (new)&more.exe"};
+    // "a,b.exe" unquoted would delete "a" and "b.exe" and keep itself.
+    std::vector<std::string> names = {"a.exe", "my tool.exe", "100% (new)&more.exe", "a,b.exe",
+                                      "a;b=c.exe"};
     if (GetOEMCP() == 936) names.push_back("运单助手.exe");
+    const std::string interpreter = commandInterpreterPath();
+    ASSERT_TRUE(korvel::ui::fileExists(interpreter)) << interpreter;
+    ScratchFolder elsewhere;
+    InFolder here(elsewhere.file("."));
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         ScratchFolder folder;
-        InFolder here(folder.file("."));
-        const std::string old = folder.file(name), bystander = folder.file("a b.exe");
+        const std::string old = folder.file(name);
+        const std::string script = folder.file(kScriptFileName);
+        const std::vector<std::string> bystanders = {folder.file("a b.exe"), folder.file("a"),
+                                                     folder.file("b.exe"), folder.file("b=c.exe")};
         ASSERT_TRUE(korvel::ui::writeWholeFile(old, "MZ old program"));
-        ASSERT_TRUE(korvel::ui::writeWholeFile(bystander, "MZ keep me"));
-        ASSERT_TRUE(writeReplacementScript(kScriptFileName, name));
-        ASSERT_TRUE(startProgram(scriptCommandLine(kScriptFileName), SW_HIDE));
-        EXPECT_TRUE(waitUntil([&] {
-            return !korvel::ui::fileExists(old) && !korvel::ui::fileExists(kScriptFileName);
-        }));
-        EXPECT_TRUE(korvel::ui::fileExists(bystander));
+        for (const auto& b : bystanders) ASSERT_TRUE(korvel::ui::writeWholeFile(b, "keep me"));
+        ASSERT_TRUE(writeReplacementScript(script, name));
+        ASSERT_TRUE(startProgram(scriptCommandLine(interpreter, script), SW_HIDE, folderOf(old)));
+        EXPECT_TRUE(waitUntil(
+            [&] { return !korvel::ui::fileExists(old) && !korvel::ui::fileExists(script); }));
+        for (const auto& b : bystanders) EXPECT_TRUE(korvel::ui::fileExists(b)) << b;
+        EXPECT_FALSE(korvel::ui::fileExists(elsewhere.file(kScriptFileName)));
     }
+}
+
+TEST(SwitchOver, InterpreterComesFromTheSystemFolder) {
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    EXPECT_EQ(commandInterpreterPath(), korvel::text::toGbk(system) + "\\cmd.exe");
+}
+
+// The whole switch-over with a stand-in for the new program (a copy of a
+// small system program), started while the working directory is another
+// folder: the script is written beside the old program, never in the
+// working directory, and deletes the old program and itself.
+TEST(SwitchOver, ScriptGoesBesideTheProgramWhateverTheWorkingDirectory) {
+    wchar_t system[MAX_PATH];
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    ScratchFolder folder, elsewhere;
+    InFolder here(elsewhere.file("."));
+    const std::string old = folder.file("a,b.exe"), next = folder.file("a,b.exe1.exe");
+    ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\hostname.exe").c_str(),
+                          korvel::text::toWide(next).c_str(), FALSE));
+    ASSERT_TRUE(korvel::ui::writeWholeFile(old, "MZ old program"));
+    ASSERT_TRUE(startSwitchOver(next, old));
+    EXPECT_TRUE(waitUntil([&] {
+        return !korvel::ui::fileExists(old) &&
+               !korvel::ui::fileExists(folder.file(kScriptFileName));
+    }));
+    EXPECT_TRUE(korvel::ui::fileExists(next));
+    EXPECT_FALSE(korvel::ui::fileExists(elsewhere.file(kScriptFileName)));
+    // hostname.exe ends by itself; its file can go once it has.
+    EXPECT_TRUE(
+        waitUntil([&] { return DeleteFileW(korvel::text::toWide(next).c_str()) != FALSE; }));
 }
 
 TEST(SwitchOver, NothingIsWrittenWhenTheNewProgramDoesNotStart) {
     ScratchFolder folder;
-    InFolder here(folder.file("."));
-    EXPECT_FALSE(startSwitchOver(folder.file("missing.exe1.exe"), "missing.exe"));
-    EXPECT_FALSE(korvel::ui::fileExists(kScriptFileName));
+    EXPECT_FALSE(startSwitchOver(folder.file("missing.exe1.exe"), folder.file("missing.exe")));
+    EXPECT_FALSE(korvel::ui::fileExists(folder.file(kScriptFileName)));
 }
 
 }  // namespace

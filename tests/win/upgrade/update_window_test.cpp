@@ -1,4 +1,5 @@
 // stand-in: tools/update_standin.py KORVEL_UPDATE_PORT
+// runner: tools/locked_folder_runner.py
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -92,7 +93,9 @@ class UpdateWindowTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(korvel::skin::InitToolkit());
         ASSERT_NE(standinPort(), 0) << "run through tools/with_standin.py";
-        ASSERT_TRUE(control("fault=none&rate=0&version=1.0.0.1&size=300000&reset_stats=1"));
+        ASSERT_TRUE(
+            control("fault=none&rate=0&version=1.0.0.1&size=300000&reset_stats=1"
+                    "&page=normal&signature=good"));
         owner_ = makeOwner();
         programPath_ = folder_.file("korvel.exe");
         window_ = std::make_unique<Window>(
@@ -237,14 +240,15 @@ TEST_F(UpdateWindowTest, AcceptedUpdateDownloadsWithProgressThenOffersTheSwitch)
     EXPECT_EQ(engine_.CurrentTask(), kNoTask);
 }
 
-// The transfer ends without a complete program: the window says so, stops
-// ticking and never offers the switch-over; the broken file goes when the
-// user closes the window.
+// The transfer ends without a complete program of ours: the window says
+// so, stops ticking, removes the file at once and never offers the
+// switch-over.
 struct FailureCase {
     const char* name;
     std::string control;
-    std::string status;  // what the status label shows at the end
-    float bar;
+    std::string status;   // what the status label shows at the end; "": some count
+    float bar;            // negative: any
+    bool locked = false;  // the program's folder takes no new file
 };
 
 class UpdateWindowFailure : public UpdateWindowTest,
@@ -252,6 +256,19 @@ class UpdateWindowFailure : public UpdateWindowTest,
 
 TEST_P(UpdateWindowFailure, ShowsFailureAndNoSwitchOver) {
     const FailureCase& c = GetParam();
+    std::string download = target();
+    if (c.locked) {
+        wchar_t locked[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableW(L"KORVEL_LOCKED_FOLDER", locked, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) GTEST_SKIP() << "needs tools/locked_folder_runner.py as root";
+        std::string folder = "Z:" + korvel::text::toGbk(locked);
+        for (char& ch : folder)
+            if (ch == '/') ch = '\\';
+        programPath_ = folder + "\\korvel.exe";
+        download = programPath_ + "1.exe";
+        window_ = std::make_unique<Window>(
+            engine_, UpdateWindowOptions{standinBase() + "/update.htm", programPath_});
+    }
     if (c.control.empty()) {
         // A page served where the program should be.
         const std::string page = folder_.file("page.htm");
@@ -263,20 +280,41 @@ TEST_P(UpdateWindowFailure, ShowsFailureAndNoSwitchOver) {
         ASSERT_TRUE(control(c.control));
     }
     DWORD failedAt = 0;
+    bool leftAtFailure = false;
     std::vector<SeenBox> seen = run({Press::Ok}, [&](const Sample& s) {
         if (s.phase != kPhaseFailed || window_->tickRunning()) return;
         // Stays failed for a while (a late tick would offer the switch-over).
-        if (!failedAt) failedAt = GetTickCount();
+        if (!failedAt) {
+            failedAt = GetTickCount();
+            leftAtFailure = korvel::ui::fileExists(download);
+        }
         if (GetTickCount() - failedAt > 1500) PostMessageW(window_->handle(), WM_CLOSE, 0, 0);
     });
     ASSERT_EQ(seen.size(), 1u) << "no switch-over prompt";
     expectPrompt(seen[0]);
     ASSERT_FALSE(samples_.empty());
     EXPECT_EQ(samples_.back().phase, kPhaseFailed);
-    EXPECT_EQ(samples_.back().status, c.status);
-    EXPECT_FLOAT_EQ(samples_.back().bar, c.bar);
-    EXPECT_FALSE(korvel::ui::fileExists(target()));
+    long long received = 0, total = 0;
+    if (c.status.empty()) {
+        EXPECT_TRUE(statusIsCount(samples_.back().status, received, total))
+            << samples_.back().status;
+    } else {
+        EXPECT_EQ(samples_.back().status, c.status);
+    }
+    if (c.bar >= 0) {
+        EXPECT_FLOAT_EQ(samples_.back().bar, c.bar);
+    }
+    EXPECT_FALSE(leftAtFailure) << "the failed download goes at once";
+    EXPECT_FALSE(korvel::ui::fileExists(download));
     EXPECT_FALSE(korvel::ui::fileExists(folder_.file(kScriptFileName)));
+    EXPECT_EQ(engine_.CurrentTask(), kNoTask);
+}
+
+// The file of the hostile cases: a program of 200002 bytes sent without a
+// length and broken off at 25, 80 and 99 %.
+std::string cut(const char* how, int percent) {
+    return std::string("size=200002&fault=") + how +
+           "&drop_at=" + std::to_string(200002 * percent / 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -285,13 +323,50 @@ INSTANTIATE_TEST_SUITE_P(
                                   "100000 B\\ 300000 B", 100000 * 100.0f / 300000},
                       FailureCase{"empty file", "size=0", "0 B\\ 0 B", 0},
                       FailureCase{"missing file", "fault=missing", kStatusInitial, 0},
-                      FailureCase{"not a program", "", "6 B\\ 6 B", 100}),
+                      FailureCase{"not a program", "", "6 B\\ 6 B", 100},
+                      FailureCase{"close at 25", cut("cut-close", 25), "50000 B\\ 0 B", 0},
+                      FailureCase{"close at 80", cut("cut-close", 80), "160001 B\\ 0 B", 0},
+                      FailureCase{"close at 99", cut("cut-close", 99), "198001 B\\ 0 B", 0},
+                      FailureCase{"reset at 25", cut("cut-reset", 25), "", 0},
+                      FailureCase{"reset at 80", cut("cut-reset", 80), "", 0},
+                      FailureCase{"reset at 99", cut("cut-reset", 99), "", 0},
+                      FailureCase{"chunked cut at 25", cut("cut-chunked", 25), "", 0},
+                      FailureCase{"chunked cut at 80", cut("cut-chunked", 80), "", 0},
+                      FailureCase{"chunked cut at 99", cut("cut-chunked", 99), "", 0},
+                      FailureCase{"wrong signature", "signature=wrong", "300000 B\\ 300000 B", 100},
+                      FailureCase{"no signature", "signature=none", "300000 B\\ 300000 B", 100},
+                      FailureCase{"locked folder", "size=5000", kStatusInitial, 0, true}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& ch : name)
             if (ch == ' ') ch = '_';
         return name;
     });
+
+// Without a length the file passes when it arrived to a clean end and its
+// signature holds.
+TEST_F(UpdateWindowTest, UnknownSizeSignedProgramIsOffered) {
+    ASSERT_TRUE(control("size=200002&fault=nolength"));
+    const std::vector<SeenBox> seen = run({Press::Ok, Press::Cancel});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].text, kPromptSwitchOver);
+    EXPECT_TRUE(korvel::ui::readWholeFile(target()) == generatedFile(200002));
+}
+
+// A page that never ends or trickles is cut off (size cap, deadline) and
+// counts as unreachable; the window is answering again right after.
+TEST_F(UpdateWindowTest, EndlessOrTricklingPageCountsAsUpToDate) {
+    for (const char* page : {"endless", "trickle"}) {
+        SCOPED_TRACE(page);
+        ASSERT_TRUE(control(std::string("page=") + page));
+        const DWORD began = GetTickCount();
+        expectUpToDate(run({Press::Ok}));
+        EXPECT_LT(GetTickCount() - began, 15000u);
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutW(owner_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+    }
+    EXPECT_EQ(stats("file_requests"), 0);
+}
 
 TEST_F(UpdateWindowTest, ClosingMidDownloadStopsTheTransfer) {
     ASSERT_TRUE(control("size=3000000&rate=40000"));

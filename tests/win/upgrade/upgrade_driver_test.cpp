@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "standin_client.h"
 #include "text/wide_text_win.h"
 #include "ui/file_io_win.h"
 #include "ui/main_window_elements_win.h"
@@ -141,12 +142,16 @@ class UpgradeDriver : public ::testing::Test {
         if (program_.empty()) GTEST_SKIP() << "run by tests/e2e/upgrade_test.py";
         folder_ = program_.substr(0, program_.find_last_of('\\'));
         download_ = program_ + "1.exe";
+        // Started from another folder when asked: the program must not rely
+        // on the working directory it was given.
+        std::string startIn = environment(L"KORVEL_E2E_START_IN");
+        if (startIn.empty()) startIn = folder_;
         std::wstring line = L"\"" + toWide(program_) + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
         ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   toWide(folder_).c_str(), &startup, &info));
+                                   toWide(startIn).c_str(), &startup, &info));
         process_.reset(info.hProcess);
         KernelHandle thread(info.hThread);
         pid_ = info.dwProcessId;
@@ -190,6 +195,21 @@ class UpgradeDriver : public ::testing::Test {
 
     bool running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
+    // The main window handles a message within two seconds.
+    bool answering() const {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    }
+
+    // How many file responses the update stand-in has finished.
+    int fileEnds() const {
+        std::string base = environment(L"KORVEL_UPDATE_PAGE_URL");
+        base = base.substr(0, base.find_last_of('/'));
+        const std::string stats = upgrade::testing::plainGet(base + "/stats");
+        const size_t at = stats.find("\"file_ends\": ");
+        return at == std::string::npos ? -1 : std::atoi(stats.c_str() + at + 13);
+    }
+
     // Closes the program as the user would and waits for it to end.
     void closeProgram(DWORD pid, HWND main) {
         KernelHandle p(OpenProcess(SYNCHRONIZE, FALSE, pid));
@@ -231,7 +251,32 @@ TEST_F(UpgradeDriver, UpToDate) {
         << "the box and the update window close";
     EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
     EXPECT_TRUE(running());
+    EXPECT_TRUE(answering());
     EXPECT_FALSE(ui::fileExists(download_));
+    closeProgram(pid_, main_);
+}
+
+// The download arrives but is no program of ours (cut off, unsigned, signed
+// wrongly): once the server is done, the window shows the failure, the file
+// is gone at once, no switch-over is offered, and after closing the window
+// the old program runs on, answering.
+TEST_F(UpgradeDriver, RefusedDownload) {
+    chooseSettingsItem(0);
+    acceptUpdatePrompt();
+    ASSERT_TRUE(waitUntil([&] { return fileEnds() >= 1; }, kDownloadWaitMs));
+    Sleep(2500);  // the next tick judges the end
+    screenshotMoment("download_refused");
+    EXPECT_EQ(findWindow(pid_, "#32770", ""), nullptr) << "no switch-over prompt";
+    HWND window = updateWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(ui::fileExists(download_)) << "the refused download goes at once";
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return !updateWindow(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(running());
+    EXPECT_TRUE(answering());
+    EXPECT_TRUE(ui::fileExists(program_));
+    EXPECT_FALSE(ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
     closeProgram(pid_, main_);
 }
 
