@@ -5,7 +5,9 @@ upgrade_driver_test.exe.
 
 The stand-in announces version 1.0.0.1 and serves a real korvel.exe built
 with that version (a second cross build folder beside KORVEL_CROSS_DIR, made
-or brought up to date here). Every case runs a copy of the program in a
+or brought up to date here), signed with the cross build's throwaway key.
+A hostile stand-in cuts that file off, signs it wrongly or not at all, or
+serves an announcement page that never ends or trickles. Every case runs a copy of the program in a
 fresh folder, so the switch-over deletes the copy, never the build's exe.
 The program reads the announcement page from KORVEL_UPDATE_PAGE_URL, its
 test and operations override.
@@ -32,6 +34,7 @@ NEXT = os.path.join(os.path.dirname(CROSS.rstrip("/")), "cross-" + NEXT_VERSION)
 SHOTS = os.environ.get("KORVEL_E2E_SCREENSHOTS", "")
 DRIVER_SECONDS = 240
 UNREACHABLE_PAGE = "http://127.0.0.1:1/update.htm"
+KEY = os.path.join(CROSS, "update-test-key.pem")
 
 
 def build_next_program():
@@ -40,7 +43,8 @@ def build_next_program():
         subprocess.run(
             ["cmake", "-S", SOURCE, "-B", NEXT,
              "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "mingw-i686.cmake"),
-             "-DCMAKE_BUILD_TYPE=Release", "-DKORVEL_VERSION=" + NEXT_VERSION],
+             "-DCMAKE_BUILD_TYPE=Release", "-DKORVEL_VERSION=" + NEXT_VERSION,
+             "-DKORVEL_UPDATE_TEST_KEY=" + KEY],
             check=True, stdout=subprocess.DEVNULL)
     jobs = str(min(2, os.cpu_count() or 1))
     subprocess.run(["cmake", "--build", NEXT, "--target", "korvel", "-j" + jobs],
@@ -53,17 +57,20 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def processes_under(folder):
-    """Wine processes whose command line names a file in folder."""
+def processes_under(folder, drive=None):
+    """Wine processes whose command line names a file in folder (or on the
+    drive letter mapped to it)."""
     found = []
-    needle = windows_path(folder).lower().encode()
+    needles = [windows_path(folder).lower().encode()]
+    if drive:
+        needles.append(drive.lower().encode() + b"\\")
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open("/proc/%s/cmdline" % pid, "rb") as f:
                 line = f.read().lower()
         except OSError:
             continue
-        if needle in line or os.path.abspath(folder).encode() in line:
+        if any(n in line for n in needles) or os.path.abspath(folder).encode() in line:
             found.append(int(pid))
     return found
 
@@ -72,7 +79,7 @@ class Standin:
     def __init__(self, *args):
         self.process = subprocess.Popen(
             [sys.executable, os.path.join(SOURCE, "tools", "update_standin.py"), "--port", "0",
-             *args], stdout=subprocess.PIPE, text=True)
+             "--key", KEY, *args], stdout=subprocess.PIPE, text=True)
         self.port = int(self.process.stdout.readline().strip())
 
     def page(self):
@@ -126,24 +133,33 @@ class UpgradeEndToEnd(unittest.TestCase):
         self.shots = tempfile.mkdtemp(prefix="korvel_e2e_shots_") if SHOTS else ""
         shutil.copy(self.program, os.path.join(self.folder, "korvel.exe"))
         self.standin = None
+        self.drive_link = None
+        self.elsewhere = None
 
     def tearDown(self):
         if self.standin:
             self.standin.stop()
         # Nothing the case started may outlive it.
-        for pid in processes_under(self.folder):
+        drive = os.path.basename(self.drive_link) if self.drive_link else None
+        for pid in processes_under(self.folder, drive):
             try:
                 os.kill(pid, signal.SIGKILL)
             except OSError:
                 pass
         shutil.rmtree(self.folder, ignore_errors=True)
+        if self.drive_link:
+            os.unlink(self.drive_link)
+        if self.elsewhere:
+            shutil.rmtree(self.elsewhere, ignore_errors=True)
         if self.shots:
             shutil.rmtree(self.shots, ignore_errors=True)
 
-    def drive(self, case, page):
-        env = dict(os.environ, KORVEL_E2E_PROGRAM=windows_path(os.path.join(self.folder,
-                                                                            "korvel.exe")),
+    def drive(self, case, page, program=None, start_in=None):
+        env = dict(os.environ, KORVEL_E2E_PROGRAM=program or windows_path(
+                       os.path.join(self.folder, "korvel.exe")),
                    KORVEL_UPDATE_PAGE_URL=page)
+        if start_in:
+            env["KORVEL_E2E_START_IN"] = start_in
         shooter = None
         if self.shots:
             env["KORVEL_E2E_SHOTS"] = windows_path(self.shots)
@@ -180,6 +196,56 @@ class UpgradeEndToEnd(unittest.TestCase):
         self.assertEqual(self.files(), ["korvel.exe1.exe"])
         with open(self.next_program, "rb") as f:
             self.assertEqual(self.read("korvel.exe1.exe"), f.read())
+
+    def map_drive(self):
+        """Maps a free drive letter of the prefix to the case's folder, so
+        the program runs at a drive root; the letter, as "K:"."""
+        devices = os.path.join(os.environ["WINEPREFIX"], "dosdevices")
+        for letter in "klmnopqrstuvwxy":
+            link = os.path.join(devices, letter + ":")
+            try:
+                os.symlink(self.folder, link)
+            except FileExistsError:
+                continue
+            self.drive_link = link
+            return letter.upper() + ":"
+        self.skipTest("no free drive letter")
+
+    def test_switch_over_started_from_another_folder(self):
+        self.elsewhere = tempfile.mkdtemp(prefix="korvel_e2e_cwd_")
+        self.drive("SwitchOver", self.serve(NEXT_VERSION), start_in=windows_path(self.elsewhere))
+        self.assertEqual(self.files(), ["korvel.exe1.exe"])
+        self.assertEqual(os.listdir(self.elsewhere), [])
+
+    def test_switch_over_at_a_drive_root(self):
+        drive = self.map_drive()
+        self.drive("SwitchOver", self.serve(NEXT_VERSION), program=drive + "\\korvel.exe")
+        self.assertEqual(self.files(), ["korvel.exe1.exe"])
+
+    def test_refused_downloads_keep_the_old_program(self):
+        size = os.path.getsize(self.next_program)
+        cases = [("--fault", "cut-close", "--drop-at", str(size * 25 // 100)),
+                 ("--fault", "cut-reset", "--drop-at", str(size * 80 // 100)),
+                 ("--fault", "cut-chunked", "--drop-at", str(size * 99 // 100)),
+                 ("--signature", "wrong"),
+                 ("--signature", "none")]
+        with open(self.program, "rb") as f:
+            old = f.read()
+        for case in cases:
+            with self.subTest(case=" ".join(case)):
+                self.drive("RefusedDownload", self.serve(NEXT_VERSION, *case))
+                self.standin.stop()
+                self.standin = None
+                self.assertEqual(self.files(), ["korvel.exe"])
+                self.assertEqual(self.read("korvel.exe"), old)
+
+    def test_endless_or_trickling_page_is_up_to_date(self):
+        for page in ("endless", "trickle"):
+            with self.subTest(page=page):
+                self.drive("UpToDate", self.serve(NEXT_VERSION, "--page", page))
+                self.standin.stop()
+                self.standin = None
+                self.assertEqual(self.files(), ["korvel.exe"])
 
     def test_same_version_is_up_to_date(self):
         self.drive("UpToDate", self.serve("1.0.0.0"))
