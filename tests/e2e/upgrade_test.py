@@ -231,9 +231,13 @@ class UpgradeEndToEnd(unittest.TestCase):
                  ("--signature", "none")]
         with open(self.program, "rb") as f:
             old = f.read()
-        for case in cases:
+        for number, case in enumerate(cases):
             with self.subTest(case=" ".join(case)):
                 self.drive("RefusedDownload", self.serve(NEXT_VERSION, *case))
+                if self.shots:  # one picture per case, the next case takes its own
+                    os.rename(os.path.join(SHOTS, "download_refused.png"),
+                              os.path.join(SHOTS, "download_refused_%d.png" % number))
+                    os.unlink(os.path.join(self.shots, "download_refused.taken"))
                 self.standin.stop()
                 self.standin = None
                 self.assertEqual(self.files(), ["korvel.exe"])
