@@ -3,6 +3,7 @@
 
 #include "standin_client.h"
 #include "upgrade/update_fetch_win.h"
+#include "upgrade/update_page.h"
 #include "upgrade/upgrade_texts.h"
 
 using namespace korvel::upgrade;
@@ -50,6 +51,23 @@ TEST(UpdateFetch, MissingPiecesGiveEmptyAddresses) {
     EXPECT_EQ(resolveDirectLink(standinBase() + "/down.htm?id=korvel&amp;v=1"), "");
     // A page without the markers: nothing, not text from its ninth byte on.
     EXPECT_EQ(resolveDirectLink(pageUrl()), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A reply without end never exhausts memory: the pages of the upgrade stop
+// at 1 MiB, every other fetch at 16 MiB; either way the fetch fails.
+TEST(UpdateFetch, EndlessRepliesAreCutAtTheCap) {
+    ASSERT_TRUE(control("version=1.0.0.1&page=endless"));
+    EXPECT_EQ(fetchPage(pageUrl()), "");
+    EXPECT_EQ(fetchLatestVersion(pageUrl(), "1.0.0.0"), kNoNewerVersion);
+    EXPECT_EQ(korvel::query::httpGet(pageUrl()), "");
+    ASSERT_TRUE(control("page=normal"));
+    const std::string page = fetchPage(pageUrl());
+    EXPECT_EQ(parseLatestVersion(page, "1.0.0.0"), "1.0.0.1");
+    EXPECT_EQ(parseSignature(page).size(), kSignatureBytes) << "the stand-in signs its file";
 }
 
 }  // namespace
