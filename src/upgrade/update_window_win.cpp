@@ -282,7 +282,7 @@ void UpdateWindow::switchOver() {
         return;
     }
     // Ending while the new program did not start would leave the user with
-    // none: the script is then never written and this program runs on.
+    // none: no script is left behind then and this program runs on.
     if (startSwitchOver(targetPath(), programPath_)) ExitProcess(0);
     phase_.LabelText(kPhaseFailed);
 }
