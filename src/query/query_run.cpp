@@ -4,6 +4,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "query/query_texts.h"
 #include "query/result_feed.h"
@@ -37,6 +38,31 @@ struct QueryRun::Shared {
 
     ResultFeed feed;
     std::atomic<int> workers{0};
+
+    // Outcomes of numbers whose blocks are in the feed, for the watcher. A
+    // block and its outcome enter under outcomeMutex, and a stop takes both
+    // out under it, so the box never shows a block whose outcome is lost.
+    struct Outcome {
+        unsigned run;
+        std::uintptr_t key;
+        tracking::ParcelOutcome outcome;
+    };
+    QueryWatcher* watcher = nullptr;  // UI thread only
+    std::mutex outcomeMutex;
+    std::vector<Outcome> outcomes;
+
+    std::vector<Outcome> takeOutcomes() {
+        std::lock_guard lock(outcomeMutex);
+        return std::exchange(outcomes, {});
+    }
+
+    // UI thread: tells the watcher what run `run` finished so far.
+    void report(std::vector<Outcome> done, unsigned run) {
+        if (!watcher) return;
+        for (const Outcome& o : done) {
+            if (o.run == run) watcher->numberFinished(o.key, o.outcome);
+        }
+    }
 
     // The current service code is sticky across numbers and runs. Only the
     // live worker looks codes up, but an abandoned one may overlap it for a
@@ -91,10 +117,16 @@ class Worker {
         return ran && live;
     }
 
-    // Hands a finished block to the UI thread without waiting for the box.
-    bool deliver(const std::string& block) {
+    // Hands a finished block, and how the number came out, to the UI thread
+    // without waiting for the box.
+    bool deliver(const std::string& block, std::uintptr_t key,
+                 tracking::ParcelOutcome outcome) {
         bool first = false;
-        if (stop_->stopped() || !shared_->feed.add(generation_, block, &first)) return false;
+        {
+            std::lock_guard lock(shared_->outcomeMutex);
+            if (stop_->stopped() || !shared_->feed.add(generation_, block, &first)) return false;
+            shared_->outcomes.push_back({generation_, key, std::move(outcome)});
+        }
         if (first) {
             shared_->uiThread->post(
                 [shared = shared_, run = generation_] { Shared::flush(shared, run); }, 0);
@@ -127,26 +159,34 @@ void Worker::runQueries() {
         block += text;
         return !stop_->stopped();
     };
+    tracking::ParcelOutcomeBuilder outcome;
+    services.entryCut = [&](const RouteEntry& entry) { outcome.add(entry.time, entry.context); };
 
     // Indexes at or beyond the count taken at the start are not visited, even
     // if numbers were added meanwhile.
     for (int i = 0; i < count; ++i) {
         bool isNumber = false;
         std::string company, number;
+        std::uintptr_t key = 0;
         const bool live = onUi([&](tracking::TreeModel& tree, QueryUi& ui) {
+            shared_->report(shared_->takeOutcomes(), generation_);
             const int parent = tree.parentOf(i);
             if (parent == -1) return;
             isNumber = true;
             company = tree.itemText(parent);
             number = tree.itemText(i);
+            if (shared_->watcher) key = shared_->watcher->numberTaken(i);
             ui.setStatusText(std::string(texts::kQuerying) + company + number);
         });
         if (!live) return;
         if (!isNumber) continue;
         block.clear();
-        if (!queryNumber(company, number, services) || !deliver(block)) return;
+        outcome = {};
+        if (!queryNumber(company, number, services) || !deliver(block, key, outcome.finish()))
+            return;
     }
     onUi([&](tracking::TreeModel&, QueryUi& ui) {
+        shared_->report(shared_->takeOutcomes(), generation_);
         shared_->running = false;
         const std::string rest = shared_->feed.take(generation_);
         if (!rest.empty()) ui.appendResultText(rest);
@@ -184,6 +224,7 @@ void QueryRun::toggleQueryRun() {
     if (ui.queryButtonCaption() == texts::kStartQuery) {
         ui.setResultText("");
         stopCurrent();
+        if (shared_->watcher) shared_->watcher->runStarted();
         currentStop_ = std::make_shared<StopSignal>();
         shared_->running = true;
         shared_->lastFlush = {};
@@ -208,14 +249,26 @@ void QueryRun::toggleQueryRun() {
 std::string QueryRun::stopCurrent() {
     // A new generation first: from here on no call of the old run writes,
     // whatever its worker is doing.
-    std::string waiting = shared_->feed.switchTo(++shared_->generation);
+    const unsigned stopped = shared_->generation;
+    std::string waiting;
+    std::vector<Shared::Outcome> done;
+    {
+        std::lock_guard lock(shared_->outcomeMutex);
+        waiting = shared_->feed.switchTo(++shared_->generation);
+        done = std::exchange(shared_->outcomes, {});
+    }
     const bool wasRunning = std::exchange(shared_->running, false);
     if (currentStop_) currentStop_->stop();
-    return wasRunning ? waiting : std::string();
+    if (!wasRunning) return {};
+    shared_->report(std::move(done), stopped);
+    return waiting;
 }
+
+void QueryRun::setWatcher(QueryWatcher* watcher) { shared_->watcher = watcher; }
 
 void QueryRun::shutdown() {
     if (shared_->closed) return;
+    shared_->watcher = nullptr;  // it may be going away with the window
     stopCurrent();
     shared_->closed = true;
     if (shared_->uiThread) shared_->uiThread->close();

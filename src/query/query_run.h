@@ -6,11 +6,13 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "query/stop_signal.h"
+#include "tracking/parcel_state.h"
 #include "tracking/tree_model.h"
 
 namespace korvel::query {
@@ -24,6 +26,20 @@ class QueryUi {
     virtual void setStatusText(const std::string& text) = 0;
     virtual void setResultText(const std::string& text) = 0;
     virtual void appendResultText(const std::string& text) = 0;
+};
+
+// Optional watcher of how the live run's numbers come out, told on the UI
+// thread. A number's outcome arrives no later than its block reaches the box,
+// and a stopped run still reports the numbers whose blocks the box shows.
+class QueryWatcher {
+  public:
+    virtual ~QueryWatcher() = default;
+    // A run starts: what earlier runs reported no longer holds.
+    virtual void runStarted() = 0;
+    // The worker takes up the number at this index now; the key returned
+    // comes back with its outcome, whatever the tree does meanwhile.
+    virtual std::uintptr_t numberTaken(int index) = 0;
+    virtual void numberFinished(std::uintptr_t key, const tracking::ParcelOutcome& outcome) = 0;
 };
 
 // A blocking call into the UI thread, made from a worker.
@@ -60,6 +76,9 @@ class QueryRun {
     // worker touches the tree or the window from now on. Never waits for a
     // request; a worker still blocked in one ends on its own.
     void shutdown();
+
+    // UI thread; null for none. The watcher must outlive the run or be unset.
+    void setWatcher(QueryWatcher* watcher);
 
     // UI thread: a run is going (started, neither finished nor stopped).
     bool running() const;

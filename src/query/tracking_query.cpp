@@ -101,7 +101,9 @@ bool queryNumber(const std::string& companyName, const std::string& number,
         text::upToFirstZero(services.fetch(buildQueryUrl(services.endpoint, code, number)));
     bool first = true;
     const bool going = forEachRoutePiece(reply, [&](std::string_view piece) {
-        std::string line = routeLine(cutRouteEntry(piece));
+        const RouteEntry entry = cutRouteEntry(piece);
+        if (services.entryCut) services.entryCut(entry);
+        std::string line = routeLine(entry);
         if (first) line = blockHeading(companyName, number) + std::string(kLineBreak) + line;
         first = false;
         return services.append(line);

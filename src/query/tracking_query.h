@@ -51,6 +51,8 @@ struct QueryServices {
     // Adds text at the end of the result box; false once the run is over, and
     // then nothing more is appended.
     std::function<bool(const std::string& text)> append;
+    // Optional: sees each route entry as it is cut, before its line goes out.
+    std::function<void(const RouteEntry& entry)> entryCut;
 };
 
 // Queries one number and appends its block line by line. Returns false when

@@ -64,7 +64,7 @@ class FakeService {
             }
         }
         stop.disarm();
-        if (aborted || !armed) return {};
+        if (aborted || !armed || number.starts_with("W")) return {};
         return "[{\"time\":\"t1\",\"context\":\"" + number +
                "-a\"},{\"time\":\"t2\",\"context\":\"" + number + "-b\"}]";
     }
@@ -312,6 +312,74 @@ TEST(QueryRun, ShutdownDuringARunLeavesTheWindowAlone) {
     service->release("F1");
     EXPECT_TRUE(ui->pumpUntil([&] { return ui.use_count() == 1; }));
     EXPECT_EQ(service->asked().size(), 1u);
+}
+
+// Records what the run tells its watcher; a key names the text its item had
+// when the worker took it up.
+struct Watcher : QueryWatcher {
+    MemoryTree* tree = nullptr;
+    int starts = 0;
+    std::vector<std::string> keyTexts;
+    std::map<std::string, korvel::tracking::ParcelOutcome> outcomes;  // by text at take-up
+
+    void runStarted() override {
+        ++starts;
+        outcomes.clear();
+    }
+    std::uintptr_t numberTaken(int index) override {
+        keyTexts.push_back(tree->itemText(index));
+        return keyTexts.size();
+    }
+    void numberFinished(std::uintptr_t key, const korvel::tracking::ParcelOutcome& o) override {
+        outcomes[keyTexts.at(key - 1)] = o;
+    }
+};
+
+TEST(QueryRun, TheWatcherHearsEachNumbersOutcomeUnderTheKeyItWasTakenWith) {
+    using korvel::tracking::ParcelState;
+    Rig rig;
+    Watcher watcher;
+    watcher.tree = &rig.tree;
+    rig.run->setWatcher(&watcher);
+    rig.add("顺丰快递", {"签收1", "W2", "派件3", "N4", "N5"});
+    rig.service->hold("派件3");
+    rig.service->hold("N5");
+    rig.run->toggleQueryRun();
+    EXPECT_EQ(watcher.starts, 1);
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 3; }));
+    // An item before the one in flight goes away: its outcome keeps its key
+    // (and the walk, by index, skips N4).
+    const int company = topLevelIndex(rig.tree, "顺丰快递");
+    rig.tree.removeItem(company + 2);
+    rig.service->release("派件3");
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 4; }));
+    EXPECT_EQ(watcher.outcomes.size(), 3u);
+    EXPECT_EQ(watcher.outcomes["签收1"].state, ParcelState::Delivered);
+    EXPECT_EQ(watcher.outcomes["签收1"].context, "签收1-b");
+    EXPECT_EQ(watcher.outcomes["W2"], korvel::tracking::ParcelOutcome{});
+    EXPECT_EQ(watcher.outcomes["派件3"].state, ParcelState::OutForDelivery);
+    EXPECT_EQ(watcher.outcomes["派件3"].time, "t2");
+
+    // Stopped with N5 in flight: nothing more is told, the box and the
+    // watcher agree on what finished.
+    rig.run->toggleQueryRun();
+    rig.service->release("N5");
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
+    rig.ui->pumpFor(50ms);
+    EXPECT_EQ(watcher.outcomes.size(), 3u);
+    EXPECT_FALSE(rig.resultHas("N5"));
+
+    // A new run starts afresh; unset, the watcher hears nothing more.
+    rig.run->toggleQueryRun();
+    EXPECT_EQ(watcher.starts, 2);
+    EXPECT_TRUE(watcher.outcomes.empty());
+    ASSERT_TRUE(rig.finish());
+    EXPECT_EQ(watcher.outcomes.size(), 4u);
+    EXPECT_EQ(watcher.outcomes["N5"].state, ParcelState::InTransit);
+    rig.run->setWatcher(nullptr);
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.finish());
+    EXPECT_EQ(watcher.starts, 2);
 }
 
 TEST(QueryRun, ClosedUiThreadEndsTheWorker) {
