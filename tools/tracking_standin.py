@@ -28,6 +28,11 @@ Fault modes are chosen by the number, by a prefix up to its first "-":
                 gives up, the stand-in stops, or /_let_go answers it with a
                 normal reply
     LINES<n>-x  a normal reply with exactly <n> route entries
+    OUT-x       a normal reply whose newest entry is out for delivery (派件)
+    PROB-x      a normal reply whose newest entry is a problem (拒收, 退回)
+    MOVE-x      a normal reply whose newest entry is still in transit
+    OLDFIRST-x  a normal reply listed oldest entry first (plain numbers end
+                delivered, 已签收, listed newest first)
     JUNK-x      a 200 reply with Content-Length in no shape of the service's:
                 JSON broken off inside a key, bytes that are not GBK (0x80,
                 0xFF, lead bytes before bytes no trail can be), a zero byte,
@@ -78,7 +83,11 @@ EVENTS = ["快件已到达【{0}转运中心】", "快件已从【{0}转运中�
 SIGNERS = ["本人", "前台", "门卫", "家人", "快递柜"]
 
 
-def route_entries(code, number, count=None):
+# How a history ends, by number prefix; plain numbers end delivered.
+ENDINGS = {b"OUT": "out", b"PROB": "problem", b"MOVE": "moving"}
+
+
+def route_entries(code, number, count=None, ending="delivered", oldest_first=False):
     """The route history of one number: (time, context) pairs, newest first."""
     rng = random.Random(zlib.crc32(code + b"|" + number))
     if count is None:
@@ -87,24 +96,30 @@ def route_entries(code, number, count=None):
     origin, dest = rng.sample(CITIES, 2)
     entries, stamp = [], start
     for i in range(count):
+        last = i == count - 1 and i > 0
         if i == 0:
             context = "【{0}】已揽收，揽件员正在发往转运中心".format(origin)
-        elif i == count - 1 and count > 2:
+        elif last and ending == "out":
+            context = "【{0}】派件员正在为您派件".format(dest)
+        elif last and ending == "problem":
+            context = "【{0}】收件人拒收，快件退回中".format(dest)
+        elif i == count - 1 and count > 2 and ending == "delivered":
             context = "已签收，签收人：\\\"{0}\\\"，感谢使用".format(rng.choice(SIGNERS))
-        elif i == count - 2 and count > 3:
+        elif i == count - 2 and count > 3 and ending in ("delivered", "problem"):
             context = "【{0}】派件员正在为您派件".format(dest)
         else:
             a, b = rng.sample(CITIES, 2)
             context = rng.choice(EVENTS).format(a, b)
         entries.append((time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(stamp)), context))
         stamp += rng.randint(600, 14 * 3600)
-    entries.reverse()
+    if not oldest_first:
+        entries.reverse()
     return [(t.encode("gbk"), c.encode("gbk")) for t, c in entries]
 
 
-def tracking_reply(code, number, count=None):
+def tracking_reply(code, number, count=None, ending="delivered", oldest_first=False):
     data = b",".join(b'{"time":"' + t + b'","context":"' + c + b'"}'
-                     for t, c in route_entries(code, number, count))
+                     for t, c in route_entries(code, number, count, ending, oldest_first))
     return (b'{"message":"ok","nu":"' + number + b'","com":"' + code +
             b'","status":"1","state":"3","data":[' + data + b"]}")
 
@@ -200,6 +215,10 @@ class Handler(socketserver.BaseRequestHandler):
             return None, b"", False
         if mode == b"JUNK":
             return "200 OK", junk_reply(number), True
+        if mode in ENDINGS:
+            return "200 OK", tracking_reply(code, number, ending=ENDINGS[mode]), True
+        if mode == b"OLDFIRST":
+            return "200 OK", tracking_reply(code, number, oldest_first=True), True
         m = re.fullmatch(rb"LINES(\d+)", mode)
         if m:
             return "200 OK", tracking_reply(code, number, int(m.group(1))), True

@@ -97,6 +97,23 @@ class StandInTest(unittest.TestCase):
         _, headers, body, _ = self.raw(query(b"ems", b"LINES20-1"))
         self.assertEqual(body.count(b'{"time":"'), 20)
 
+    def test_history_endings_and_order_by_prefix(self):
+        def entries(number):
+            text = self.raw(query(b"yuantong", number))[2].decode("gbk")
+            return re.findall(r'\{"time":"([^"]*)","context":"((?:[^"\\]|\\.)*)"\}', text)
+        for n in range(5):
+            suffix = str(n).encode()
+            newest = {mode: entries(mode + b"-" + suffix)[0][1]
+                      for mode in (b"OUT", b"PROB", b"MOVE")}
+            self.assertIn("派件", newest[b"OUT"])
+            self.assertIn("拒收", newest[b"PROB"])
+            self.assertFalse(re.search("派件|签收|拒收|退回", newest[b"MOVE"]), newest[b"MOVE"])
+            plain = entries(b"plain" + suffix)
+            self.assertIn("已签收", plain[0][1])
+            old_first = entries(b"OLDFIRST-" + suffix)
+            self.assertEqual(sorted(old_first), old_first)
+            self.assertIn("已签收", old_first[-1][1])
+
     def test_junk_is_a_well_framed_reply_in_no_shape_of_the_service(self):
         status, headers, body, _ = self.raw(query(b"ems", b"JUNK-1"))
         self.assertEqual(status, b"HTTP/1.1 200 OK")
