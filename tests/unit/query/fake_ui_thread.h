@@ -41,6 +41,12 @@ class FakeUiThread : public UiThreadCall {
         return true;
     }
 
+    // Waits, running nothing, until a worker's call is queued.
+    bool callWaiting(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return !queue_.empty(); });
+    }
+
     // Runs whatever comes for a while (to see that nothing more happens).
     void pumpFor(std::chrono::milliseconds span) {
         const auto deadline = std::chrono::steady_clock::now() + span;

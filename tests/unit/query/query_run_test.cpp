@@ -376,10 +376,23 @@ TEST(QueryRun, TheWatcherHearsEachNumbersOutcomeUnderTheKeyItWasTakenWith) {
     ASSERT_TRUE(rig.finish());
     EXPECT_EQ(watcher.outcomes.size(), 4u);
     EXPECT_EQ(watcher.outcomes["N5"].state, ParcelState::InTransit);
+
+    // Stopped right after a number finished, before the worker's next call
+    // ran: its block reaches the box with the stop, and so does its outcome.
+    rig.service->hold("签收1");
+    rig.run->toggleQueryRun();
+    EXPECT_TRUE(watcher.outcomes.empty());
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 9; }));
+    rig.service->release("签收1");
+    ASSERT_TRUE(rig.ui->callWaiting());  // the worker waits to read the next number
+    rig.run->toggleQueryRun();
+    EXPECT_TRUE(rig.resultHas("签收1"));
+    EXPECT_EQ(watcher.outcomes.count("签收1"), 1u);
+
     rig.run->setWatcher(nullptr);
     rig.run->toggleQueryRun();
     ASSERT_TRUE(rig.finish());
-    EXPECT_EQ(watcher.starts, 2);
+    EXPECT_EQ(watcher.starts, 3);
 }
 
 TEST(QueryRun, ClosedUiThreadEndsTheWorker) {
