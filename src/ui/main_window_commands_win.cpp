@@ -150,6 +150,7 @@ void MainWindow::chooseBackgroundPicture() {
 }
 
 LRESULT MainWindow::onNotify(const NMHDR& header) {
+    if (LRESULT result = 0; treeStatus_ && treeStatus_->onNotify(header, result)) return result;
     if (header.hwndFrom == treeView_ && header.code == NM_DBLCLK) {
         openNumberDialog();
         return 1;

@@ -129,7 +129,8 @@ void MainWindow::createNativeControls() {
     const Box& t = layout_.tree;
     treeView_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
                                 WS_CHILD | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
-                                    TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                                    TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+                                    TVS_NOTOOLTIPS,  // TreeStatus shows the tips
                                 t.x, t.y, t.width, t.height, hwnd_, nullptr, inst, nullptr);
     TreeView_SetTextColor(treeView_, RGB(0, 0, 0));
     TreeView_SetBkColor(treeView_, kTreeBackground);
@@ -160,6 +161,7 @@ void MainWindow::createNativeControls() {
     animation_.create(hwnd_, a.x, a.y, a.width, a.height, pictures::parcelAnimation());
 
     tree_ = std::make_unique<TrackingTree>(treeView_);
+    treeStatus_ = std::make_unique<TreeStatus>(*tree_);
 }
 
 void MainWindow::createMenus() {
@@ -205,6 +207,7 @@ void MainWindow::bindWorkspace() {
     };
     queryRun_ = std::make_unique<query::QueryRun>(*tree_, *this, query::makeUiThreadCall(),
                                                   endpoint_, fetch);
+    queryRun_->setWatcher(treeStatus_.get());
 }
 
 int MainWindow::messageBox(const std::string& text, const std::string& title, int buttonSet) {

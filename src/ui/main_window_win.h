@@ -18,6 +18,7 @@
 #include "ui/file_dialog_win.h"
 #include "ui/main_window_layout.h"
 #include "ui/tracking_tree_win.h"
+#include "ui/tree_status_win.h"
 
 namespace korvel::ui {
 
@@ -70,6 +71,7 @@ public:
 
     // Parts for tests and the upgrade window.
     TrackingTree& tree() { return *tree_; }
+    TreeStatus& treeStatus() { return *treeStatus_; }
     tracking::TrackingWorkspace& workspace() { return *workspace_; }
     query::QueryRun& queryRun() { return *queryRun_; }
     HWND treeHandle() const { return treeView_; }
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<tracking::TrackingWorkspace> workspace_;
     tracking::CourierCatalogue catalogue_;
     std::unique_ptr<query::QueryRun> queryRun_;
+    std::unique_ptr<TreeStatus> treeStatus_;
     std::unique_ptr<MainWindowElements> elements_;
     std::string status_;
     std::string queryCaption_;

@@ -41,6 +41,8 @@ public:
     int itemAt(POINT client) const;
     // Index of an item handle, or -1.
     int indexOf(HTREEITEM item) const;
+    // Handle of the item at an index, or null.
+    HTREEITEM itemHandle(int index) const { return handleAt(index); }
 
 private:
     struct Entry {

@@ -5,10 +5,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include "main_window_test_support.h"
+#include "query/http_fetch_win.h"
 #include "text/wide_text_win.h"
 #include "ui/file_io_win.h"
 #include "ui/input_dialog_win.h"
@@ -284,6 +287,203 @@ TEST_F(MainWindowTest, AQueryRunShowsTheStandInRoutesAndStops) {
     pumpUntil([] { return false; }, 2500);
     EXPECT_EQ(w.resultText(), stopped);
     EXPECT_EQ(w.statusText(), "已停止查询");
+}
+
+
+// --- how a run's numbers stand, on the tree ----------------------------------
+
+HTREEITEM handleOf(MainWindow& w, const std::string& text) {
+    return w.tree().itemHandle(indexOfText(w, text));
+}
+
+// The ink of an item's label as the tree paints it: of the label's pixels,
+// the one farthest from the background, whose colour the text has in full.
+COLORREF inkOf(MainWindow& w, HTREEITEM item) {
+    HWND tree = w.treeHandle();
+    RECT label{};
+    if (!TreeView_GetItemRect(tree, item, &label, TRUE)) return CLR_INVALID;
+    RECT client;
+    GetClientRect(tree, &client);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(tree, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    COLORREF ink = RGB(192, 192, 192);
+    int farthest = -1;
+    for (int y = std::max(0L, label.top); y < std::min(client.bottom, label.bottom); ++y) {
+        for (int x = std::max(0L, label.left); x < std::min(client.right, label.right); ++x) {
+            const DWORD p = pixels[y * client.right + x];
+            const int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+            const int d = std::abs(r - 192) + std::abs(g - 192) + std::abs(b - 192);
+            if (d > farthest) farthest = d, ink = RGB(r, g, b);
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+// Which state colour (or the tree's black) an ink is nearest.
+COLORREF nearestStateColour(COLORREF ink) {
+    using korvel::tracking::ParcelState;
+    COLORREF best = CLR_INVALID;
+    int bestDistance = 1 << 30;
+    for (ParcelState s : {ParcelState::InTransit, ParcelState::OutForDelivery,
+                          ParcelState::Delivered, ParcelState::Problem, ParcelState::WrongNumber}) {
+        const COLORREF c = TreeStatus::colourOf(s);
+        const int d = std::abs(GetRValue(c) - GetRValue(ink)) + std::abs(GetGValue(c) - GetGValue(ink)) +
+                      std::abs(GetBValue(c) - GetBValue(ink));
+        if (d < bestDistance) bestDistance = d, best = c;
+    }
+    return best;
+}
+
+// Rests the pointer on an item as the system reports it, and reads the tip
+// that shows; empty when none does.
+std::string hoverTip(MainWindow& w, HTREEITEM item) {
+    HWND tree = w.treeHandle();
+    RECT label{};
+    if (!TreeView_GetItemRect(tree, item, &label, TRUE)) return {};
+    const LPARAM at = MAKELPARAM((label.left + label.right) / 2, (label.top + label.bottom) / 2);
+    SendMessageW(tree, WM_MOUSEMOVE, 0, at);
+    SendMessageW(tree, WM_MOUSEHOVER, 0, at);
+    HWND tip = w.treeStatus().tooltip();
+    if (!IsWindowVisible(tip)) return {};
+    std::wstring buffer(2048, L'\0');
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = tree;
+    tool.uId = 1;
+    tool.lpszText = buffer.data();
+    SendMessageW(tip, TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&tool));
+    buffer.resize(wcslen(buffer.c_str()));
+    SendMessageW(tree, WM_MOUSELEAVE, 0, 0);
+    return toGbk(buffer);
+}
+
+// The route lines of a number's block in the result box, in box order.
+std::vector<std::string> routeLines(const std::string& result, const std::string& heading) {
+    std::vector<std::string> lines;
+    size_t at = result.find(heading + "\r\n");
+    if (at == std::string::npos) return lines;
+    at += heading.size() + 2;
+    while (at < result.size() && result.compare(at, 10, std::string(10, '-')) != 0) {
+        const size_t end = result.find("\r\n", at);
+        lines.push_back(result.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+TEST_F(MainWindowTest, ARunColoursEachNumberByItsStateAndTheTipsTellIt) {
+    if (!std::getenv("KORVEL_TRACKING_PORT")) GTEST_SKIP() << "needs the tracking stand-in";
+    MainWindow& w = *window_;
+    w.selectPage(2);
+    // Numbers first in the tree, so they show without scrolling.
+    w.tree().addItems(0, {"OLDFIRST-1", "OUT-1", "PROB-1", "MOVE-1", "12", "EE123456785CN"});
+    w.tree().addItems(indexOfText(w, "安捷快递"), {"SF123456789012", "HANG-1"});
+    w.tree().expand(0);
+    w.tree().expand(indexOfText(w, "安捷快递"));
+    w.tree().select(-1);
+    const std::string path = dir() + "\\korvel_tree_status_test.dat";
+    w.saveTemplateTo(path);
+    const auto before = readWholeFile(path);
+    ASSERT_TRUE(before);
+
+    HTREEITEM aae = handleOf(w, "AAE快递");
+    EXPECT_EQ(hoverTip(w, handleOf(w, "OUT-1")), "尚未查询");
+    EXPECT_EQ(hoverTip(w, aae), "共 6 单，尚未查询");
+    EXPECT_EQ(hoverTip(w, handleOf(w, "EE123456785CN")), "尚未查询\r\n此单号像是 EMS快递 的单号");
+
+    // The run stops at the request that hangs: the numbers before it are done.
+    w.toggleQueryRun();
+    ASSERT_TRUE(pumpUntil([&] { return w.statusText() == "正在为您查询：安捷快递HANG-1"; }, 20000));
+    w.toggleQueryRun();
+    EXPECT_EQ(w.statusText(), "已停止查询");
+    pumpFor(200);
+
+    const std::string result = w.resultText();
+    const struct {
+        const char* number;
+        const char* state;
+        COLORREF colour;
+        bool oldestFirst;
+    } numbers[] = {
+        {"OLDFIRST-1", "已签收", RGB(0, 110, 0), true},
+        {"OUT-1", "派件中", RGB(0, 0, 230), false},
+        {"PROB-1", "疑难", RGB(200, 90, 0), false},
+        {"MOVE-1", "运输中", RGB(0, 0, 0), false},
+        {"EE123456785CN", "已签收", RGB(0, 110, 0), false},
+    };
+    for (const auto& n : numbers) {
+        const auto lines = routeLines(result, std::string("AAE快递") + n.number);
+        ASSERT_FALSE(lines.empty()) << n.number;
+        const std::string newest = n.oldestFirst ? lines.back() : lines.front();
+        std::string want = std::string(n.state) + "\r\n" + newest;
+        if (std::string(n.number) == "EE123456785CN") want += "\r\n此单号像是 EMS快递 的单号";
+        EXPECT_EQ(hoverTip(w, handleOf(w, n.number)), want) << n.number;
+        EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, n.number))), n.colour) << n.number;
+    }
+    EXPECT_EQ(hoverTip(w, handleOf(w, "12")), "单号错误");
+    EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, "12"))), RGB(210, 0, 0));
+    EXPECT_EQ(hoverTip(w, aae), "共 6 单：已签收 2，派件中 1，运输中 1，疑难 1，单号错误 1");
+    EXPECT_EQ(nearestStateColour(inkOf(w, aae)), RGB(0, 0, 0));
+    EXPECT_EQ(hoverTip(w, handleOf(w, "安捷快递")),
+              "共 2 单：已签收 1，派件中 0，运输中 0，疑难 0，单号错误 0，尚未查询 1");
+    EXPECT_EQ(hoverTip(w, handleOf(w, "SF123456789012")).substr(0, 6), "已签收");
+    EXPECT_NE(hoverTip(w, handleOf(w, "SF123456789012")).find("此单号像是 顺丰快递 的单号"),
+              std::string::npos);
+    EXPECT_EQ(hoverTip(w, handleOf(w, "HANG-1")), "尚未查询");
+    EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, "HANG-1"))), RGB(0, 0, 0));
+    korvel::query::httpGet("http://" + trackingEndpoint() + "/_let_go");
+
+    // Nothing of it is stored.
+    w.saveTemplateTo(path);
+    EXPECT_EQ(readWholeFile(path), before);
+
+    // Colours follow the item: with OUT-1 gone, PROB-1 takes its place and
+    // keeps its own colour, and nothing is blue any more.
+    HTREEITEM out = handleOf(w, "OUT-1");
+    w.tree().removeItem(indexOfText(w, "OUT-1"));
+    // Its handle may name a new item later: nothing is kept under it.
+    EXPECT_EQ(w.treeStatus().outcomeOf(out), nullptr);
+    EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, "PROB-1"))), RGB(200, 90, 0));
+    EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, "MOVE-1"))), RGB(0, 0, 0));
+
+    // An import brings the same texts back, uncoloured, even where the
+    // control hands out the old handles again.
+    w.importTemplateFrom(path);
+    EXPECT_EQ(w.statusText(), "导入成功");
+    for (const char* number : {"OLDFIRST-1", "OUT-1", "PROB-1", "12"}) {
+        EXPECT_EQ(w.treeStatus().outcomeOf(handleOf(w, number)), nullptr) << number;
+        EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, number))), RGB(0, 0, 0)) << number;
+    }
+    EXPECT_EQ(hoverTip(w, handleOf(w, "AAE快递")), "共 6 单，尚未查询");
+
+    // Starting a run clears the colours of the one before.
+    w.toggleQueryRun();
+    ASSERT_TRUE(pumpUntil([&] { return w.statusText() == "正在为您查询：安捷快递HANG-1"; }, 20000));
+    w.toggleQueryRun();
+    korvel::query::httpGet("http://" + trackingEndpoint() + "/_let_go");
+    ASSERT_NE(w.treeStatus().outcomeOf(handleOf(w, "PROB-1")), nullptr);
+    w.toggleQueryRun();
+    EXPECT_EQ(w.treeStatus().outcomeOf(handleOf(w, "PROB-1")), nullptr);
+    EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, "PROB-1"))), RGB(0, 0, 0));
+    w.toggleQueryRun();
+    DeleteFileW(toWide(path).c_str());
 }
 
 }  // namespace

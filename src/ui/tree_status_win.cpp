@@ -1,0 +1,309 @@
+#include "ui/tree_status_win.h"
+
+#include <array>
+#include <windowsx.h>
+
+#include "text/gbk_text.h"
+#include "text/wide_text_win.h"
+#include "tracking/courier_hint.h"
+
+namespace korvel::ui {
+
+using tracking::ParcelOutcome;
+using tracking::ParcelState;
+
+namespace {
+
+// Every text of the tooltips (GBK literals).
+namespace texts {
+constexpr std::string_view kNotQueried = "尚未查询";
+constexpr std::string_view kTotalBefore = "共 ";
+constexpr std::string_view kTotalAfter = " 单";
+constexpr std::string_view kCountsStart = "：";
+constexpr std::string_view kCountsBreak = "，";
+constexpr std::string_view kEllipsis = "…";
+}  // namespace texts
+
+constexpr std::string_view kLineBreak = "\r\n";
+constexpr UINT_PTR kSubclassId = 0x5453;  // "TS"
+constexpr UINT_PTR kToolId = 1;
+constexpr int kTipWidth = 420;   // pixels; wider contexts wrap
+constexpr int kTipBelow = 20;    // pixels below the pointer, clear of the cursor
+constexpr size_t kContextShown = 240;  // bytes of a context a tooltip shows
+
+// The order the company tip counts states in.
+constexpr std::array<ParcelState, tracking::kParcelStateCount> kCountOrder = {
+    ParcelState::Delivered, ParcelState::OutForDelivery, ParcelState::InTransit,
+    ParcelState::Problem, ParcelState::WrongNumber};
+
+HTREEITEM nextItem(HWND tree, HTREEITEM item, UINT how) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+}
+
+// At most limit bytes of a GBK text, never half a character, with an
+// ellipsis when something was left off.
+std::string shortened(const std::string& text, size_t limit) {
+    if (text.size() <= limit) return text;
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t step = text::isLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + step > limit) break;
+        end += step;
+    }
+    return text.substr(0, end) + std::string(texts::kEllipsis);
+}
+
+}  // namespace
+
+TreeStatus::TreeStatus(TrackingTree& tree) : tree_(tree), treeView_(tree.handle()) {
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, treeView_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+    if (tooltip_) {
+        // A tracking tool: the tip shows where and when the tree says, with
+        // the text of the item under the pointer, not one text per window.
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        tool.hwnd = treeView_;
+        tool.uId = kToolId;
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, kTipWidth);
+    }
+    SetWindowSubclass(treeView_, treeProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+TreeStatus::~TreeStatus() {
+    if (IsWindow(treeView_)) RemoveWindowSubclass(treeView_, treeProc, kSubclassId);
+}
+
+void TreeStatus::runStarted() {
+    const bool hadAny = !outcomes_.empty();
+    outcomes_.clear();
+    taken_.clear();
+    if (hadAny) InvalidateRect(treeView_, nullptr, FALSE);
+    if (tipItem_) setTipText(tipText(tipItem_));
+}
+
+std::uintptr_t TreeStatus::numberTaken(int index) {
+    HTREEITEM item = tree_.itemHandle(index);
+    if (item) taken_.insert(item);
+    return reinterpret_cast<std::uintptr_t>(item);
+}
+
+void TreeStatus::numberFinished(std::uintptr_t key, const ParcelOutcome& outcome) {
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(key);
+    // An item deleted since it was taken up is gone from taken_, and its
+    // handle may already name a new item.
+    if (!taken_.erase(item)) return;
+    outcomes_[item] = outcome;
+    RECT row{};
+    if (TreeView_GetItemRect(treeView_, item, &row, FALSE)) InvalidateRect(treeView_, &row, FALSE);
+    if (tipItem_ == item || tipItem_ == nextItem(treeView_, item, TVGN_PARENT))
+        setTipText(tipText(tipItem_));
+}
+
+bool TreeStatus::onNotify(const NMHDR& header, LRESULT& result) {
+    if (header.hwndFrom != treeView_) return false;
+    switch (header.code) {
+        case NM_CUSTOMDRAW: {
+            auto& draw = *reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(&header));
+            if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+                // Nothing coloured: the tree draws as if nobody listened.
+                result = outcomes_.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+                return true;
+            }
+            if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+                const auto found = outcomes_.find(reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec));
+                if (found != outcomes_.end() && found->second.state != ParcelState::InTransit)
+                    draw.clrText = colourOf(found->second.state);
+                result = CDRF_DODEFAULT;
+                return true;
+            }
+            return false;
+        }
+        case TVN_DELETEITEMW:
+        case TVN_DELETEITEMA: {
+            // Both forms carry the old item's handle at the same place.
+            const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+            HTREEITEM gone = change.itemOld.hItem;
+            outcomes_.erase(gone);
+            taken_.erase(gone);
+            if (gone == tipItem_) hideTip();
+            return false;  // the window may want to hear of it too
+        }
+    }
+    return false;
+}
+
+COLORREF TreeStatus::colourOf(ParcelState state) {
+    switch (state) {
+        case ParcelState::Delivered: return RGB(0, 110, 0);       // dark green
+        case ParcelState::OutForDelivery: return RGB(0, 0, 230);  // blue
+        case ParcelState::Problem: return RGB(200, 90, 0);        // dark orange
+        case ParcelState::WrongNumber: return RGB(210, 0, 0);     // red
+        case ParcelState::InTransit: break;
+    }
+    return RGB(0, 0, 0);
+}
+
+const ParcelOutcome* TreeStatus::outcomeOf(HTREEITEM item) const {
+    const auto found = outcomes_.find(item);
+    return found == outcomes_.end() ? nullptr : &found->second;
+}
+
+std::string TreeStatus::textOf(HTREEITEM item) const { return tree_.itemText(tree_.indexOf(item)); }
+
+std::string TreeStatus::tipText(HTREEITEM item) const {
+    if (!item) return {};
+    HTREEITEM parent = nextItem(treeView_, item, TVGN_PARENT);
+    return parent ? numberTip(item, parent) : companyTip(item);
+}
+
+std::string TreeStatus::numberTip(HTREEITEM item, HTREEITEM company) const {
+    std::string tip;
+    if (const ParcelOutcome* outcome = outcomeOf(item)) {
+        tip = tracking::parcelStateName(outcome->state);
+        if (outcome->state != ParcelState::WrongNumber) {
+            tip += kLineBreak;
+            tip += outcome->time;
+            tip += ' ';
+            tip += shortened(outcome->context, kContextShown);
+        }
+    } else {
+        tip = texts::kNotQueried;
+    }
+    const std::string hint = tracking::courierHint(textOf(item), textOf(company));
+    if (!hint.empty()) {
+        tip += kLineBreak;
+        tip += hint;
+    }
+    return tip;
+}
+
+std::string TreeStatus::companyTip(HTREEITEM company) const {
+    std::array<int, tracking::kParcelStateCount> counts{};
+    int total = 0, queried = 0;
+    for (HTREEITEM child = nextItem(treeView_, company, TVGN_CHILD); child;
+         child = nextItem(treeView_, child, TVGN_NEXT)) {
+        ++total;
+        if (const ParcelOutcome* outcome = outcomeOf(child)) {
+            ++counts[static_cast<size_t>(outcome->state)];
+            ++queried;
+        }
+    }
+    std::string tip = std::string(texts::kTotalBefore) + std::to_string(total) +
+                      std::string(texts::kTotalAfter);
+    if (total == 0) return tip;
+    if (queried == 0) return tip + std::string(texts::kCountsBreak) + std::string(texts::kNotQueried);
+    tip += texts::kCountsStart;
+    bool first = true;
+    for (ParcelState state : kCountOrder) {
+        if (!first) tip += texts::kCountsBreak;
+        first = false;
+        tip += tracking::parcelStateName(state);
+        tip += ' ';
+        tip += std::to_string(counts[static_cast<size_t>(state)]);
+    }
+    if (queried < total) {
+        tip += texts::kCountsBreak;
+        tip += texts::kNotQueried;
+        tip += ' ';
+        tip += std::to_string(total - queried);
+    }
+    return tip;
+}
+
+void TreeStatus::setTipText(const std::string& text) {
+    if (!tooltip_) return;
+    std::wstring wide = text::toWide(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = treeView_;
+    tool.uId = kToolId;
+    tool.lpszText = wide.data();
+    SendMessageW(tooltip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TreeStatus::trackMouse() {
+    // Hover ends once reported; every move asks again, so resting on the
+    // next item shows its tip too.
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_HOVER | TME_LEAVE;
+    track.hwndTrack = treeView_;
+    track.dwHoverTime = HOVER_DEFAULT;
+    TrackMouseEvent(&track);
+}
+
+void TreeStatus::showTip(POINT client) {
+    TVHITTESTINFO hit{};
+    hit.pt = client;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(treeView_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (!item || !(hit.flags & TVHT_ONITEM) || !tooltip_) {
+        hideTip();
+        return;
+    }
+    tipItem_ = item;
+    setTipText(tipText(item));
+    POINT screen = client;
+    ClientToScreen(treeView_, &screen);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = treeView_;
+    tool.uId = kToolId;
+    SendMessageW(tooltip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y + kTipBelow));
+    SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TreeStatus::hideTip() {
+    if (!tipItem_) return;
+    tipItem_ = nullptr;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = treeView_;
+    tool.uId = kToolId;
+    SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CALLBACK TreeStatus::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                      DWORD_PTR data) {
+    auto* self = reinterpret_cast<TreeStatus*>(data);
+    switch (msg) {
+        case WM_MOUSEMOVE: {
+            self->trackMouse();
+            if (self->tipItem_) {
+                TVHITTESTINFO hit{};
+                hit.pt = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+                SendMessageW(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+                if (hit.hItem != self->tipItem_ || !(hit.flags & TVHT_ONITEM)) self->hideTip();
+            }
+            break;
+        }
+        case WM_MOUSEHOVER:
+            self->showTip({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            break;
+        case WM_MOUSELEAVE:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MOUSEWHEEL:
+        case WM_KEYDOWN:
+        case WM_VSCROLL:
+        case WM_HSCROLL:
+        case WM_KILLFOCUS:
+        case WM_SHOWWINDOW:
+            self->hideTip();
+            break;
+        case WM_NCDESTROY:
+            self->hideTip();
+            RemoveWindowSubclass(hwnd, treeProc, kSubclassId);
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace korvel::ui
