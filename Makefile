@@ -11,7 +11,7 @@ PREFIX := $(BUILD)/wineprefix
 JOBS ?= $(shell nproc)
 export WINEPREFIX := $(PREFIX)
 
-.PHONY: all setup cross native prefix test unit run bench fuzz clean
+.PHONY: all setup cross native prefix test unit run bench fuzz screenshots clean
 
 all: cross native
 
@@ -48,6 +48,10 @@ bench: cross prefix
 		-DKORVEL_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)/bench-native -j$(JOBS)
 	@scripts/bench.sh $(BUILD)
+
+# The README's pictures of the real program under Xvfb, written to docs/.
+screenshots: cross prefix
+	@python3 scripts/screenshots.py $(CROSS) docs
 
 # Fuzzing: each target for FUZZ_SECONDS (default 60) under ASan and UBSan.
 FUZZ_SECONDS ?= 60
