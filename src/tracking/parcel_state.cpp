@@ -10,14 +10,18 @@ namespace {
 
 // Words couriers use when a parcel is stuck, refused or on its way back.
 constexpr std::array<std::string_view, 20> kProblemWords = {
-    "拒签", "拒收", "退回", "退件", "问题件", "疑难", "异常", "滞留", "留仓", "无法派送",
-    "无法投递", "无法联系", "联系不上", "无人接听", "失败", "地址不详", "地址错误", "未妥投",
-    "超区", "丢失"};
+    "拒签", "拒收",     "退回",     "退件",     "问题件",   "疑难",     "异常",
+    "滞留", "留仓",     "无法派送", "无法投递", "无法联系", "联系不上", "无人接听",
+    "失败", "地址不详", "地址错误", "未妥投",   "超区",     "丢失"};
+
+// In the order of ParcelState.
+constexpr std::array<std::string_view, kParcelStateCount> kStateNames = {
+    "运输中", "派件中", "已签收", "疑难", "单号错误"};
 
 constexpr std::string_view kSigned = "签收";
 // Phrases that hold 签收 but say it has not happened yet.
-constexpr std::array<std::string_view, 5> kNotYetSigned = {"未签收", "待签收", "准备签收",
-                                                           "请签收", "请您签收"};
+constexpr std::array<std::string_view, 5> kNotYetSigned = {"未签收", "待签收", "准备签收", "请签收",
+                                                           "请您签收"};
 constexpr std::array<std::string_view, 2> kDeliveredWords = {"妥投", "已投递"};
 constexpr std::array<std::string_view, 4> kOnTheWayOutWords = {"派件", "派送", "正在投递",
                                                                "安排投递"};
@@ -47,14 +51,7 @@ bool saysSigned(std::string_view context) {
 }  // namespace
 
 std::string_view parcelStateName(ParcelState state) {
-    switch (state) {
-        case ParcelState::InTransit: return "运输中";
-        case ParcelState::OutForDelivery: return "派件中";
-        case ParcelState::Delivered: return "已签收";
-        case ParcelState::Problem: return "疑难";
-        case ParcelState::WrongNumber: return "单号错误";
-    }
-    return {};
+    return kStateNames[static_cast<size_t>(state)];
 }
 
 ParcelState classifyContext(std::string_view context) {
@@ -65,8 +62,10 @@ ParcelState classifyContext(std::string_view context) {
 }
 
 void ParcelOutcomeBuilder::add(std::string_view time, std::string_view context) {
-    if (count_ == 0 || time > firstGreatest_.time) firstGreatest_ = {std::string(time), std::string(context)};
-    if (count_ == 0 || time >= lastGreatest_.time) lastGreatest_ = {std::string(time), std::string(context)};
+    if (count_ == 0 || time > firstGreatest_.time)
+        firstGreatest_ = {std::string(time), std::string(context)};
+    if (count_ == 0 || time >= lastGreatest_.time)
+        lastGreatest_ = {std::string(time), std::string(context)};
     if (count_ == 0) firstTime_ = time;
     lastTime_ = time;
     ++count_;

@@ -9,7 +9,13 @@
 
 namespace korvel::tracking {
 
-enum class ParcelState : std::uint8_t { InTransit, OutForDelivery, Delivered, Problem, WrongNumber };
+enum class ParcelState : std::uint8_t {
+    InTransit,
+    OutForDelivery,
+    Delivered,
+    Problem,
+    WrongNumber
+};
 inline constexpr int kParcelStateCount = 5;
 
 // "运输中", "派件中", "已签收", "疑难", "单号错误".

@@ -1,7 +1,8 @@
 #include "ui/tree_status_win.h"
 
-#include <array>
 #include <windowsx.h>
+
+#include <array>
 
 #include "text/gbk_text.h"
 #include "text/wide_text_win.h"
@@ -27,9 +28,14 @@ constexpr std::string_view kEllipsis = "…";
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr UINT_PTR kSubclassId = 0x5453;  // "TS"
 constexpr UINT_PTR kToolId = 1;
-constexpr int kTipWidth = 420;   // pixels; wider contexts wrap
-constexpr int kTipBelow = 20;    // pixels below the pointer, clear of the cursor
+constexpr int kTipWidth = 420;         // pixels; wider contexts wrap
+constexpr int kTipBelow = 20;          // pixels below the pointer, clear of the cursor
 constexpr size_t kContextShown = 240;  // bytes of a context a tooltip shows
+
+// Label colours by state, in the order of ParcelState: 运输中 keeps the
+// tree's black, then blue, dark green, dark orange and red.
+constexpr std::array<COLORREF, tracking::kParcelStateCount> kStateColours = {
+    RGB(0, 0, 0), RGB(0, 0, 230), RGB(0, 110, 0), RGB(200, 90, 0), RGB(210, 0, 0)};
 
 // The order the company tip counts states in.
 constexpr std::array<ParcelState, tracking::kParcelStateCount> kCountOrder = {
@@ -117,7 +123,8 @@ bool TreeStatus::onNotify(const NMHDR& header, LRESULT& result) {
                 return true;
             }
             if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-                const auto found = outcomes_.find(reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec));
+                const auto found =
+                    outcomes_.find(reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec));
                 if (found != outcomes_.end() && found->second.state != ParcelState::InTransit)
                     draw.clrText = colourOf(found->second.state);
                 result = CDRF_DODEFAULT;
@@ -140,14 +147,7 @@ bool TreeStatus::onNotify(const NMHDR& header, LRESULT& result) {
 }
 
 COLORREF TreeStatus::colourOf(ParcelState state) {
-    switch (state) {
-        case ParcelState::Delivered: return RGB(0, 110, 0);       // dark green
-        case ParcelState::OutForDelivery: return RGB(0, 0, 230);  // blue
-        case ParcelState::Problem: return RGB(200, 90, 0);        // dark orange
-        case ParcelState::WrongNumber: return RGB(210, 0, 0);     // red
-        case ParcelState::InTransit: break;
-    }
-    return RGB(0, 0, 0);
+    return kStateColours[static_cast<size_t>(state)];
 }
 
 const ParcelOutcome* TreeStatus::outcomeOf(HTREEITEM item) const {
@@ -195,10 +195,11 @@ std::string TreeStatus::companyTip(HTREEITEM company) const {
             ++queried;
         }
     }
-    std::string tip = std::string(texts::kTotalBefore) + std::to_string(total) +
-                      std::string(texts::kTotalAfter);
+    std::string tip =
+        std::string(texts::kTotalBefore) + std::to_string(total) + std::string(texts::kTotalAfter);
     if (total == 0) return tip;
-    if (queried == 0) return tip + std::string(texts::kCountsBreak) + std::string(texts::kNotQueried);
+    if (queried == 0)
+        return tip + std::string(texts::kCountsBreak) + std::string(texts::kNotQueried);
     tip += texts::kCountsStart;
     bool first = true;
     for (ParcelState state : kCountOrder) {

@@ -20,11 +20,11 @@ TEST(CourierHint, OnlyUnmistakableFormatsWithValidChecksNameACourier) {
         {"ea123456785cn", "EMS快递"},
         {"EB473124829CN", "EMS快递"},
         {"EE876543216CN", "EMS快递"},
-        {"EE123456784CN", ""},   // wrong check digit
-        {"RA473124829GB", ""},   // valid S10, but neither E nor CN
-        {"LK473124829CN", ""},   // a China Post parcel, not EMS
-        {"EE12345678CN", ""},    // one digit short
-        {"E1123456785CN", ""},   // second character not a letter
+        {"EE123456784CN", ""},  // wrong check digit
+        {"RA473124829GB", ""},  // valid S10, but neither E nor CN
+        {"LK473124829CN", ""},  // a China Post parcel, not EMS
+        {"EE12345678CN", ""},   // one digit short
+        {"E1123456785CN", ""},  // second character not a letter
         // UPS 1Z: published samples.
         {"1Z999AA10123456784", "UPS"},
         {"1ZWX0692YP40636269", "UPS"},
@@ -57,9 +57,8 @@ TEST(CourierHint, OnlyUnmistakableFormatsWithValidChecksNameACourier) {
 
 TEST(CourierHint, NamesAreTheCataloguesAndTheHintOnlyShowsUnderAnotherCompany) {
     const auto& names = CourierCatalogue::displayNames();
-    for (const char* number :
-         {"EE123456785CN", "1Z999AA10123456784", "SF123456789012", "YT1234567890123",
-          "DPK123456789012"}) {
+    for (const char* number : {"EE123456785CN", "1Z999AA10123456784", "SF123456789012",
+                               "YT1234567890123", "DPK123456789012"}) {
         const std::string_view courier = likelyCourier(number);
         EXPECT_NE(std::find(names.begin(), names.end(), courier), names.end()) << number;
         EXPECT_EQ(courierHint(number, courier), "");

@@ -25,7 +25,8 @@ TEST(ParcelState, CourierPhrasingsSortIntoTheirStates) {
         {"已签收,感谢使用顺丰,期待再次为您服务", kSigned},
         {"已签收，签收人：\\\"本人\\\"，感谢使用", kSigned},
         {"[北京市]快件已被 前台 签收", kSigned},
-        {"您的快件已签收，签收人在【菜鸟驿站】领取。如有疑问请电联快递员：张三【13800000000】", kSigned},
+        {"您的快件已签收，签收人在【菜鸟驿站】领取。如有疑问请电联快递员：张三【13800000000】",
+         kSigned},
         {"快件已由【丰巢智能柜】代签收，如有疑问请联系派件员", kSigned},
         {"客户 签收人: 家人 已签收 感谢使用圆通速递，期待再次为您服务", kSigned},
         {"投递并签收，签收人：他人收 门卫", kSigned},
@@ -111,8 +112,10 @@ TEST(ParcelState, TheNewestEntryDecidesInEitherOrder) {
     const std::string moving = entry("2013-01-02 18:00:00", "快件已到达【上海转运中心】");
     const std::string out = entry("2013-01-03 08:00:00", "【北京】派件员正在为您派件");
     const std::string done = entry("2013-01-03 15:30:00", "已签收，签收人：本人");
-    const std::string newestFirst = "{\"data\":[" + done + "," + out + "," + moving + "," + picked + "]}";
-    const std::string oldestFirst = "{\"data\":[" + picked + "," + moving + "," + out + "," + done + "]}";
+    const std::string newestFirst =
+        "{\"data\":[" + done + "," + out + "," + moving + "," + picked + "]}";
+    const std::string oldestFirst =
+        "{\"data\":[" + picked + "," + moving + "," + out + "," + done + "]}";
     const ParcelOutcome want{kSigned, "2013-01-03 15:30:00", "已签收，签收人：本人"};
     EXPECT_EQ(outcomeOf(newestFirst), want);
     EXPECT_EQ(outcomeOf(oldestFirst), want);
@@ -128,8 +131,9 @@ TEST(ParcelState, TheNewestEntryDecidesInEitherOrder) {
     EXPECT_EQ(outcomeOf("[" + sameA + "]").context, "快件已到达【北京站】");
 
     // A problem after delivery (returned later) is where the parcel stands.
-    EXPECT_EQ(outcomeOf("[" + entry("2013-01-04 10:00:00", "收件人要求退回") + "," + done + "]").state,
-              kProblem);
+    EXPECT_EQ(
+        outcomeOf("[" + entry("2013-01-04 10:00:00", "收件人要求退回") + "," + done + "]").state,
+        kProblem);
 }
 
 TEST(ParcelState, OddRepliesStillGiveAState) {
