@@ -1,6 +1,7 @@
 #include "skin/border_paint_win.h"
 
 #include "skin/border_style.h"
+#include "skin/skin_paint_win.h"
 
 namespace korvel::skin {
 
@@ -10,20 +11,14 @@ void line(GpGraphics* g, GpPen* pen, float x1, float y1, float x2, float y2) {
     gdip::GdipDrawLine(g, pen, x1, y1, x2, y2);
 }
 
-GdipPenPtr makePen(Argb color, bool dashed) {
-    GdipPenPtr pen;
-    if (gdip::GdipCreatePen1(color, 1.0f, Gdiplus::UnitPixel, pen.put()) != Gdiplus::Ok) return {};
-    if (dashed) gdip::GdipSetPenDashStyle(pen.get(), Gdiplus::DashStyleDash);
-    return pen;
-}
-
 }  // namespace
 
 void DrawBorder(GpGraphics* g, const RectF& r, int style) {
     const auto look = borderLook(style);
     if (!g || !look || r.width < 1 || r.height < 1) return;
-    GdipPenPtr upper = makePen(look->topLeft, look->dashed);
-    GdipPenPtr lower = makePen(look->bottomRight, look->dashed);
+    const auto dash = look->dashed ? Gdiplus::DashStyleDash : Gdiplus::DashStyleSolid;
+    GdipPenPtr upper = MakePen(look->topLeft, 1.0f, dash);
+    GdipPenPtr lower = MakePen(look->bottomRight, 1.0f, dash);
     if (!upper || !lower) return;
     // With the default pixel offset GDI+ puts pixel centres on whole
     // coordinates, so lines there are one crisp pixel wide.

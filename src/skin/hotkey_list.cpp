@@ -6,15 +6,15 @@ namespace korvel::skin {
 
 namespace {
 
-// Letters compare without case: WM_SYSKEYDOWN reports the upper-case virtual
-// key while a caption may be written "&y".
+// WM_SYSKEYDOWN reports a letter as its upper-case virtual key while a
+// caption may be written "&y".
 int folded(int key) { return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key; }
 
 }  // namespace
 
-int HotkeyList::Update(int control, int key) {
+int HotkeyList::Update(std::uint32_t owner, int key) {
     auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [control](const Entry& e) { return e.control == control; });
+                           [owner](const Entry& e) { return e.owner == owner; });
     if (key == 0) {
         if (it == entries_.end()) return 0;
         entries_.erase(it);
@@ -23,14 +23,14 @@ int HotkeyList::Update(int control, int key) {
     if (it != entries_.end())
         it->key = key;
     else
-        entries_.push_back({key, control});
+        entries_.push_back({key, owner});
     return 1;
 }
 
-std::vector<int> HotkeyList::Matches(int pressedKey) const {
-    std::vector<int> out;
+std::vector<std::uint32_t> HotkeyList::Matches(int pressedKey) const {
+    std::vector<std::uint32_t> out;
     for (const Entry& e : entries_) {
-        if (folded(e.key) == folded(pressedKey)) out.push_back(e.control);
+        if (folded(e.key) == pressedKey) out.push_back(e.owner);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 // Entries keep their order; a lookup takes the first match.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -9,18 +10,23 @@ namespace korvel::skin {
 
 class HotkeyList {
   public:
+    // The owner is the control's token, which stays with the control while
+    // its number shifts (a number would point at another control after an
+    // earlier one is removed).
     struct Entry {
-        int key = 0;      // character code as the control's text has it
-        int control = 0;  // control number at registration, looked up as an identity
+        int key = 0;              // character code as the control's text has it
+        std::uint32_t owner = 0;  // token of the control
     };
 
-    // Message 10240: a non-zero key sets or changes the entry of the control
+    // Message 10240: a non-zero key sets or changes the entry of the owner
     // (result 1); key 0 removes it (1, or 0 when there was none).
-    int Update(int control, int key);
+    int Update(std::uint32_t owner, int key);
 
-    // Entries whose key, as a one-character text, equals the pressed key,
-    // in list order.
-    std::vector<int> Matches(int pressedKey) const;
+    // Owners of the entries whose key equals the pressed virtual key, in
+    // list order. Only the entry's own character is folded (a caption's
+    // "&y" answers to VK 'Y'); the pressed key is taken as it is, so the
+    // codes 0x61 to 0x7A (numpad keys, F1 to F11) never match a letter.
+    std::vector<std::uint32_t> Matches(int pressedKey) const;
 
     void Clear() { entries_.clear(); }
     const std::vector<Entry>& Entries() const { return entries_; }

@@ -21,12 +21,13 @@ Argb defaultLabelTextColor() { return rgbaToArgb(0, 0, 0, 230); }
 
 void DrawLabel(GpGraphics* g, const RectF& r, const LabelPaint& p) {
     if (!g || r.width <= 0 || r.height <= 0) return;
-    // The background goes first so an opaque gradient cannot hide the border.
+    // Border, then the gradient over the whole rectangle: a translucent
+    // gradient tints the border, an opaque one covers it.
+    DrawBorder(g, r, p.borderStyle);
     if (p.gradientMode != kNoGradient) {
         FillGradient(g, r, gradientColor(p.gradientStart), gradientColor(p.gradientEnd),
                      p.gradientMode);
     }
-    DrawBorder(g, r, p.borderStyle);
     if (p.text.empty() || !p.font) return;
     const RectF text{r.x + kTextInset, r.y + kTextInset, std::max(0.0f, r.width - 2 * kTextInset),
                      std::max(0.0f, r.height - 2 * kTextInset)};
@@ -95,14 +96,7 @@ void Label::paint() {
     GpGraphics* g = BeginRepaint();
     if (!g) return;
     const RectF r = Rectangle();
-    if (autoTextColor_ && !text_.empty()) {
-        const SkinEngine* engine = Engine();
-        if (const SkinWindowRecord* record = engine ? engine->Record() : nullptr) {
-            const IntRect at{static_cast<int>(r.x), static_cast<int>(r.y),
-                             static_cast<int>(r.width), static_cast<int>(r.height)};
-            textColor_ = contrastingTextColor(textColor_, IsDarkBehind(record->compose, at));
-        }
-    }
+    if (autoTextColor_ && !text_.empty()) textColor_ = AutoTextColor(*this, r, textColor_);
     LabelPaint p;
     p.text = text_;
     p.font = font_.Get();

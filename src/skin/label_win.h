@@ -19,7 +19,7 @@ constexpr int kNoGradient = -1;
 
 struct LabelOptions {
     std::optional<Argb> textColor;   // black at 230 when not given
-    int gradientMode = kNoGradient;  // -1 none, 0 horizontal, 1 vertical
+    int gradientMode = kNoGradient;  // -1 none, else a GDI+ linear-gradient mode 0..3
     Argb gradientStart = kUnsetColor;
     Argb gradientEnd = kUnsetColor;
     FontRequest font;
@@ -48,7 +48,7 @@ struct LabelPaint {
     int borderStyle = 0;
 };
 
-// Background gradient, border, then the text 2 pixels inside r.
+// Border, background gradient, then the text 2 pixels inside r.
 void DrawLabel(GpGraphics* g, const RectF& r, const LabelPaint& paint);
 
 class Label : public SkinControl {

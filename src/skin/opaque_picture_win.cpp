@@ -57,21 +57,33 @@ void OpaquePicture::Forget() {
     preparedFor_ = nullptr;
 }
 
-void OpaquePicture::Draw(DibBuffer& target, const IntRect& to) const {
+void OpaquePicture::Draw(DibBuffer& target, const IntRect& to,
+                         const std::optional<IntRect>& clip) const {
     if (!decoded_.Dc() || to.width <= 0 || to.height <= 0) return;
+    IntRect shown = to;
+    if (clip) {
+        const int left = std::max(to.x, clip->x);
+        const int top = std::max(to.y, clip->y);
+        const int right = std::min(to.x + to.width, clip->x + clip->width);
+        const int bottom = std::min(to.y + to.height, clip->y + clip->height);
+        if (right <= left || bottom <= top) return;
+        shown = {left, top, right - left, bottom - top};
+    }
     HDC dc = target.Dc();
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, shown.x, shown.y, shown.x + shown.width, shown.y + shown.height);
     if (to.width == decoded_.Width() && to.height == decoded_.Height()) {
         BitBlt(dc, to.x, to.y, to.width, to.height, decoded_.Dc(), 0, 0, SRCCOPY);
-        GdiFlush();
-        return;
+    } else {
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, to.x, to.y, to.width, to.height, decoded_.Dc(), 0, 0, decoded_.Width(),
+                   decoded_.Height(), SRCCOPY);
     }
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, to.x, to.y, to.width, to.height, decoded_.Dc(), 0, 0, decoded_.Width(),
-               decoded_.Height(), SRCCOPY);
+    RestoreDC(dc, saved);
     GdiFlush();
     // Halftone averaging leaves the alpha byte at 0; the picture is opaque.
-    target.MakeOpaque(to);
+    target.MakeOpaque(shown);
 }
 
 }  // namespace korvel::skin

@@ -4,6 +4,8 @@
 // which blends them.
 #pragma once
 
+#include <optional>
+
 #include "skin/dib_buffer_win.h"
 #include "skin/gdi_handles_win.h"
 
@@ -17,8 +19,11 @@ class OpaquePicture {
     // The image changed or went away: the decoded copy is stale.
     void Forget();
     // Draws the prepared picture into the buffer, scaled to the rectangle
-    // (clipped to the buffer); the pixels drawn are opaque.
-    void Draw(DibBuffer& target, const IntRect& to) const;
+    // and kept inside clip (and the buffer); the pixels drawn are opaque.
+    // GDI draws here, so a GDI+ clip on the buffer does not bind it: a
+    // partial repaint passes its area as clip.
+    void Draw(DibBuffer& target, const IntRect& to,
+              const std::optional<IntRect>& clip = std::nullopt) const;
 
   private:
     bool copyPixels(GpImage* image, int width, int height);

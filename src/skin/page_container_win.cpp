@@ -26,8 +26,7 @@ int PageContainer::Create(HWND hwnd, int x, int y, int width, int height, const 
     const RectF rect{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
                      static_cast<float>(height)};
     if (!Register(hwnd, rect, kKindPageContainer, visible ? 1 : 0, false)) return 0;
-    const SkinEngine* engine = Engine();
-    rounded_ = rounded.value_or(engine && engine->FrameStyleProperty() != 0);
+    rounded_ = DefaultRounded(*this, rounded);
     if (visible) Repaint();
     return ControlNumber();
 }

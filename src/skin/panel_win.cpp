@@ -1,5 +1,7 @@
 #include "skin/panel_win.h"
 
+#include <algorithm>
+
 #include "skin/skin_paint_win.h"
 
 namespace korvel::skin {
@@ -8,64 +10,44 @@ namespace {
 
 constexpr float kCornerRadius = 7;
 
-GdipPenPtr makePen(Argb color, float width) {
-    GdipPenPtr pen;
-    if (gdip::GdipCreatePen1(color, width, Gdiplus::UnitPixel, pen.put()) != Gdiplus::Ok) return {};
-    return pen;
-}
-
-// Where a pen of the given width runs so its pixels stay inside r (GDI+
-// puts pixel centres on whole coordinates).
-RectF strokeRect(const RectF& r, float width) {
-    const float inset = (width - 1) / 2;
-    return {r.x + inset, r.y + inset, r.width - width, r.height - width};
-}
-
-GdipBrushPtr makeBrush(Argb color) {
-    Gdiplus::GpSolidFill* fill = nullptr;
-    if (gdip::GdipCreateSolidFill(color, &fill) != Gdiplus::Ok) return {};
-    return GdipBrushPtr(fill);
-}
-
 }  // namespace
 
 void DrawPanel(GpGraphics* g, const RectF& r, const PanelStyle& s) {
     if (!g) return;
     const bool fill = s.fillColor != kNoFill;
-    // Width 0 means no line at all (a GDI+ pen of width 0 would still draw one pixel).
-    const bool line = s.lineWidth > 0;
-    const float w = static_cast<float>(s.lineWidth);
+    // A GDI+ pen of width 0 draws one pixel, so width 0 is a one-pixel line.
+    const float w = static_cast<float>(std::max(1, s.lineWidth));
     switch (s.shape) {
         case PanelShape::Rectangle:
             if (fill) FillRect(g, r, s.fillColor);
-            if (line) OutlineRect(g, r, s.lineColor, w);
+            OutlineRect(g, r, s.lineColor, w);
             break;
         case PanelShape::RoundedRectangle:
             if (fill) FillRounded(g, r, kCornerRadius, s.fillColor);
-            if (line) OutlineRounded(g, r, kCornerRadius, s.lineColor, w);
+            OutlineRounded(g, r, kCornerRadius, s.lineColor, w);
             break;
         case PanelShape::Ellipse: {
             if (fill) {
-                GdipBrushPtr brush = makeBrush(s.fillColor);
+                GdipBrushPtr brush = MakeBrush(s.fillColor);
                 if (brush) gdip::GdipFillEllipse(g, brush.get(), r.x, r.y, r.width, r.height);
             }
-            GdipPenPtr pen = line ? makePen(s.lineColor, w) : GdipPenPtr{};
-            const RectF stroke = strokeRect(r, w);
+            GdipPenPtr pen = MakePen(s.lineColor, w);
+            const RectF stroke = StrokeRect(r, w);
             if (pen)
                 gdip::GdipDrawEllipse(g, pen.get(), stroke.x, stroke.y, stroke.width,
                                       stroke.height);
             break;
         }
         case PanelShape::HorizontalLine: {
-            GdipPenPtr pen = line ? makePen(s.lineColor, w) : GdipPenPtr{};
+            GdipPenPtr pen = MakePen(s.lineColor, w);
             // Along the top edge, inside the control, so a one-pixel-high panel shows it whole.
-            const float y = strokeRect(r, w).y;
+            const float y = StrokeRect(r, w).y;
             if (pen) gdip::GdipDrawLine(g, pen.get(), r.x, y, r.x + r.width, y);
             break;
         }
         case PanelShape::VerticalLine: {
-            GdipPenPtr pen = line ? makePen(s.lineColor, w) : GdipPenPtr{};
-            const float x = strokeRect(r, w).x;
+            GdipPenPtr pen = MakePen(s.lineColor, w);
+            const float x = StrokeRect(r, w).x;
             if (pen) gdip::GdipDrawLine(g, pen.get(), x, r.y, x, r.y + r.height);
             break;
         }

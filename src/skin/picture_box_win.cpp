@@ -98,8 +98,10 @@ void PictureBox::drawFrame(int frame) {
             gdip::GdipDrawImageRect(g, image, r.x, r.y, r.width, r.height);
         } else if (record && opaque_.Prepare(image, record->windowDc.get())) {
             // Graphics g draws into the present buffer.
-            opaque_.Draw(record->present, {static_cast<int>(r.x), static_cast<int>(r.y),
-                                           static_cast<int>(r.width), static_cast<int>(r.height)});
+            opaque_.Draw(record->present,
+                         {static_cast<int>(r.x), static_cast<int>(r.y), static_cast<int>(r.width),
+                          static_cast<int>(r.height)},
+                         engine->RepaintClip());
         } else {
             gdip::GdipDrawImageRect(g, image, r.x, r.y, r.width, r.height);
         }
@@ -111,7 +113,14 @@ void PictureBox::drawFrame(int frame) {
 }
 
 void PictureBox::DrawFrame(int window, int control, const RectF&, int) {
-    if (window != WindowNumber() || control != ControlNumber() || !(Active() & 1)) return;
+    if (window != WindowNumber() || control != ControlNumber()) return;
+    if (!CanPaint()) {
+        // Hidden (as on a page not shown): the animation rests and starts
+        // again with the next paint once the box shows.
+        stopTimer();
+        started_ = false;
+        return;
+    }
     const int frame = clock_.Take();
     drawFrame(frame);
     SkinEngine* engine = Engine();

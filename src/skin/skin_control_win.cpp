@@ -15,6 +15,14 @@ namespace {
 constexpr int kTooltipDelayMs = 500;
 constexpr int kTooltipMaxWidth = 1024;
 
+// Tokens are never 0 and never reused within a run (2^32 registrations
+// would be needed to wrap).
+std::uint32_t nextToken() {
+    static std::uint32_t last = 0;
+    if (++last == 0) ++last;
+    return last;
+}
+
 RECT toRect(const RectF& r) {
     return {static_cast<LONG>(r.x), static_cast<LONG>(r.y), static_cast<LONG>(r.x + r.width),
             static_cast<LONG>(r.y + r.height)};
@@ -50,8 +58,22 @@ bool SkinControl::Register(HWND hwnd, const RectF& rect, int kind, int active, b
     visible_ = true;
     tooltip_.clear();
     toolAdded_ = false;
+    token_ = nextToken();
     cursor_ = cursor;
     return true;
+}
+
+bool SkinControl::CanPaint() const {
+    const ControlEntry* e = Entry();
+    return e && (e->active & 1) && visible_;
+}
+
+bool SkinControl::Visible(bool value) {
+    visible_ = value;
+    if (!value) {
+        if (SkinEngine* engine = Engine()) engine->ControlLeftInput(controlNumber_);
+    }
+    return visible_;
 }
 
 HWND SkinControl::Hwnd() const {
@@ -124,7 +146,10 @@ int SkinControl::Active(int flags) {
     } else {
         const RectF r = e->rect;
         SendToControl(windowNumber_, controlNumber_, hwnd, kMsgDeactivated, 0, 0, 1, 1);
-        if (SkinEngine* engine = Engine()) engine->RecomposeArea(r);
+        if (SkinEngine* engine = Engine()) {
+            engine->ControlLeftInput(controlNumber_);
+            engine->RecomposeArea(r);
+        }
     }
     return flags;
 }
@@ -153,7 +178,7 @@ void SkinControl::Move(std::optional<float> x, std::optional<float> y, std::opti
         TTTOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V1_SIZE;
         info.hwnd = Hwnd();
-        info.uId = static_cast<UINT_PTR>(toolId_);
+        info.uId = static_cast<UINT_PTR>(token_);
         info.rect = toRect(rect_);
         SendMessageW(engine->TooltipWindow(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
     }
@@ -177,7 +202,7 @@ const std::string& SkinControl::Tooltip(const std::string& text, bool update) {
         TTTOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V1_SIZE;
         info.hwnd = Hwnd();
-        info.uId = static_cast<UINT_PTR>(toolId_);
+        info.uId = static_cast<UINT_PTR>(token_);
         info.lpszText = const_cast<wchar_t*>(wide.c_str());
         SendMessageW(engine->TooltipWindow(), TTM_UPDATETIPTEXTW, 0,
                      reinterpret_cast<LPARAM>(&info));
@@ -198,15 +223,15 @@ void SkinControl::ShowTooltip(const std::string& text) {
     info.hwnd = Hwnd();
     info.rect = toRect(Rectangle());
     info.lpszText = const_cast<wchar_t*>(wide.c_str());
+    // The tool's id is the token, not the control number: numbers shift and
+    // would let a later control's tool take an id still in use.
+    info.uId = static_cast<UINT_PTR>(token_);
     if (!toolAdded_) {
         SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-        toolId_ = controlNumber_;
-        info.uId = static_cast<UINT_PTR>(toolId_);
         toolAdded_ = SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
         SendMessageW(tip, TTM_SETDELAYTIME, TTDT_INITIAL, kTooltipDelayMs);
         SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, kTooltipMaxWidth);
     }
-    info.uId = static_cast<UINT_PTR>(toolId_);
     SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
@@ -262,13 +287,14 @@ void SkinControl::EndRepaint(bool immediate) {
     if (SkinEngine* engine = Engine()) engine->EndControlRepaint(controlNumber_, immediate);
 }
 
-void SkinControl::FadeTick(int& fadeAlpha, WPARAM timerId) {
+void SkinControl::FadeTick(int& fadeAlpha, WPARAM) {
     SkinEngine* engine = Engine();
     if (!engine) return;
-    if (fadeAlpha > 254) {
+    // Through the engine, so the timer also leaves its table and no
+    // renumbering starts the finished fade again.
+    if (fadeAlpha > 254 || !CanPaint()) {
         fadeAlpha = 0;
-        KillTimer(engine->Hwnd(), timerId);
-        engine->fadingControls_.erase(controlNumber_);
+        engine->StopControlTimer(controlNumber_);
         return;
     }
     fadeAlpha = std::min(fadeAlpha + 51, 255);

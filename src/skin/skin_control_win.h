@@ -99,9 +99,20 @@ class SkinControl {
     const std::string& Text() const { return text_; }
     const std::string& Text(const std::string& value) { return text_ = value; }
     bool Visible() const { return visible_; }
-    bool Visible(bool value) { return visible_ = value; }
-    void Hide() { visible_ = false; }
-    void Show() { visible_ = true; }
+    // Hiding tells the engine, which takes hover, press and focus off the control.
+    bool Visible(bool value);
+    void Hide() { Visible(false); }
+    void Show() { Visible(true); }
+
+    // The one gate of every repaint path (ticks included): registered,
+    // active (bit 0) and visible.
+    bool CanPaint() const;
+    // What may be hovered, pressed, focused or clicked by an accelerator:
+    // it can paint and is not disabled.
+    bool CanReceiveInput() const { return CanPaint() && !disabled_; }
+    // Stays with the control while its number shifts; timers, the tooltip
+    // tool and the accelerator are keyed by it. New for every Register.
+    std::uint32_t Token() const { return token_; }
 
     // Replaces the subroutine bound to message, or adds a binding.
     void BindEvent(unsigned message, ControlBinding subroutine);
@@ -148,8 +159,8 @@ class SkinControl {
     std::intptr_t tag_ = 0;
     std::vector<std::pair<unsigned, ControlBinding>> bindings_;
     bool visible_ = false;
-    bool toolAdded_ = false;
-    int toolId_ = 0;  // the tooltip tool's id: the control number when it was added
+    bool toolAdded_ = false;  // the tooltip tool (id = token) is in the window's tooltip
+    std::uint32_t token_ = 0;
 };
 
 // Calls the class handler of a control and then its binding for the

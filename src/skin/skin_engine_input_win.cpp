@@ -61,25 +61,54 @@ void SkinEngine::openSystemMenu(int x, int y) {
     sendCaptionPress(hwnd);
 }
 
-void SkinEngine::moveFocus(int control, bool fromKeyboard) {
+void SkinEngine::changeFocus(int control, bool fromKeyboard, unsigned steps) {
     const int old = focused_;
-    if (old != control && old) {
-        const ControlEntry* e = FindControlEntry(windowNumber_, old);
-        if (e && (e->active & 1)) {
-            RepaintControls(old, true, kPaintLostFocus);
-            fireControlEvent(focusLost_, old);
-        }
-    }
+    const bool wasKeyboard = keyboardFocus_;
     focused_ = control;
     keyboardFocus_ = fromKeyboard;
-    if (fromKeyboard) RepaintControls(control, true, kPaintCurrent);
-    if (old != control) fireControlEvent(focusGained_, control);
+    if (old == control && wasKeyboard == fromKeyboard) return;
+    const ControlEntry* lost = old != control ? FindControlEntry(windowNumber_, old) : nullptr;
+    const bool oldActive = lost && (lost->active & 1);
+    if ((steps & kRepaintOld) && oldActive) RepaintControls(old, true, kPaintLostFocus);
+    if ((steps & kRepaintNew) && control) RepaintControls(control, true, kPaintCurrent);
+    if (!(steps & kFocusEvents) || old == control) return;
+    if (oldActive) fireControlEvent(focusLost_, old);
+    if (control) fireControlEvent(focusGained_, control);
 }
 
-LRESULT SkinEngine::DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                  int* control) {
+void SkinEngine::setHovered(int control, bool notify, long leaveState) {
+    const int old = hovered_;
+    hovered_ = control;
+    if (!old || old == control || !notify) return;
+    RepaintControls(old, true, leaveState);
+    fireControlEvent(mouseLeave_, old);
+}
+
+void SkinEngine::beginPress(HWND hwnd, int control) {
+    capture_ = true;
+    pressed_ = control;
+    SetCapture(hwnd);
+}
+
+void SkinEngine::endPress(bool release) {
+    // Cleared before ReleaseCapture, whose WM_CAPTURECHANGED comes back here.
+    capture_ = false;
+    pressed_ = 0;
+    if (release) ReleaseCapture();
+}
+
+void SkinEngine::ControlLeftInput(int control) {
+    if (!record_ || control <= 0) return;
+    if (capture_ && pressed_ == control) endPress(true);
+    if (hovered_ == control) setHovered(0, true);
+    if (focused_ == control) changeFocus(0, keyboardFocus_, kFocusEvents);
+}
+
+bool SkinEngine::DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                               int* control) {
     if (control) *control = 0;
-    if (!record_ || redrawing_ || BorderResize(hwnd, message, lParam)) return 0;
+    if (!record_ || redrawing_) return false;
+    if (BorderResize(hwnd, message, lParam)) return true;
     const int x = GET_X_LPARAM(lParam);
     const int y = GET_Y_LPARAM(lParam);
     if (capture_) {
@@ -89,34 +118,25 @@ LRESULT SkinEngine::DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         if (message == WM_LBUTTONUP) {
             // The press ends before the click is reported, so a click handler
             // that opens a modal loop finds the window idle.
-            capture_ = false;
-            pressed_ = 0;
-            ReleaseCapture();
+            endPress(true);
             if (pressed && HitTest(static_cast<float>(x), static_cast<float>(y)) == pressed) {
                 SendToControl(windowNumber_, pressed, hwnd, kNotifyClick, wParam, lParam);
                 if (controlIsIcon(pressed)) openSystemMenu(x, y);
                 fireControlEvent(click_, pressed);
             }
         }
-        return 0;
+        return true;
     }
     const int hit = HitTest(static_cast<float>(x), static_cast<float>(y));
-    if (hit != hovered_ && hovered_) {
-        const int old = hovered_;
-        RepaintControls(old, true, kPaintNormal);
-        fireControlEvent(mouseLeave_, old);
-    }
     const int previousHover = hovered_;
-    hovered_ = hit;
+    setHovered(hit, true);
     bool drag = false;
     if (hit) {
         const ControlEntry* e = FindControlEntry(windowNumber_, hit);
         if (message == WM_LBUTTONDOWN) {
             if (e->focusable && !controlDisabled(e)) {
-                capture_ = true;
-                pressed_ = hit;
-                SetCapture(hwnd);
-                moveFocus(hit, false);
+                beginPress(hwnd, hit);
+                changeFocus(hit, false, kRepaintOld | kFocusEvents);
                 takeKeyboardFocus(hwnd);
             } else {
                 drag = true;
@@ -136,17 +156,13 @@ LRESULT SkinEngine::DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     } else if (message == WM_LBUTTONDOWN) {
         takeKeyboardFocus(hwnd);
         const ControlEntry* e = FindControlEntry(windowNumber_, focused_);
-        if (e && e->kind == kKindDropsFocus) {
-            const int old = focused_;
-            RepaintControls(old, true, kPaintLostFocus);
-            fireControlEvent(focusLost_, old);
-            focused_ = 0;
-        }
+        if (e && e->kind == kKindDropsFocus)
+            changeFocus(0, keyboardFocus_, kRepaintOld | kFocusEvents);
         drag = true;
     }
     if (control) *control = hit;
     if (drag) startWindowDrag(hwnd);
-    return 0;
+    return hit != 0;
 }
 
 bool SkinEngine::BorderResize(HWND hwnd, UINT message, LPARAM lParam) {
@@ -163,50 +179,54 @@ bool SkinEngine::BorderResize(HWND hwnd, UINT message, LPARAM lParam) {
     return true;
 }
 
-LRESULT SkinEngine::OnKeyDown(HWND hwnd, WPARAM key, LPARAM lParam) {
+bool SkinEngine::OnKeyDown(HWND hwnd, WPARAM key, LPARAM lParam) {
     const ControlEntry* e = FindControlEntry(windowNumber_, focused_);
     if (keyDown_ && keyDown_(hwnd, e ? e->identity : 0, static_cast<int>(key), lParam) != -1)
-        return 0;
+        return true;
     if (focused_) SendToControl(windowNumber_, focused_, hwnd, WM_KEYDOWN, key, lParam);
-    return 0;
+    return false;
 }
 
-LRESULT SkinEngine::OnChar(HWND hwnd, WPARAM character, LPARAM lParam) {
+bool SkinEngine::OnChar(HWND hwnd, WPARAM character, LPARAM lParam) {
     const ControlEntry* e = FindControlEntry(windowNumber_, focused_);
     if (char_ && char_(hwnd, e ? e->identity : 0, static_cast<int>(character), lParam) != -1)
-        return 0;
+        return true;
     if (focused_) SendToControl(windowNumber_, focused_, hwnd, WM_CHAR, character, lParam);
-    return 0;
+    return false;
 }
 
-void SkinEngine::OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam) {
-    if (!record_) return;
+bool SkinEngine::OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam) {
+    if (!record_) return false;
     if (key == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000)) {
         std::vector<TabCandidate> candidates;
-        for (const ControlEntry& c : record_->controls) {
+        for (int i = 1; i <= static_cast<int>(record_->controls.size()); ++i) {
+            const ControlEntry& c = record_->controls[static_cast<size_t>(i - 1)];
+            const IntRect bounds = ControlBounds(i);
+            const bool seen = c.control && c.control->Visible() && bounds.width > 0 &&
+                              bounds.height > 0;
             candidates.push_back({(c.active & 1) != 0, controlDisabled(&c), c.focusable,
-                                  c.kind == kKindCaptionButton, icon_ && c.control == icon_.get()});
+                                  c.kind == kKindCaptionButton, icon_ && c.control == icon_.get(),
+                                  seen});
         }
         const int next = nextTabStop(candidates, focused_);
-        if (!next || next == focused_) return;
-        moveFocus(next, true);
+        if (!next) return true;
+        changeFocus(next, true, kRepaintOld | kRepaintNew | kFocusEvents);
         takeKeyboardFocus(hwnd);
-        return;
+        return true;
     }
     const ControlEntry* e = FindControlEntry(windowNumber_, focused_);
-    if (keyUp_ && keyUp_(hwnd, e ? e->identity : 0, static_cast<int>(key), lParam) != -1) return;
+    if (keyUp_ && keyUp_(hwnd, e ? e->identity : 0, static_cast<int>(key), lParam) != -1)
+        return true;
     if (focused_) SendToControl(windowNumber_, focused_, hwnd, WM_KEYUP, key, lParam);
+    return false;
 }
 
-bool SkinEngine::onSysKey(HWND hwnd, WPARAM key) {
+bool SkinEngine::OnSysKeyDown(HWND hwnd, WPARAM key, LPARAM) {
     if (!record_) return false;
-    for (int identity : hotkeys_.Matches(static_cast<int>(key))) {
-        int number = 0;
-        for (size_t i = 0; i < record_->controls.size(); ++i) {
-            if (record_->controls[i].identity == identity) number = static_cast<int>(i + 1);
-        }
+    for (std::uint32_t token : hotkeys_.Matches(static_cast<int>(key))) {
+        const int number = numberOfToken(token);
         const ControlEntry* e = FindControlEntry(windowNumber_, number);
-        if (!e || controlDisabled(e)) continue;
+        if (!e || !e->control || !e->control->CanReceiveInput()) continue;
         SendToControl(windowNumber_, number, hwnd, kNotifyClick, 0, 0);
         fireControlEvent(click_, number);
         RepaintControls(number, true, kPaintCurrent);
@@ -215,29 +235,26 @@ bool SkinEngine::onSysKey(HWND hwnd, WPARAM key) {
     return false;
 }
 
-void SkinEngine::OnSysKeyDown(HWND hwnd, WPARAM key, LPARAM) { onSysKey(hwnd, key); }
-
-LRESULT SkinEngine::OnHotkeyMessage(int control, int key) { return hotkeys_.Update(control, key); }
+LRESULT SkinEngine::OnHotkeyMessage(int control, int key) {
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    if (!e || !e->control) return 0;
+    return hotkeys_.Update(e->control->Token(), key);
+}
 
 void SkinEngine::SetFocusControl(int control) {
     const ControlEntry* e = FindControlEntry(windowNumber_, control);
-    if (!e || controlDisabled(e) || !e->focusable) return;
-    const int old = focused_;
-    if (old && old != control) {
-        const ControlEntry* o = FindControlEntry(windowNumber_, old);
-        if (o && (o->active & 1)) RepaintControls(old, true, kPaintLostFocus);
-    }
-    focused_ = control;
-    hovered_ = control;
-    RepaintControls(control, true, kPaintCurrent);
+    if (!e || !e->control || !e->control->CanReceiveInput() || !e->focusable) return;
+    setHovered(control, false);
+    changeFocus(control, keyboardFocus_, kRepaintOld | kRepaintNew);
 }
 
-void SkinEngine::OnMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!record_) return;
+bool SkinEngine::OnMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!record_) return false;
     const float x = static_cast<float>(GET_X_LPARAM(lParam) - record_->windowRect.left);
     const float y = static_cast<float>(GET_Y_LPARAM(lParam) - record_->windowRect.top);
     const int hit = HitTest(x, y);
     if (hit) SendToControl(windowNumber_, hit, hwnd, message, wParam, lParam, 0);
+    return hit != 0;
 }
 
 }  // namespace korvel::skin

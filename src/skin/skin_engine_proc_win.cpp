@@ -95,13 +95,20 @@ LRESULT SkinEngine::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             }
             break;
         case WM_KILLFOCUS:
+            // The keyboard went to a child window of this one.
             if (focused_ && GetActiveWindow() == hwnd) {
                 const ControlEntry* e = FindControlEntry(windowNumber_, focused_);
-                if (e && e->control && !e->control->Disabled()) {
-                    const int old = focused_;
-                    focused_ = 0;
-                    RepaintControls(old, true, kPaintLostFocus);
-                }
+                if (e && e->control && !e->control->Disabled())
+                    changeFocus(0, keyboardFocus_, kRepaintOld | kFocusEvents);
+            }
+            break;
+        case WM_CAPTURECHANGED:
+            // Another window took the mouse from a pressed control: the press
+            // ends without a click.
+            if (capture_ && reinterpret_cast<HWND>(lParam) != hwnd) {
+                const int pressed = pressed_;
+                endPress(false);
+                RepaintControls(pressed, true, kPaintLostFocus);
             }
             break;
         case WM_SETTEXT: {
@@ -156,62 +163,74 @@ LRESULT SkinEngine::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             if (wParam == 0) return 1;
             if (!IsIconic(hwnd)) return 0;
             break;
+        // Input: what the engine handled ends here; the rest (keys no event
+        // consumed, Alt keys no accelerator matched, the pointer over no
+        // control) goes on to the hook and the previous procedure.
         case WM_KEYDOWN:
-            return OnKeyDown(hwnd, wParam, lParam);
+            if (OnKeyDown(hwnd, wParam, lParam)) return 0;
+            break;
         case WM_KEYUP:
-            OnKeyUp(hwnd, wParam, lParam);
-            return 0;
+            if (OnKeyUp(hwnd, wParam, lParam)) return 0;
+            break;
         case WM_CHAR:
-            return OnChar(hwnd, wParam, lParam);
+            if (OnChar(hwnd, wParam, lParam)) return 0;
+            break;
         case WM_SYSKEYDOWN:
             // A matched accelerator is consumed, so the system does not beep for it.
-            if (onSysKey(hwnd, wParam)) return 0;
+            if (OnSysKeyDown(hwnd, wParam, lParam)) return 0;
             break;
         case WM_COMMAND:
-            // System-menu commands arrive here from TrackPopupMenu.
-            SendMessageW(hwnd, WM_SYSCOMMAND, wParam, 0);
-            return 0;
+            // System-menu commands from TrackPopupMenu become system commands;
+            // the window's own commands (menus, child controls) pass on.
+            if (lParam == 0 && LOWORD(wParam) >= SC_SIZE) {
+                SendMessageW(hwnd, WM_SYSCOMMAND, wParam, 0);
+                return 0;
+            }
+            break;
         case WM_TIMER:
-            OnTimer(hwnd, wParam);
-            return 0;
+            if (OnTimer(hwnd, wParam)) return 0;
+            break;
         case WM_MOUSEMOVE: {
             if (!trackingLeave_) {
                 TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
                 trackingLeave_ = TrackMouseEvent(&track) != FALSE;
             }
             int control = 0;
-            DispatchMouse(hwnd, message, wParam, lParam, &control);
-            return 0;
+            if (DispatchMouse(hwnd, message, wParam, lParam, &control)) return 0;
+            break;
         }
         case WM_LBUTTONDOWN:
-            onLeftDown(hwnd, wParam, lParam);
-            return 0;
+            if (onLeftDown(hwnd, wParam, lParam)) return 0;
+            break;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP: {
             int control = 0;
-            DispatchMouse(hwnd, message, wParam, lParam, &control);
+            const bool handled = DispatchMouse(hwnd, message, wParam, lParam, &control);
             if (control) fireControlEvent(message == WM_LBUTTONUP ? leftUp_ : rightUp_, control);
-            return 0;
+            if (handled) return 0;
+            break;
         }
         case WM_LBUTTONDBLCLK:
             SendMessageW(hwnd, WM_LBUTTONDOWN, kDoubleClickMarker, lParam);
             return 0;
         case WM_RBUTTONDOWN: {
             int control = 0;
-            DispatchMouse(hwnd, message, wParam, lParam, &control);
+            const bool handled = DispatchMouse(hwnd, message, wParam, lParam, &control);
             if (control) {
                 if (controlIsIcon(control))
                     openSystemMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
                 fireControlEvent(rightDown_, control);
             }
-            return 0;
+            if (handled) return 0;
+            break;
         }
         case WM_MOUSEWHEEL:
-            OnMouseWheel(hwnd, message, wParam, lParam);
-            return 0;
+            if (OnMouseWheel(hwnd, message, wParam, lParam)) return 0;
+            break;
         case WM_MOUSELEAVE:
+            // State tracking only: the message still passes on.
             onMouseLeave();
-            return 0;
+            break;
         case kMsgHotkey:
             return OnHotkeyMessage(static_cast<int>(wParam), static_cast<int>(lParam));
         case kMsgBackgroundImage:
@@ -224,9 +243,9 @@ LRESULT SkinEngine::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return defaultHandling(hwnd, message, wParam, lParam);
 }
 
-void SkinEngine::onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+bool SkinEngine::onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     int control = 0;
-    DispatchMouse(hwnd, WM_LBUTTONDOWN, wParam, lParam, &control);
+    const bool handled = DispatchMouse(hwnd, WM_LBUTTONDOWN, wParam, lParam, &control);
     if (control) {
         if (wParam == kDoubleClickMarker) {
             SendToControl(windowNumber_, control, hwnd, WM_LBUTTONDBLCLK, wParam, lParam);
@@ -234,7 +253,7 @@ void SkinEngine::onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
         } else {
             fireControlEvent(leftDown_, control);
         }
-        return;
+        return handled;
     }
     // A double click on the caption band toggles maximize when the window has that button.
     if (wParam == kDoubleClickMarker && GET_Y_LPARAM(lParam) <= kCaptionBandHeight &&
@@ -242,17 +261,14 @@ void SkinEngine::onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
         sendCaptionPress(hwnd);
         PostMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, 0);
         sendCaptionPress(hwnd);
+        return true;
     }
+    return handled;
 }
 
 void SkinEngine::onMouseLeave() {
     trackingLeave_ = false;
-    if (hovered_) {
-        const int old = hovered_;
-        hovered_ = 0;
-        RepaintControls(old, true, kPaintNormal);
-        fireControlEvent(mouseLeave_, old);
-    }
+    setHovered(0, true);
     // A control being pressed keeps the mouse: its release must still arrive.
     if (!capture_) ReleaseCapture();
 }

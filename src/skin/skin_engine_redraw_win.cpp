@@ -263,7 +263,11 @@ void SkinEngine::BlendRect(const IntRect& r, int alpha) {
                    r.y, r.width, r.height, blend);
         return;
     }
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, a, AC_SRC_ALPHA};
+    // Constant alpha only, also on a layered window: the present buffer's
+    // pixels (alpha included) move towards the new look and at 255 are the
+    // new look. Per-pixel source alpha would add the new look over the old
+    // one, and translucent pixels (the rounded corners) would turn opaque.
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, a, 0};
     AlphaBlend(record_->layer.Dc(), r.x, r.y, r.width, r.height, record_->present.Dc(), r.x, r.y,
                r.width, r.height, blend);
     GdiFlush();
@@ -349,7 +353,9 @@ void SkinEngine::ResumePainting() {
 }
 
 GpGraphics* SkinEngine::BeginControlRepaint(int control) {
-    if (!record_ || !FindControlEntry(windowNumber_, control)) return nullptr;
+    if (!record_) return nullptr;
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    if (!e || !e->control || !e->control->CanPaint()) return nullptr;
     if (paintingSuspended_ > 0 && !composing_) return nullptr;
     GpGraphics* g = record_->present.Graphics();
     if (composing_ || repaintDepth_ > 0) {
@@ -357,12 +363,13 @@ GpGraphics* SkinEngine::BeginControlRepaint(int control) {
         return g;
     }
     const IntRect r = ControlBounds(control);
-    if (fadingControls_.count(control)) {
+    if (fading(control)) {
         // A new look replaces a fade still running: show the old one fully first.
         StopControlTimer(control);
         PresentRect(r);
     }
     repaintDepth_ = 1;
+    repaintClip_ = r;
     copyArea(record_->present.Dc(), record_->compose.Dc(), r);
     gdip::GdipSetClipRectI(g, r.x, r.y, r.width, r.height, Gdiplus::CombineModeReplace);
     repaintOverlapping(1, control - 1, toRectF(r));
@@ -387,9 +394,9 @@ void SkinEngine::EndControlRepaint(int control, bool immediate) {
     repaintOverlapping(control + 1, static_cast<int>(record_->controls.size()), toRectF(r));
     gdip::GdipResetClip(g);
     repaintDepth_ = 0;
+    repaintClip_.reset();
     if (record_->fadeControls && !immediate) {
-        StartControlTimer(control);
-        fadingControls_.insert(control);
+        startTimer(control, 0, true);
     } else {
         PresentRect(r);
     }
@@ -406,9 +413,12 @@ void SkinEngine::RecomposeArea(const RectF& area) {
     GpGraphics* g = record_->present.Graphics();
     copyArea(record_->present.Dc(), record_->compose.Dc(), r);
     gdip::GdipSetClipRectI(g, r.x, r.y, r.width, r.height, Gdiplus::CombineModeReplace);
+    const std::optional<IntRect> outerClip = repaintClip_;
+    repaintClip_ = r;
     ++repaintDepth_;
     repaintOverlapping(1, static_cast<int>(record_->controls.size()), toRectF(r));
     --repaintDepth_;
+    repaintClip_ = outerClip;
     if (repaintDepth_ == 0) gdip::GdipResetClip(g);
     PresentRect(r);
 }

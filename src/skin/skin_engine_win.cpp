@@ -155,13 +155,9 @@ void SkinEngine::Destroy(HWND hwnd) {
     keyboardFocus_ = false;
     RemovePropW(hwnd, kEngineProperty);
     hotkeys_.Clear();
-    hovered_ = 0;
-    focused_ = 0;
-    if (capture_) {
-        capture_ = false;
-        pressed_ = 0;
-        ReleaseCapture();
-    }
+    setHovered(0, false);
+    changeFocus(0, false, 0);
+    if (capture_) endPress(true);
     KillTimer(hwnd, kFadeInTimerId);
     // Controls hear WM_DESTROY first so they can stop timers and free fonts.
     while (!record_->controls.empty()) {
@@ -186,8 +182,8 @@ void SkinEngine::Destroy(HWND hwnd) {
     composing_ = false;
     repaintDepth_ = 0;
     fadeInLevel_ = 0;
-    fadingControls_.clear();
-    controlTimers_.clear();
+    timers_.clear();
+    repaintClip_.reset();
     trackingLeave_ = false;
 }
 
@@ -211,36 +207,87 @@ void SkinEngine::Resize(HWND, int width, int height) {
     if (resized_) resized_(hwnd_, width, height);
 }
 
-void SkinEngine::OnTimer(HWND hwnd, UINT_PTR timerId) {
+bool SkinEngine::OnTimer(HWND hwnd, UINT_PTR timerId) {
     if (timerId == kFadeInTimerId) {
         fadeInStep();
-        return;
+        return true;
     }
-    if (redrawing_) return;
-    const int control = static_cast<int>(timerId >> 16);
-    if (!FindControlEntry(windowNumber_, control)) {
-        KillTimer(hwnd, timerId);
-        return;
+    for (const auto& [token, timer] : timers_) {
+        if (timer.id != timerId) continue;
+        // Ticks wait while a redraw runs; the timer keeps going.
+        if (!redrawing_)
+            SendToControl(windowNumber_, numberOfToken(token), hwnd, WM_TIMER, timerId, 0, 1, 1);
+        return true;
     }
-    SendToControl(windowNumber_, control, hwnd, WM_TIMER, timerId, 0, 1, 1);
+    return false;
 }
 
 UINT_PTR SkinEngine::ControlTimerId(int control) const {
     return static_cast<UINT_PTR>(control) * 65536u + static_cast<UINT_PTR>(windowNumber_);
 }
 
-void SkinEngine::StartControlTimer(int control, unsigned interval) {
-    if (!hwnd_ || !FindControlEntry(windowNumber_, control)) return;
+int SkinEngine::numberOfToken(std::uint32_t token) const {
+    if (!record_ || token == 0) return 0;
+    for (size_t i = 0; i < record_->controls.size(); ++i) {
+        const SkinControl* c = record_->controls[i].control;
+        if (c && c->Token() == token) return static_cast<int>(i + 1);
+    }
+    return 0;
+}
+
+void SkinEngine::startTimer(int control, unsigned interval, bool fade) {
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    if (!hwnd_ || !e || !e->control) return;
     const unsigned ms = interval ? interval : DefaultTimerInterval();
-    KillTimer(hwnd_, ControlTimerId(control));
-    SetTimer(hwnd_, ControlTimerId(control), ms, nullptr);
-    controlTimers_[control] = ms;
+    const std::uint32_t token = e->control->Token();
+    if (auto it = timers_.find(token); it != timers_.end()) KillTimer(hwnd_, it->second.id);
+    const UINT_PTR id = ControlTimerId(control);
+    KillTimer(hwnd_, id);
+    SetTimer(hwnd_, id, ms, nullptr);
+    timers_[token] = {id, ms, fade};
+}
+
+void SkinEngine::StartControlTimer(int control, unsigned interval) {
+    startTimer(control, interval, false);
 }
 
 void SkinEngine::StopControlTimer(int control) {
-    if (hwnd_) KillTimer(hwnd_, ControlTimerId(control));
-    controlTimers_.erase(control);
-    fadingControls_.erase(control);
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    if (!e || !e->control) return;
+    const auto it = timers_.find(e->control->Token());
+    if (it == timers_.end()) return;
+    if (hwnd_) KillTimer(hwnd_, it->second.id);
+    timers_.erase(it);
+}
+
+bool SkinEngine::TimerRunning(int control) const {
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    return e && e->control && timers_.count(e->control->Token()) != 0;
+}
+
+bool SkinEngine::fading(int control) const {
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    if (!e || !e->control) return false;
+    const auto it = timers_.find(e->control->Token());
+    return it != timers_.end() && it->second.fade;
+}
+
+// The id keeps the observable formula (control number x 65536 + window
+// number), so a timer whose control or window was renumbered runs on under
+// its new id. All old ids go first: two controls that swap places swap ids.
+void SkinEngine::rekeyTimers() {
+    if (!hwnd_) return;
+    std::vector<std::pair<ControlTimer*, UINT_PTR>> moved;
+    for (auto& [token, timer] : timers_) {
+        const UINT_PTR id = ControlTimerId(numberOfToken(token));
+        if (id == timer.id) continue;
+        KillTimer(hwnd_, timer.id);
+        moved.emplace_back(&timer, id);
+    }
+    for (auto& [timer, id] : moved) {
+        timer->id = id;
+        SetTimer(hwnd_, id, timer->interval, nullptr);
+    }
 }
 
 void SkinEngine::renumber(const std::vector<int>& newNumber) {
@@ -250,42 +297,29 @@ void SkinEngine::renumber(const std::vector<int>& newNumber) {
     focused_ = map(focused_);
     hovered_ = map(hovered_);
     pressed_ = map(pressed_);
-    // Timer ids carry the control number, so running timers move with it.
-    std::map<int, unsigned> timers;
-    for (const auto& [old, ms] : controlTimers_) {
-        if (hwnd_) KillTimer(hwnd_, ControlTimerId(old));
-        if (map(old)) timers[map(old)] = ms;
-    }
-    controlTimers_ = std::move(timers);
-    for (const auto& [control, ms] : controlTimers_) {
-        if (hwnd_) SetTimer(hwnd_, ControlTimerId(control), ms, nullptr);
-    }
-    std::set<int> fading;
-    for (int old : fadingControls_) {
-        if (map(old)) fading.insert(map(old));
-    }
-    fadingControls_ = std::move(fading);
     for (size_t i = 0; i < record_->controls.size(); ++i) {
         if (SkinControl* c = record_->controls[i].control)
             c->controlNumber_ = static_cast<int>(i + 1);
     }
+    rekeyTimers();
 }
 
 bool SkinEngine::RemoveControl(int control) {
     if (!record_ || control < 1 || control > static_cast<int>(record_->controls.size()))
         return false;
-    if (capture_) {
-        capture_ = false;
-        ReleaseCapture();
-    }
+    if (capture_) endPress(true);
+    if (hovered_ == control) setHovered(0, false);
+    // The control is leaving: its look does not matter, only the events.
+    if (focused_ == control) changeFocus(0, keyboardFocus_, kFocusEvents);
     StopControlTimer(control);
     const ControlEntry entry = record_->controls[static_cast<size_t>(control - 1)];
     SkinControl* c = entry.control;
+    if (c) hotkeys_.Update(c->Token(), 0);
     if (c && c->toolAdded_ && tooltip_) {
         TTTOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V1_SIZE;
         info.hwnd = entry.hwnd;
-        info.uId = static_cast<UINT_PTR>(c->toolId_);
+        info.uId = static_cast<UINT_PTR>(c->Token());
         SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     const int count = static_cast<int>(record_->controls.size());
@@ -297,6 +331,7 @@ bool SkinEngine::RemoveControl(int control) {
         c->windowNumber_ = 0;
         c->controlNumber_ = 0;
         c->toolAdded_ = false;
+        c->token_ = 0;
         c->rect_ = {};
     }
     return true;

@@ -19,6 +19,7 @@
 #include "skin/opaque_picture_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_window_table_win.h"
+#include "skin/toolkit_messages.h"
 
 namespace korvel::skin {
 
@@ -76,7 +77,9 @@ class SkinEngine {
     void Destroy(HWND hwnd);
     void Detach();
     void Resize(HWND hwnd, int width, int height);
-    void OnTimer(HWND hwnd, UINT_PTR timerId);
+    // The fade-in step or a control's tick; false for a timer that is not
+    // the toolkit's (the window's own), which then passes on.
+    bool OnTimer(HWND hwnd, UINT_PTR timerId);
 
     // Composes and shows the whole window. A given picture replaces the
     // background; a given colour replaces the panel colour; animate fades in.
@@ -133,16 +136,25 @@ class SkinEngine {
     void FocusGainedEvent(ControlEvent fn) { focusGained_ = std::move(fn); }
     void FocusLostEvent(ControlEvent fn) { focusLost_ = std::move(fn); }
 
-    // Input routing.
-    LRESULT DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int* control);
+    // Input routing. Each answers whether it handled the message; what is
+    // not handled goes on to the message hook and the previous procedure.
+    // DispatchMouse: handled when a control received the message or a
+    // resize border took it.
+    bool DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int* control);
     int HitTest(float x, float y) const;
     bool BorderResize(HWND hwnd, UINT message, LPARAM lParam);
-    LRESULT OnKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
-    void OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam);
-    LRESULT OnChar(HWND hwnd, WPARAM character, LPARAM lParam);
-    void OnSysKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
+    // Handled when the key event consumed the key (Tab traversal for OnKeyUp).
+    bool OnKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
+    bool OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam);
+    bool OnChar(HWND hwnd, WPARAM character, LPARAM lParam);
+    // Handled when an accelerator clicked a control.
+    bool OnSysKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
+    // Message 10240 from the control with that number; the entry is kept by
+    // the control's token. 0 for a number that names no control.
     LRESULT OnHotkeyMessage(int control, int key);
-    void OnMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // A control was hidden or deactivated: it loses hover, press and focus.
+    void ControlLeftInput(int control);
 
     // State the control classes read.
     HWND Hwnd() const { return hwnd_; }
@@ -174,16 +186,23 @@ class SkinEngine {
     bool Maximized() const;
 
     // Partial repaint of one control, used through SkinControl::BeginRepaint.
+    // Null when the control may not paint (SkinControl::CanPaint).
     GpGraphics* BeginControlRepaint(int control);
     void EndControlRepaint(int control, bool immediate);
     // Shows a rectangle of the present buffer on screen at once.
     void PresentRect(const IntRect& rect);
     // Blends a rectangle of the present buffer onto the screen with a constant alpha.
     void BlendRect(const IntRect& rect, int alpha);
-    // Control timers: id = control * 65536 + window number.
+    // Control timers: id = control * 65536 + window number. The engine keeps
+    // them by the control's token and gives a running timer its new id
+    // whenever the control's or the window's number changes.
     void StartControlTimer(int control, unsigned interval = 0);
     void StopControlTimer(int control);
     UINT_PTR ControlTimerId(int control) const;
+    bool TimerRunning(int control) const;
+    // The area a partial repaint is bound to; GDI drawing (which the GDI+
+    // clip does not bind) must keep inside it. Nothing outside partial repaints.
+    std::optional<IntRect> RepaintClip() const { return repaintClip_; }
     // Removes a control from this window (SkinControl::Remove calls it).
     bool RemoveControl(int control);
     // Composes a window area again from the compose buffer and the active
@@ -220,11 +239,30 @@ class SkinEngine {
     void presentAll();
     void fadeInStep();
     void onMouseLeave();
-    void onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    bool onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
     void openSystemMenu(int x, int y);
-    // Alt accelerators; true when one clicked a control.
-    bool onSysKey(HWND hwnd, WPARAM key);
-    void moveFocus(int control, bool fromKeyboard);
+
+    // The only writers of the focused, hovered and pressed numbers, the
+    // keyboard-focus flag and the capture flag.
+    enum FocusSteps : unsigned {
+        kRepaintOld = 1,  // the control that loses the focus gets state 2
+        kRepaintNew = 2,  // the control that gains it gets state -1
+        kFocusEvents = 4  // FocusLost, then FocusGained
+    };
+    // Sets the focus and the keyboard flag first, so both repaints draw the
+    // new state (one dotted rectangle at most), then repaints, then events.
+    void changeFocus(int control, bool fromKeyboard, unsigned steps);
+    // The old hovered control, when another, is repainted with leaveState and
+    // hears MouseLeave (with notify).
+    void setHovered(int control, bool notify, long leaveState = kPaintNormal);
+    void beginPress(HWND hwnd, int control);
+    // release: give the mouse back (not when the system already took it).
+    void endPress(bool release);
+    int numberOfToken(std::uint32_t token) const;
+    void startTimer(int control, unsigned interval, bool fade);
+    bool fading(int control) const;
+    // New ids for running timers after control or window numbers changed.
+    void rekeyTimers();
     void takeKeyboardFocus(HWND hwnd);
     void startWindowDrag(HWND hwnd);
     void sendCaptionPress(HWND hwnd);
@@ -266,8 +304,13 @@ class SkinEngine {
     bool trackingLeave_ = false;
 
     int repaintDepth_ = 0;
-    std::set<int> fadingControls_;
-    std::map<int, unsigned> controlTimers_;  // control number -> interval
+    std::optional<IntRect> repaintClip_;
+    struct ControlTimer {
+        UINT_PTR id = 0;  // the system id it runs under now
+        unsigned interval = 0;
+        bool fade = false;  // a partial repaint fading onto the screen
+    };
+    std::map<std::uint32_t, ControlTimer> timers_;  // by control token
     IntRect regionShape_{-1, -1, -1, -1};  // region last applied: margin, w, h, style
     OpaquePicture opaqueBackground_;
 

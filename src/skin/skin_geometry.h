@@ -91,6 +91,9 @@ struct TabCandidate {
     bool focusable = false;
     bool captionButton = false;  // kind 1
     bool icon = false;
+    // Hidden (as the elements of a page not shown) or wholly outside the
+    // window: the focus there would show nothing, as the hit test skips it.
+    bool seen = true;
 };
 
 // The 1-based number that Tab moves the focus to from current (0 = none),

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "skin/skin_control_win.h"
+#include "skin/skin_engine_win.h"
 #include "text/wide_text_win.h"
 
 namespace korvel::skin {
@@ -11,30 +13,25 @@ namespace {
 constexpr Argb kShadowBehindDarkText = 0x5AFFFFFF;   // white, alpha 90
 constexpr Argb kShadowBehindLightText = 0x46000000;  // black, alpha 70
 
-GdipBrushPtr solidBrush(Argb color) {
-    GdipBrushPtr brush;
-    GpBrush* raw = nullptr;
-    if (gdip::GdipCreateSolidFill(color, reinterpret_cast<Gdiplus::GpSolidFill**>(&raw)) ==
-        Gdiplus::Ok)
-        brush.reset(raw);
-    return brush;
-}
+}  // namespace
 
-GdipPenPtr pen(Argb color, float width) {
+GdipPenPtr MakePen(Argb color, float width, Gdiplus::DashStyle dash) {
     GdipPenPtr p;
-    gdip::GdipCreatePen1(color, width, Gdiplus::UnitPixel, p.put());
+    if (gdip::GdipCreatePen1(color, width, Gdiplus::UnitPixel, p.put()) != Gdiplus::Ok) return {};
+    if (dash != Gdiplus::DashStyleSolid) gdip::GdipSetPenDashStyle(p.get(), dash);
     return p;
 }
 
-// The rectangle a pen of the given width follows so that its pixels stay
-// inside r: GDI+ puts pixel centres on integer coordinates, so a one-pixel
-// outline of a w x h area is the rectangle (x, y, w - 1, h - 1).
-RectF outlineRect(const RectF& r, float width) {
+GdipBrushPtr MakeBrush(Argb color) {
+    Gdiplus::GpSolidFill* fill = nullptr;
+    if (gdip::GdipCreateSolidFill(color, &fill) != Gdiplus::Ok) return {};
+    return GdipBrushPtr(fill);
+}
+
+RectF StrokeRect(const RectF& r, float width) {
     const float inset = (width - 1.0f) / 2.0f;
     return {r.x + inset, r.y + inset, r.width - width, r.height - width};
 }
-
-}  // namespace
 
 GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float corner) {
     GdipPathPtr path;
@@ -53,25 +50,25 @@ GdipPathPtr RoundedRectPath(float x, float y, float width, float height, float c
 }
 
 void FillRect(GpGraphics* g, const RectF& r, Argb color) {
-    GdipBrushPtr brush = solidBrush(color);
+    GdipBrushPtr brush = MakeBrush(color);
     if (brush) gdip::GdipFillRectangle(g, brush.get(), r.x, r.y, r.width, r.height);
 }
 
 void FillRounded(GpGraphics* g, const RectF& r, float radius, Argb color) {
-    GdipBrushPtr brush = solidBrush(color);
+    GdipBrushPtr brush = MakeBrush(color);
     GdipPathPtr path = RoundedRectPath(r.x, r.y, r.width, r.height, radius);
     if (brush && path) gdip::GdipFillPath(g, brush.get(), path.get());
 }
 
 void OutlineRect(GpGraphics* g, const RectF& r, Argb color, float width) {
-    GdipPenPtr p = pen(color, width);
-    const RectF o = outlineRect(r, width);
+    GdipPenPtr p = MakePen(color, width);
+    const RectF o = StrokeRect(r, width);
     if (p) gdip::GdipDrawRectangle(g, p.get(), o.x, o.y, o.width, o.height);
 }
 
 void OutlineRounded(GpGraphics* g, const RectF& r, float radius, Argb color, float width) {
-    GdipPenPtr p = pen(color, width);
-    const RectF o = outlineRect(r, width);
+    GdipPenPtr p = MakePen(color, width);
+    const RectF o = StrokeRect(r, width);
     GdipPathPtr path = RoundedRectPath(o.x, o.y, o.width, o.height, radius);
     if (p && path) gdip::GdipDrawPath(g, p.get(), path.get());
 }
@@ -80,10 +77,12 @@ void FillGradient(GpGraphics* g, const RectF& r, Argb from, Argb to, int mode) {
     if (r.width <= 0 || r.height <= 0) return;
     Gdiplus::RectF area(r.x, r.y, r.width, r.height);
     Gdiplus::GpLineGradient* raw = nullptr;
-    if (gdip::GdipCreateLineBrushFromRect(
-            &area, from, to,
-            mode == 0 ? Gdiplus::LinearGradientModeHorizontal : Gdiplus::LinearGradientModeVertical,
-            Gdiplus::WrapModeTileFlipXY, &raw) != Gdiplus::Ok)
+    if (mode < Gdiplus::LinearGradientModeHorizontal ||
+        mode > Gdiplus::LinearGradientModeBackwardDiagonal)
+        return;
+    if (gdip::GdipCreateLineBrushFromRect(&area, from, to,
+                                          static_cast<Gdiplus::LinearGradientMode>(mode),
+                                          Gdiplus::WrapModeTileFlipXY, &raw) != Gdiplus::Ok)
         return;
     GdipBrushPtr brush(raw);
     gdip::GdipFillRectangle(g, brush.get(), r.x, r.y, r.width, r.height);
@@ -116,11 +115,11 @@ void DrawShadowedText(GpGraphics* g, std::string_view gbkText, GpFont* font, con
         const bool darkText = isDark((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
         const float dx = shadowStyle == 2 ? 0.0f : 1.0f;
         const float dy = shadowStyle == 1 ? 0.0f : 1.0f;
-        GdipBrushPtr shadow = solidBrush(darkText ? kShadowBehindDarkText : kShadowBehindLightText);
+        GdipBrushPtr shadow = MakeBrush(darkText ? kShadowBehindDarkText : kShadowBehindLightText);
         Gdiplus::RectF at(r.x + dx, r.y + dy, r.width, r.height);
         if (shadow) gdip::GdipDrawString(g, text.c_str(), length, font, &at, format, shadow.get());
     }
-    GdipBrushPtr brush = solidBrush(color);
+    GdipBrushPtr brush = MakeBrush(color);
     Gdiplus::RectF at(r.x, r.y, r.width, r.height);
     if (brush) gdip::GdipDrawString(g, text.c_str(), length, font, &at, format, brush.get());
 }
@@ -141,6 +140,21 @@ bool IsDarkBehind(const DibBuffer& buffer, const IntRect& r) {
     std::uint32_t samples[3];
     for (int i = 0; i < 3; ++i) samples[i] = argbToColor(buffer.Pixel(at.x[i], at.y));
     return allDark(samples);
+}
+
+Argb AutoTextColor(const SkinControl& control, const RectF& r, Argb current) {
+    const SkinEngine* engine = control.Engine();
+    const SkinWindowRecord* record = engine ? engine->Record() : nullptr;
+    if (!record) return current;
+    const IntRect at{static_cast<int>(r.x), static_cast<int>(r.y), static_cast<int>(r.width),
+                     static_cast<int>(r.height)};
+    return contrastingTextColor(current, IsDarkBehind(record->compose, at));
+}
+
+bool DefaultRounded(const SkinControl& control, std::optional<bool> given) {
+    if (given) return *given;
+    const SkinEngine* engine = control.Engine();
+    return engine && engine->FrameStyleProperty() != 0;
 }
 
 }  // namespace korvel::skin

@@ -40,9 +40,13 @@ void RemoveWindowRecord(int number) {
     records.erase(records.begin() + (number - 1));
     for (int i = number; i <= WindowCount(); ++i) {
         SkinWindowRecord* record = records[static_cast<size_t>(i - 1)];
-        if (record->engine) record->engine->windowNumber_ = i;
         for (ControlEntry& entry : record->controls) {
             if (entry.control) entry.control->windowNumber_ = i;
+        }
+        // Control timer ids carry the window number.
+        if (record->engine) {
+            record->engine->windowNumber_ = i;
+            record->engine->rekeyTimers();
         }
     }
 }

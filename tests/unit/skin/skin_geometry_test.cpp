@@ -141,12 +141,14 @@ TEST(TabStop, WrapsAndSkipsWhatCannotTakeTheFocus) {
     const TabCandidate unfocusable{true, false, false, false, false};
     const TabCandidate caption{true, false, true, true, false};
     const TabCandidate icon{true, false, true, false, true};
-    const std::vector<TabCandidate> list{caption, icon, ok, inactive, disabled, ok, unfocusable};
+    const TabCandidate hidden{true, false, true, false, false, false};
+    const std::vector<TabCandidate> list{caption, icon,        ok,    inactive,
+                                         disabled, ok, unfocusable, hidden};
     EXPECT_EQ(nextTabStop(list, 0), 3);
     EXPECT_EQ(nextTabStop(list, 3), 6);
-    EXPECT_EQ(nextTabStop(list, 6), 3);  // wraps past the end and the caption controls
+    EXPECT_EQ(nextTabStop(list, 6), 3);  // wraps past the unseen end and the caption controls
     EXPECT_EQ(nextTabStop(list, 99), 3);
-    const std::vector<TabCandidate> none{caption, icon, inactive, disabled, unfocusable};
+    const std::vector<TabCandidate> none{caption, icon, inactive, disabled, unfocusable, hidden};
     EXPECT_EQ(nextTabStop(none, 0), 0);
     EXPECT_EQ(nextTabStop(none, 2), 0);
     EXPECT_EQ(nextTabStop({}, 0), 0);

@@ -178,7 +178,8 @@ TEST_F(ButtonTest, FadeStartsAtTheLooksAlphaAndStopsAfterFullStrength) {
     options.panelColor = 0xC0C0C0;
     options.captionFlags = 0;
     ASSERT_TRUE(engine.Attach(hwnd, {}, options));  // fades controls
-    Button b;
+    Button first, b;
+    ASSERT_GT(first.Create(hwnd, "", 120, 30, 70, 24), 0);
     ASSERT_GT(b.Create(hwnd, "确认", 20, 30, 70, 24), 0);
     move(30, 40);
     EXPECT_EQ(b.FadeAlpha(), 153);
@@ -189,6 +190,10 @@ TEST_F(ButtonTest, FadeStartsAtTheLooksAlphaAndStopsAfterFullStrength) {
     EXPECT_EQ(b.FadeAlpha(), 255);
     SendToControl(b.WindowNumber(), b.ControlNumber(), hwnd, WM_TIMER, id, 0);
     EXPECT_EQ(b.FadeAlpha(), 0);  // done: the timer is gone
+    EXPECT_FALSE(engine.TimerRunning(b.ControlNumber()));
+    first.Remove();  // renumbering does not start the finished fade again
+    EXPECT_FALSE(engine.TimerRunning(b.ControlNumber()));
+    EXPECT_FALSE(KillTimer(hwnd, engine.ControlTimerId(b.ControlNumber())));
 }
 
 TEST_F(ButtonTest, FaceLandsInThePresentBuffer) {

@@ -239,24 +239,59 @@ TEST(LabelDrawing, CrLfBreaksLinesWithoutDrawingTheCr) {
     EXPECT_GT(rows.back() - rows.front(), 14);
 }
 
-TEST(LabelDrawing, EmptyTextDrawsBorderAndBackgroundOnly) {
-    Canvas c(100, 30, 0xFF808080);
-    LabelPaint p = labelPaint();
-    p.borderStyle = 1;  // sunken: dark above and left, light below and right
-    p.gradientMode = 0;
-    p.gradientStart = 0xFEFF0000;
-    p.gradientEnd = 0xFE0000FF;
-    DrawLabel(c.g(), {0, 0, 100, 30}, p);
-    // Horizontal gradient from red to blue inside the border.
-    EXPECT_GT(c.at(3, 15).r, 200);
-    EXPECT_LT(c.at(3, 15).b, 60);
-    EXPECT_GT(c.at(96, 15).b, 200);
-    EXPECT_LT(c.at(96, 15).r, 60);
-    // The border shows over the gradient.
-    EXPECT_LT(c.at(50, 0).r, 120);   // top edge: black at 160
-    EXPECT_GT(c.at(50, 29).g, 220);  // bottom edge: white at 245
-    EXPECT_GT(c.at(99, 15).g, 220);  // right edge light
-    EXPECT_LT(c.at(0, 15).r, 120);   // left edge dark
+TEST(LabelDrawing, EmptyTextDrawsBorderThenBackground) {
+    {
+        Canvas c(100, 30, 0xFF808080);
+        LabelPaint p = labelPaint();
+        p.borderStyle = 1;  // sunken: dark above and left, light below and right
+        p.gradientMode = 0;
+        p.gradientStart = 0x80FF0000;
+        p.gradientEnd = 0x800000FF;
+        DrawLabel(c.g(), {0, 0, 100, 30}, p);
+        // Horizontal gradient from red to blue, half transparent over grey.
+        EXPECT_GT(c.at(3, 15).r, 150);
+        EXPECT_LT(c.at(3, 15).b, 100);
+        EXPECT_GT(c.at(96, 15).b, 150);
+        EXPECT_LT(c.at(96, 15).r, 100);
+        // The border shows through, tinted: dark above, light below.
+        EXPECT_LT(c.at(50, 0).g, c.at(50, 15).g);
+        EXPECT_GT(c.at(50, 29).g, c.at(50, 15).g);
+    }
+    {
+        // An opaque gradient goes over the border.
+        Canvas c(100, 30, 0xFF808080);
+        LabelPaint p = labelPaint();
+        p.borderStyle = 2;
+        p.gradientMode = 1;
+        p.gradientStart = 0xFE00FF00;
+        p.gradientEnd = 0xFE00FF00;
+        DrawLabel(c.g(), {0, 0, 100, 30}, p);
+        for (const auto [x, y] : {std::pair{50, 0}, {0, 15}, {99, 15}, {50, 29}}) {
+            EXPECT_GT(c.at(x, y).g, 240) << x << "," << y;
+            EXPECT_LT(c.at(x, y).r, 10) << x << "," << y;
+        }
+    }
+}
+
+TEST(LabelDrawing, DiagonalGradientModes) {
+    for (int mode : {2, 3}) {
+        Canvas c(100, 100, 0xFF000000);
+        LabelPaint p = labelPaint();
+        p.gradientMode = mode;
+        p.gradientStart = 0xFEFF0000;
+        p.gradientEnd = 0xFE0000FF;
+        DrawLabel(c.g(), {0, 0, 100, 100}, p);
+        // Forward: red at the top left, blue at the bottom right; backward:
+        // red at the top right, blue at the bottom left. The other two
+        // corners are both halfway.
+        const Rgb start = mode == 2 ? c.at(2, 2) : c.at(97, 2);
+        const Rgb end = mode == 2 ? c.at(97, 97) : c.at(2, 97);
+        const Rgb across = mode == 2 ? c.at(97, 2) : c.at(2, 2);
+        EXPECT_GT(start.r, 200) << mode;
+        EXPECT_GT(end.b, 200) << mode;
+        EXPECT_GT(across.r, 60) << mode;
+        EXPECT_GT(across.b, 60) << mode;
+    }
 }
 
 TEST(LabelDrawing, UnsetGradientEndIsTransparent) {
@@ -280,6 +315,15 @@ TEST(PanelDrawing, Shapes) {
                   {PanelShape::Rectangle, 0, rgbaToArgb(255, 255, 255, 100), 0xFEFFFFFF});
         EXPECT_GE(c.at(30, 20).r, 252);
         EXPECT_GE(c.at(0, 0).r, 252);
+    }
+    {
+        // Line width 0 is a one-pixel line, as a GDI+ pen of width 0 draws.
+        Canvas c(60, 40, 0xFF000000);
+        DrawPanel(c.g(), {0, 0, 60, 40}, {PanelShape::Rectangle, 0, 0xFEFFFFFF, kNoFill});
+        EXPECT_GT(c.at(0, 20).r, 200);
+        EXPECT_GT(c.at(30, 39).r, 200);
+        EXPECT_EQ(c.at(1, 20).r, 0);
+        EXPECT_EQ(c.at(30, 20).r, 0);
     }
     {
         // The side panel: outline only.

@@ -66,8 +66,13 @@ TEST_F(PageContainerTest, OnlyTheSelectedPageShowsItsElementsAndWindows) {
     EXPECT_FALSE(second.Visible());
     EXPECT_EQ(present.Pixel(30, 70) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(engine.HitTest(30, 70), first.ControlNumber());
+    for (int i = 0; i < 2; ++i) {
+        SendMessageW(hwnd, WM_KEYUP, VK_TAB, 0);  // the hidden page's element is skipped
+        EXPECT_EQ(engine.FocusedControl(), first.ControlNumber());
+    }
 
     pages.SelectedPage(2);
+    EXPECT_EQ(engine.FocusedControl(), 0);  // the focus leaves with its page
     EXPECT_FALSE(first.Visible());
     EXPECT_TRUE(second.Visible());
     EXPECT_TRUE(IsWindowVisible(child));

@@ -200,6 +200,42 @@ TEST_F(PictureBoxTest, StretchedOpaquePictureCoversTheBoxAndFollowsItsPicture) {
     EXPECT_NE(shown(60, 45), before);
 }
 
+// The picture is drawn by GDI, which the GDI+ clip of a partial repaint does
+// not bind: it keeps to the repainted area all the same, so a control above
+// the picture and outside that area keeps its pixels.
+TEST_F(PictureBoxTest, OpaquePictureKeepsToThePartialRepaintArea) {
+    ProbeControl below(0xFF20C040), above(0xFFC04020);
+    ASSERT_TRUE(below.Create(hwnd, 10, 10, 30, 30, false));
+    PictureBox p;
+    ASSERT_GT(p.Create(hwnd, 10, 10, 100, 70, korvel::pictures::tileIcon2()), 0);
+    ASSERT_TRUE(above.Create(hwnd, 80, 50, 20, 20, false));
+    ASSERT_EQ(shown(90, 60), 0xC04020u);
+    below.Repaint();  // the picture over it repaints inside its area only
+    EXPECT_EQ(shown(90, 60), 0xC04020u);
+    EXPECT_NE(shown(20, 20), 0x20C040u);  // the picture still covers the control below
+}
+
+// A hidden animated picture (on a page not shown) neither paints nor ticks;
+// shown again, it plays on.
+TEST_F(PictureBoxTest, HiddenAnimationLeavesWhatShowsAlone) {
+    ProbeControl page;
+    ASSERT_TRUE(page.Create(hwnd, 20, 20, 40, 40, false));
+    PictureBox p;
+    ASSERT_GT(p.Create(hwnd, 20, 20, 40, 40, threeFrameGif(2, 2, 2), true, true), 0);
+    ASSERT_TRUE(engine.TimerRunning(p.ControlNumber()));
+    p.Hide();
+    engine.RecomposeArea(p.Rectangle());  // as the page container hides it
+    ASSERT_EQ(shown(40, 40), 0x2040C0u);
+    tick(p);
+    pump(100);
+    EXPECT_EQ(shown(40, 40), 0x2040C0u);
+    EXPECT_FALSE(engine.TimerRunning(p.ControlNumber()));
+    p.Show();
+    p.Repaint();
+    EXPECT_TRUE(engine.TimerRunning(p.ControlNumber()));
+    EXPECT_NE(shown(40, 40), 0x2040C0u);
+}
+
 TEST_F(PictureBoxTest, DestroyStopsTheAnimationAndReleasesThePicture) {
     PictureBox p;
     ASSERT_GT(p.Create(hwnd, 20, 20, 40, 40, threeFrameGif(10, 10, 10), true, true), 0);

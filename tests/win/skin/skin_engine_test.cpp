@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/builtin_pictures.h"
+#include "skin/button_win.h"
 #include "skin/caption_button_win.h"
 #include "skin/skin_color.h"
 #include "skin/skin_engine_win.h"
@@ -313,8 +314,12 @@ TEST_F(SkinEngineTest, DetachGivesTheWindowItsProcedureBack) {
 }
 
 TEST_F(SkinEngineTest, ControlTimersReachTheirControlAndFollowRenumbering) {
+    // A window attached before this one, destroyed while a timer runs.
+    HWND earlierWindow = makeTestWindow(100, 100);
+    SkinEngine earlier;
     AttachOptions options;
     options.captionFlags = 0;
+    ASSERT_TRUE(earlier.Attach(earlierWindow, {}, options));
     attach(200, 100, options);
     ProbeControl a, b;
     ASSERT_TRUE(a.Create(hwnd, 0, 0, 10, 10));
@@ -326,7 +331,47 @@ TEST_F(SkinEngineTest, ControlTimersReachTheirControlAndFollowRenumbering) {
     EXPECT_EQ(b.count(WM_TIMER), 1);
     a.Remove();
     EXPECT_FALSE(KillTimer(hwnd, id));
-    EXPECT_TRUE(KillTimer(hwnd, engine.ControlTimerId(1)));  // moved with control 2 -> 1
+    const UINT_PTR moved = engine.ControlTimerId(1);  // moved with control 2 -> 1
+    EXPECT_TRUE(engine.TimerRunning(1));
+    SendMessageW(hwnd, WM_TIMER, moved, 0);
+    EXPECT_EQ(b.count(WM_TIMER), 2);
+
+    const int window = engine.WindowNumber();
+    DestroyWindow(earlierWindow);  // this window's number goes down by one
+    ASSERT_EQ(engine.WindowNumber(), window - 1);
+    const UINT_PTR renumbered = engine.ControlTimerId(1);
+    SendMessageW(hwnd, WM_TIMER, renumbered, 0);
+    EXPECT_EQ(b.count(WM_TIMER), 3);
+    engine.StartControlTimer(1, 5000);  // a restart keeps one timer
+    engine.StopControlTimer(1);
+    EXPECT_FALSE(engine.TimerRunning(1));
+    EXPECT_FALSE(KillTimer(hwnd, moved));
+    EXPECT_FALSE(KillTimer(hwnd, renumbered));
+}
+
+// A fade on a layered window ends with the layer equal to the present
+// buffer, alpha included: translucent pixels stay translucent.
+TEST_F(SkinEngineTest, FadeOnALayeredWindowLeavesThePresentAlpha) {
+    AttachOptions options;
+    options.captionFlags = 0;
+    options.alpha = 200;
+    attach(200, 100, options);
+    Button b;  // translucent, with rounded corners
+    ASSERT_GT(b.Create(hwnd, "", 40, 30, 40, 30), 0);
+    ASSERT_TRUE(engine.FadeControls());
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, point(50, 40));  // hover look, fading in
+    const UINT_PTR id = engine.ControlTimerId(b.ControlNumber());
+    ASSERT_TRUE(engine.TimerRunning(b.ControlNumber()));
+    for (int i = 0; i < 8 && engine.TimerRunning(b.ControlNumber()); ++i)
+        SendMessageW(hwnd, WM_TIMER, id, 0);
+    EXPECT_FALSE(engine.TimerRunning(b.ControlNumber()));
+    const SkinWindowRecord* record = engine.Record();
+    int differing = 0;
+    for (int y = 30; y < 60; ++y)
+        for (int x = 40; x < 80; ++x)
+            differing += (record->layer.Pixel(x, y) >> 24) != (record->present.Pixel(x, y) >> 24);
+    EXPECT_EQ(differing, 0);
+    EXPECT_LT(record->layer.Pixel(50, 40) >> 24, 255u);
 }
 
 }  // namespace

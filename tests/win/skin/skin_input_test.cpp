@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "skin/caption_button_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin_test_support.h"
@@ -54,6 +56,16 @@ class InputTest : public ::testing::Test {
         mouse(WM_LBUTTONUP, x, y);
     }
     void tab() { SendMessageW(hwnd, WM_KEYUP, VK_TAB, 0); }
+    // Pixels of a probe's rectangle in the present buffer that are not its
+    // fill colour: the dotted focus rectangle, when one is drawn.
+    int marked(const ProbeControl& c, std::uint32_t fill = 0x2040C0) const {
+        const RectF r = c.Rectangle();
+        int n = 0;
+        for (int y = static_cast<int>(r.y); y < static_cast<int>(r.y + r.height); ++y)
+            for (int x = static_cast<int>(r.x); x < static_cast<int>(r.x + r.width); ++x)
+                n += (engine.Record()->present.Pixel(x, y) & 0xFFFFFF) != fill;
+        return n;
+    }
 
     unsigned captionFlags = 0;
     HWND hwnd = nullptr;
@@ -111,6 +123,82 @@ TEST_F(InputTest, PressMovesTheFocusWithEvents) {
     for (const Received& r : a.received)
         lostPaint |= r.message == kMsgPaint && r.lParam == kPaintLostFocus;
     EXPECT_TRUE(lostPaint);
+}
+
+// Only the focused control wears the dotted rectangle: the control that
+// loses the focus repaints after the focus moved, whether Tab, a press or
+// the program moved it.
+TEST_F(InputTest, OneFocusRectangleAfterTabClickAndSetFocusControl) {
+    ProbeControl a, b, c;
+    ASSERT_TRUE(a.Create(hwnd, 50, 50, 40, 40));
+    ASSERT_TRUE(b.Create(hwnd, 150, 50, 40, 40));
+    ASSERT_TRUE(c.Create(hwnd, 250, 50, 40, 40));
+    tab();
+    EXPECT_GT(marked(a), 0);
+    tab();
+    EXPECT_EQ(engine.FocusedControl(), b.ControlNumber());
+    EXPECT_EQ(marked(a), 0);
+    EXPECT_GT(marked(b), 0);
+    click(260, 60);  // a press ends the keyboard focus: no rectangle anywhere
+    EXPECT_EQ(marked(a), 0);
+    EXPECT_EQ(marked(b), 0);
+    EXPECT_EQ(marked(c), 0);
+    EXPECT_EQ(gained, (std::vector<int>{a.Identity(), b.Identity(), c.Identity()}));
+    EXPECT_EQ(lost, (std::vector<int>{a.Identity(), b.Identity()}));
+    tab();
+    tab();
+    EXPECT_EQ(engine.FocusedControl(), b.ControlNumber());
+    engine.SetFocusControl(c.ControlNumber());
+    EXPECT_EQ(marked(b), 0);
+    EXPECT_GT(marked(c), 0);
+    SendMessageW(hwnd, WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(engine.FocusedControl(), 0);
+    EXPECT_EQ(marked(c), 0);
+    EXPECT_EQ(lost.back(), c.Identity());
+}
+
+// What the engine does not handle goes on to the hook and then the previous
+// procedure: the window's own timers and commands, keys no event took, the
+// pointer over no control, the mouse leaving.
+TEST_F(InputTest, UnhandledMessagesReachTheHookAndTheWindowsOwnTimerRuns) {
+    std::vector<UINT> hooked;
+    int ownTicks = 0;
+    engine.MessageHook([&](HWND, UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+        if (msg == WM_TIMER && wp == 77) ++ownTicks;
+        if (msg == WM_NCLBUTTONDOWN) return 0;
+        hooked.push_back(msg);
+        return -1;
+    });
+    auto seen = [&](UINT msg) {
+        return std::count(hooked.begin(), hooked.end(), msg) > 0;
+    };
+    ProbeControl a;
+    ASSERT_TRUE(a.Create(hwnd, 50, 50, 50, 50));
+    SetTimer(hwnd, 77, 10, nullptr);
+    for (int i = 0; i < 100 && ownTicks < 3; ++i) pump(10);
+    KillTimer(hwnd, 77);
+    EXPECT_GE(ownTicks, 3);  // a window timer is not mistaken for a control's
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 0);
+    EXPECT_TRUE(seen(WM_COMMAND));
+    SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+    SendMessageW(hwnd, WM_CHAR, 'a', 0);
+    EXPECT_TRUE(seen(WM_KEYDOWN));
+    EXPECT_TRUE(seen(WM_CHAR));
+    hooked.clear();
+    mouse(WM_MOUSEMOVE, 60, 60);  // over a control: handled there
+    EXPECT_FALSE(seen(WM_MOUSEMOVE));
+    mouse(WM_MOUSEMOVE, 200, 200);
+    mouse(WM_LBUTTONUP, 200, 200);
+    EXPECT_TRUE(seen(WM_MOUSEMOVE));
+    EXPECT_TRUE(seen(WM_LBUTTONUP));
+    SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(seen(WM_MOUSELEAVE));
+    // A system-menu command still becomes a system command.
+    hooked.clear();
+    SendMessageW(hwnd, WM_COMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(seen(WM_SYSCOMMAND));
+    EXPECT_FALSE(seen(WM_COMMAND));
+    ShowWindow(hwnd, SW_RESTORE);
 }
 
 // Sets or clears the left button in the thread's input state, as a real
@@ -256,6 +344,51 @@ TEST_F(InputTest, AcceleratorsClickTheirControl) {
     EXPECT_EQ(a.count(kNotifyClick), 1);
 }
 
+TEST_F(InputTest, FunctionKeysClickNothingAndPassOn) {
+    ProbeControl yes, save;
+    ASSERT_TRUE(yes.Create(hwnd, 10, 50, 20, 20));
+    ASSERT_TRUE(save.Create(hwnd, 40, 50, 20, 20));
+    SendMessageW(hwnd, kMsgHotkey, yes.ControlNumber(), 'y');
+    SendMessageW(hwnd, kMsgHotkey, save.ControlNumber(), 'S');
+    std::vector<WPARAM> passed;
+    engine.MessageHook([&](HWND, UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+        if (msg != WM_SYSKEYDOWN) return -1;
+        passed.push_back(wp);
+        return 0;  // no further: Alt+F4 would close the test window
+    });
+    SendMessageW(hwnd, WM_SYSKEYDOWN, VK_F10, 0);  // 0x79, "y" as a character
+    SendMessageW(hwnd, WM_SYSKEYDOWN, VK_F4, 0);   // 0x73, "s"
+    EXPECT_EQ(yes.count(kNotifyClick), 0);
+    EXPECT_EQ(save.count(kNotifyClick), 0);
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(passed, (std::vector<WPARAM>{VK_F10, VK_F4}));
+    SendMessageW(hwnd, WM_SYSKEYDOWN, 'S', 0);
+    EXPECT_EQ(save.count(kNotifyClick), 1);
+    EXPECT_EQ(passed.size(), 2u);  // a matched accelerator is consumed
+}
+
+// The accelerator stays with its control when numbers shift: a later
+// control without "&" that takes the old number leaves it alone.
+TEST_F(InputTest, AcceleratorFollowsItsControlAfterARemoval) {
+    ProbeControl first, second, third, later;
+    ASSERT_TRUE(first.Create(hwnd, 10, 50, 20, 20));
+    ASSERT_TRUE(second.Create(hwnd, 40, 50, 20, 20));
+    ASSERT_TRUE(third.Create(hwnd, 70, 50, 20, 20));
+    EXPECT_EQ(SendMessageW(hwnd, kMsgHotkey, second.ControlNumber(), 'B'), 1);
+    EXPECT_EQ(SendMessageW(hwnd, kMsgHotkey, third.ControlNumber(), 'C'), 1);
+    first.Remove();  // second becomes 1, third 2
+    third.Remove();  // its accelerator leaves with it
+    ASSERT_TRUE(later.Create(hwnd, 100, 50, 20, 20));
+    ASSERT_EQ(later.ControlNumber(), 2);  // the number "&B" was registered under
+    EXPECT_EQ(SendMessageW(hwnd, kMsgHotkey, later.ControlNumber(), 0), 0);  // "no &"
+    EXPECT_EQ(SendMessageW(hwnd, kMsgHotkey, 9, 'Z'), 0);                    // no control 9
+    SendMessageW(hwnd, WM_SYSKEYDOWN, 'B', 0);
+    EXPECT_EQ(second.count(kNotifyClick), 1);
+    SendMessageW(hwnd, WM_SYSKEYDOWN, 'C', 0);
+    EXPECT_EQ(later.count(kNotifyClick), 0);
+    EXPECT_EQ(engine.Hotkeys().Entries().size(), 1u);
+}
+
 TEST_F(InputTest, WheelReachesTheControlUnderThePointer) {
     ProbeControl a;
     ASSERT_TRUE(a.Create(hwnd, 50, 50, 50, 50));
@@ -302,6 +435,27 @@ TEST_F(CaptionInputTest, TabWrapsAndSkipsWhatCannotTakeTheFocus) {
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     EXPECT_EQ(engine.FocusedControl(), first.ControlNumber());
+}
+
+// Tab goes only where the focus can be seen, and a control that is hidden
+// gives its focus up.
+TEST_F(CaptionInputTest, TabSkipsHiddenAndOffWindowControls) {
+    ProbeControl shown, hidden, outside, other;
+    ASSERT_TRUE(shown.Create(hwnd, 10, 50, 20, 20));
+    ASSERT_TRUE(hidden.Create(hwnd, 40, 50, 20, 20));
+    ASSERT_TRUE(outside.Create(hwnd, 900, 50, 20, 20));
+    ASSERT_TRUE(other.Create(hwnd, 70, 50, 20, 20));
+    hidden.Hide();
+    std::vector<int> visited;
+    for (int i = 0; i < 4; ++i) {
+        tab();
+        visited.push_back(engine.FocusedControl());
+    }
+    const int s = shown.ControlNumber(), o = other.ControlNumber();
+    EXPECT_EQ(visited, (std::vector<int>{s, o, s, o}));
+    other.Hide();
+    EXPECT_EQ(engine.FocusedControl(), 0);
+    EXPECT_EQ(lost.back(), other.Identity());
 }
 
 TEST_F(CaptionInputTest, TabWithNothingEligibleKeepsTheFocus) {
