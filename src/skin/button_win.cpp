@@ -89,9 +89,7 @@ int Button::Create(HWND hwnd, const std::string& caption, int x, int y, int widt
     textColor_ = options.textColor.value_or(defaultButtonTextColor());
     shadowStyle_ = options.shadowStyle;
     caption_ = caption;
-    lastMessage_ = 0;
-    fadeAlpha_ = 0;
-    paintCount_ = 0;
+    ResetPressable();
     const RectF rect{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
                      static_cast<float>(height)};
     if (!Register(hwnd, rect, kKindButton, options.visible ? 1 : 0, true, kCursorArrow)) {
@@ -99,8 +97,7 @@ int Button::Create(HWND hwnd, const std::string& caption, int x, int y, int widt
         return 0;
     }
     RegisterAccelerator(hwnd, ControlNumber(), caption_);
-    const SkinEngine* engine = Engine();
-    rounded_ = options.rounded.value_or(engine && engine->FrameStyleProperty() != 0);
+    rounded_ = DefaultRounded(*this, options.rounded);
     if (options.visible) Repaint();
     return ControlNumber();
 }
@@ -120,11 +117,8 @@ void Button::SetPicture(std::span<const std::uint8_t> bytes) {
     Repaint();
 }
 
-void Button::paint(UINT message, LPARAM lParam) {
-    const ButtonStep step =
-        buttonStep(message, Disabled() != 0, IsFocused(), static_cast<long>(lParam));
-    GpGraphics* g = BeginRepaint();
-    if (!g) return;
+int Button::PaintFace(GpGraphics* g, UINT message, long paintState) {
+    const ButtonStep step = buttonStep(message, Disabled() != 0, IsFocused(), paintState);
     ButtonFacePaint face;
     face.state = step.state;
     face.rounded = rounded_;
@@ -135,29 +129,7 @@ void Button::paint(UINT message, LPARAM lParam) {
     face.picture = picture_.Handle();
     DrawButtonFace(g, Rectangle(), face);
     drawnState_ = step.state;
-    fadeAlpha_ = step.fadeAlpha;
-    ++paintCount_;
-    EndRepaint();
-}
-
-LRESULT Button::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, int, int control,
-                              int extra) {
-    switch (message) {
-        case WM_DESTROY:
-            font_.Release();
-            return 0;
-        case kMsgTimer:
-            FadeTick(fadeAlpha_, wParam);
-            return 0;
-        default:
-            break;
-    }
-    const SkinEngine* engine = Engine();
-    const bool pressedHere = engine && engine->PressedControl() == control;
-    if (!AcceptsFaceInput(message, extra, lastMessage_, pressedHere)) return 0;
-    paint(message, message == kMsgPaint ? lParam : kPaintCurrent);
-    lastMessage_ = message;
-    return 0;
+    return step.fadeAlpha;
 }
 
 }  // namespace korvel::skin

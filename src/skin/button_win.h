@@ -12,7 +12,7 @@
 
 #include "skin/button_look.h"
 #include "skin/control_caption_win.h"
-#include "skin/skin_control_win.h"
+#include "skin/pressable_control_win.h"
 #include "skin/skin_image_win.h"
 
 namespace korvel::skin {
@@ -40,7 +40,7 @@ struct ButtonFacePaint {
 // picture and the caption centred with the accelerator underlined).
 void DrawButtonFace(GpGraphics* g, const RectF& r, const ButtonFacePaint& paint);
 
-class Button : public SkinControl {
+class Button : public PressableControl {
   public:
     // Registers the button (kind 2, focusable), registers the caption's
     // accelerator and paints it when visible. Returns the control number, 0
@@ -54,32 +54,24 @@ class Button : public SkinControl {
     // A picture drawn at the left of the face (empty bytes remove it).
     void SetPicture(std::span<const std::uint8_t> bytes);
 
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window,
-                          int control, int extra) override;
-
-    UINT LastMessage() const { return lastMessage_; }
     ButtonState DrawnState() const { return drawnState_; }
-    int FadeAlpha() const { return fadeAlpha_; }
-    // Face drawings since Create; repeated input that changes nothing leaves it alone.
-    int PaintCount() const { return paintCount_; }
     bool Rounded() const { return rounded_; }
     Argb TextColor() const { return textColor_; }
     GpFont* Font() const { return font_.Get(); }
     bool HasOwnFont() const { return !font_.IsDefault(); }
 
-  private:
-    void paint(UINT message, LPARAM lParam);
+  protected:
+    void OnDestroy() override { font_.Release(); }
+    int PaintFace(GpGraphics* g, UINT message, long paintState) override;
 
-    UINT lastMessage_ = 0;
+  private:
     SkinImage picture_;
     std::string caption_;
     ControlFont font_;
     int shadowStyle_ = 0;
-    int fadeAlpha_ = 0;
     Argb textColor_ = defaultButtonTextColor();
     bool rounded_ = true;
     ButtonState drawnState_ = ButtonState::Normal;
-    int paintCount_ = 0;
 };
 
 }  // namespace korvel::skin

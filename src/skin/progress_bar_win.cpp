@@ -75,15 +75,12 @@ int ProgressBar::Create(HWND hwnd, int x, int y, int width, int height,
     thumb_.LoadFromBytes(options.thumb.empty() ? pictures::progressThumb() : options.thumb);
     activeThumb_.LoadFromBytes(options.activeThumb.empty() ? pictures::progressThumb2()
                                                            : options.activeThumb);
-    lastMessage_ = 0;
-    fadeAlpha_ = 0;
-    paintCount_ = 0;
+    ResetPressable();
     const RectF rect{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
                      static_cast<float>(progressHeight(height))};
     if (!Register(hwnd, rect, kKindProgressBar, options.visible ? 1 : 0, true, kCursorArrow))
         return 0;
-    const SkinEngine* engine = Engine();
-    rounded_ = options.rounded.value_or(engine && engine->FrameStyleProperty() != 0);
+    rounded_ = DefaultRounded(*this, options.rounded);
     if (options.visible) Repaint();
     return ControlNumber();
 }
@@ -115,9 +112,7 @@ void ProgressBar::userMoved() {
     if (changed_) changed_(static_cast<int>(position_));
 }
 
-void ProgressBar::paint(UINT message) {
-    GpGraphics* g = BeginRepaint();
-    if (!g) return;
+int ProgressBar::PaintFace(GpGraphics* g, UINT message, long) {
     ProgressPaint p;
     p.position = position_;
     p.secondPosition = secondPosition_;
@@ -125,35 +120,26 @@ void ProgressBar::paint(UINT message) {
     p.look = look_;
     p.rounded = rounded_;
     if (seekable_) {
-        const SkinEngine* engine = Engine();
-        const bool held = engine && engine->PressedControl() == ControlNumber();
-        const bool active = !Disabled() && (message != kMsgPaint || held);
+        const bool active = !Disabled() && (message != kMsgPaint || PressedHere());
         p.thumb = active && activeThumb_ ? activeThumb_.Handle() : thumb_.Handle();
     }
     DrawProgressBar(g, Rectangle(), p);
-    fadeAlpha_ = buttonStep(message, Disabled() != 0, false).fadeAlpha;
-    ++paintCount_;
-    EndRepaint();
+    return buttonStep(message, Disabled() != 0, false).fadeAlpha;
 }
 
-LRESULT ProgressBar::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, int window,
-                                   int control, int extra) {
-    const SkinEngine* engine = Engine();
-    const bool pressedHere = engine && engine->PressedControl() == control;
+void ProgressBar::OnDestroy() {
+    thumb_.Release();
+    activeThumb_.Release();
+}
+
+bool ProgressBar::HandleOwn(HWND, UINT message, WPARAM wParam, LPARAM, int window, int, int) {
     switch (message) {
-        case WM_DESTROY:
-            thumb_.Release();
-            activeThumb_.Release();
-            return 0;
-        case kMsgTimer:
-            FadeTick(fadeAlpha_, wParam);
-            return 0;
         case kNotifyClick:
             if (seekable_ && !Disabled()) {
                 PositionFromCursor(window);
                 userMoved();
             }
-            return 0;
+            return true;
         case WM_KEYDOWN:
             if (seekable_ && !Disabled()) {
                 const float before = position_;
@@ -165,21 +151,17 @@ LRESULT ProgressBar::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, in
                 if (wParam == VK_END) position_ = 100;
                 if (position_ != before) userMoved();
             }
-            return 0;
+            return true;
         case WM_MOUSEMOVE:
-            if (seekable_ && pressedHere && !Disabled()) {
+            if (seekable_ && PressedHere() && !Disabled()) {
                 PositionFromCursor(window);
                 userMoved();
-                return 0;
+                return true;
             }
-            break;
+            return false;
         default:
-            break;
+            return false;
     }
-    if (!AcceptsFaceInput(message, extra, lastMessage_, pressedHere)) return 0;
-    paint(message);
-    lastMessage_ = message;
-    return 0;
 }
 
 }  // namespace korvel::skin

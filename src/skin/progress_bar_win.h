@@ -9,7 +9,7 @@
 #include <span>
 
 #include "skin/progress_bar_math.h"
-#include "skin/skin_control_win.h"
+#include "skin/pressable_control_win.h"
 #include "skin/skin_image_win.h"
 
 namespace korvel::skin {
@@ -38,7 +38,7 @@ struct ProgressPaint {
 
 void DrawProgressBar(GpGraphics* g, const RectF& r, const ProgressPaint& paint);
 
-class ProgressBar : public SkinControl {
+class ProgressBar : public PressableControl {
   public:
     // Called with the new position after the user moved it.
     using PositionChanged = std::function<void(int)>;
@@ -59,18 +59,18 @@ class ProgressBar : public SkinControl {
 
     bool Seekable() const { return seekable_; }
     bool Rounded() const { return rounded_; }
-    int PaintCount() const { return paintCount_; }
-    int FadeAlpha() const { return fadeAlpha_; }
 
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window,
-                          int control, int extra) override;
+  protected:
+    void OnDestroy() override;
+    // Seeking: a click, a drag while pressed, the arrow keys.
+    bool HandleOwn(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window, int control,
+                   int extra) override;
+    int PaintFace(GpGraphics* g, UINT message, long paintState) override;
 
   private:
-    void paint(UINT message);
     // The user moved the bar: repaint and tell the program.
     void userMoved();
 
-    UINT lastMessage_ = 0;
     float position_ = 0;
     float secondPosition_ = 0;
     bool seekable_ = false;
@@ -79,10 +79,8 @@ class ProgressBar : public SkinControl {
     ProgressColors colors_;
     int look_ = 0;
     PositionChanged changed_;
-    int fadeAlpha_ = 0;
     bool rounded_ = true;
     int step_ = kProgressDefaultStep;
-    int paintCount_ = 0;
 };
 
 }  // namespace korvel::skin

@@ -87,9 +87,7 @@ int TabButton::Create(HWND hwnd, const std::string& caption, int x, int y, int w
     trimming_ = options.trimming;
     hotkeyPrefix_ = options.hotkeyPrefix;
     shadowStyle_ = options.shadowStyle;
-    lastMessage_ = 0;
-    fadeAlpha_ = 0;
-    paintCount_ = 0;
+    ResetPressable();
     const RectF rect{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
                      static_cast<float>(height)};
     if (!Register(hwnd, rect, kKindTabButton, options.visible ? 1 : 0, true, kCursorArrow)) {
@@ -97,8 +95,7 @@ int TabButton::Create(HWND hwnd, const std::string& caption, int x, int y, int w
         return 0;
     }
     RegisterAccelerator(hwnd, ControlNumber(), caption_);
-    const SkinEngine* engine = Engine();
-    rounded_ = options.rounded.value_or(engine && engine->FrameStyleProperty() != 0);
+    rounded_ = DefaultRounded(*this, options.rounded);
     if (options.visible) Repaint();
     return ControlNumber();
 }
@@ -127,19 +124,10 @@ void TabButton::SetTextColour(Argb color) {
     Repaint();
 }
 
-void TabButton::paint(UINT message) {
+int TabButton::PaintFace(GpGraphics* g, UINT message, long) {
     const TabState state = tabState(message, Disabled() != 0, selected_);
-    GpGraphics* g = BeginRepaint();
-    if (!g) return;
     const RectF r = Rectangle();
-    if (autoTextColor_ && !caption_.empty()) {
-        const SkinEngine* engine = Engine();
-        if (const SkinWindowRecord* record = engine ? engine->Record() : nullptr) {
-            const IntRect at{static_cast<int>(r.x), static_cast<int>(r.y),
-                             static_cast<int>(r.width), static_cast<int>(r.height)};
-            textColor_ = contrastingTextColor(textColor_, IsDarkBehind(record->compose, at));
-        }
-    }
+    if (autoTextColor_ && !caption_.empty()) textColor_ = AutoTextColor(*this, r, textColor_);
     TabFacePaint p;
     p.state = state;
     p.rounded = rounded_;
@@ -155,29 +143,7 @@ void TabButton::paint(UINT message) {
     p.shadowStyle = shadowStyle_;
     DrawTabFace(g, r, p);
     drawnState_ = state;
-    fadeAlpha_ = tabFace(state).fadeAlpha;
-    ++paintCount_;
-    EndRepaint();
-}
-
-LRESULT TabButton::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, int, int control,
-                                 int extra) {
-    switch (message) {
-        case WM_DESTROY:
-            font_.Release();
-            return 0;
-        case kMsgTimer:
-            FadeTick(fadeAlpha_, wParam);
-            return 0;
-        default:
-            break;
-    }
-    const SkinEngine* engine = Engine();
-    const bool pressedHere = engine && engine->PressedControl() == control;
-    if (!AcceptsFaceInput(message, extra, lastMessage_, pressedHere)) return 0;
-    paint(message);
-    lastMessage_ = message;
-    return 0;
+    return tabFace(state).fadeAlpha;
 }
 
 }  // namespace korvel::skin

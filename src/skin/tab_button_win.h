@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "skin/control_caption_win.h"
-#include "skin/skin_control_win.h"
+#include "skin/pressable_control_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/tab_button_look.h"
 
@@ -48,7 +48,7 @@ struct TabFacePaint {
 // Outlines, gradient, icon and caption into r of g.
 void DrawTabFace(GpGraphics* g, const RectF& r, const TabFacePaint& paint);
 
-class TabButton : public SkinControl {
+class TabButton : public PressableControl {
   public:
     // Loads the icon, registers (kind 7, focusable), registers the caption's
     // accelerator and paints when visible. Returns the control number, 0
@@ -73,23 +73,18 @@ class TabButton : public SkinControl {
     int Alignment() const { return alignment_; }
     bool Rounded() const { return rounded_; }
     TabState DrawnState() const { return drawnState_; }
-    int FadeAlpha() const { return fadeAlpha_; }
-    int PaintCount() const { return paintCount_; }
-    UINT LastMessage() const { return lastMessage_; }
 
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window,
-                          int control, int extra) override;
+  protected:
+    void OnDestroy() override { font_.Release(); }
+    int PaintFace(GpGraphics* g, UINT message, long paintState) override;
 
   private:
     void loadIcon(std::span<const std::uint8_t> icon);
-    void paint(UINT message);
 
-    UINT lastMessage_ = 0;
     SkinImage icon_;
     bool iconAbove_ = false;
     int iconWidth_ = 0;
     int iconHeight_ = 0;
-    int fadeAlpha_ = 0;
     std::string caption_;
     ControlFont font_;
     int formatFlags_ = 4096;
@@ -102,7 +97,6 @@ class TabButton : public SkinControl {
     bool autoTextColor_ = false;
     bool rounded_ = true;
     TabState drawnState_ = TabState::Normal;
-    int paintCount_ = 0;
 };
 
 }  // namespace korvel::skin

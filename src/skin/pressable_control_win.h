@@ -1,0 +1,45 @@
+// What Button, TabButton and ProgressBar share: the message sequence of a
+// pressable face. WM_DESTROY lets the class free what it holds, the fade
+// timer steps the fade, the class's own messages come next, and then the
+// paint and mouse messages that pass the press filter (push_state.h) repaint
+// the face and are remembered as the last message. A class adds only its
+// drawing and its own reactions.
+#pragma once
+
+#include "skin/skin_control_win.h"
+
+namespace korvel::skin {
+
+class PressableControl : public SkinControl {
+  public:
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window,
+                          int control, int extra) final;
+
+    UINT LastMessage() const { return lastMessage_; }
+    int FadeAlpha() const { return fadeAlpha_; }
+    // Face drawings since Create; repeated input that changes nothing leaves it alone.
+    int PaintCount() const { return paintCount_; }
+
+  protected:
+    // A new Create starts with no last message and no fade.
+    void ResetPressable();
+    // The window's pressed control is this one.
+    bool PressedHere() const;
+    // WM_DESTROY: free fonts and pictures.
+    virtual void OnDestroy() {}
+    // The class's own messages, before the face filter; true ends the message there.
+    virtual bool HandleOwn(HWND, UINT, WPARAM, LPARAM, int /*window*/, int /*control*/,
+                           int /*extra*/) {
+        return false;
+    }
+    // Draws the face for an accepted message (paintState: the lParam of a
+    // paint, else -1) into g; returns the alpha its fade starts from.
+    virtual int PaintFace(GpGraphics* g, UINT message, long paintState) = 0;
+
+  private:
+    UINT lastMessage_ = 0;
+    int fadeAlpha_ = 0;
+    int paintCount_ = 0;
+};
+
+}  // namespace korvel::skin
