@@ -8,8 +8,8 @@
 #include <optional>
 #include <span>
 
-#include "skin/progress_bar_math.h"
 #include "skin/pressable_control_win.h"
+#include "skin/progress_bar_math.h"
 #include "skin/skin_image_win.h"
 
 namespace korvel::skin {

@@ -202,8 +202,8 @@ bool SkinEngine::OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam) {
         for (int i = 1; i <= static_cast<int>(record_->controls.size()); ++i) {
             const ControlEntry& c = record_->controls[static_cast<size_t>(i - 1)];
             const IntRect bounds = ControlBounds(i);
-            const bool seen = c.control && c.control->Visible() && bounds.width > 0 &&
-                              bounds.height > 0;
+            const bool seen =
+                c.control && c.control->Visible() && bounds.width > 0 && bounds.height > 0;
             candidates.push_back({(c.active & 1) != 0, controlDisabled(&c), c.focusable,
                                   c.kind == kKindCaptionButton, icon_ && c.control == icon_.get(),
                                   seen});

@@ -142,8 +142,8 @@ TEST(TabStop, WrapsAndSkipsWhatCannotTakeTheFocus) {
     const TabCandidate caption{true, false, true, true, false};
     const TabCandidate icon{true, false, true, false, true};
     const TabCandidate hidden{true, false, true, false, false, false};
-    const std::vector<TabCandidate> list{caption, icon,        ok,    inactive,
-                                         disabled, ok, unfocusable, hidden};
+    const std::vector<TabCandidate> list{caption,  icon, ok,          inactive,
+                                         disabled, ok,   unfocusable, hidden};
     EXPECT_EQ(nextTabStop(list, 0), 3);
     EXPECT_EQ(nextTabStop(list, 3), 6);
     EXPECT_EQ(nextTabStop(list, 6), 3);  // wraps past the unseen end and the caption controls

@@ -169,9 +169,7 @@ TEST_F(InputTest, UnhandledMessagesReachTheHookAndTheWindowsOwnTimerRuns) {
         hooked.push_back(msg);
         return -1;
     });
-    auto seen = [&](UINT msg) {
-        return std::count(hooked.begin(), hooked.end(), msg) > 0;
-    };
+    auto seen = [&](UINT msg) { return std::count(hooked.begin(), hooked.end(), msg) > 0; };
     ProbeControl a;
     ASSERT_TRUE(a.Create(hwnd, 50, 50, 50, 50));
     SetTimer(hwnd, 77, 10, nullptr);
