@@ -266,7 +266,7 @@ TEST(LabelDrawing, EmptyTextDrawsBorderThenBackground) {
         p.gradientStart = 0xFE00FF00;
         p.gradientEnd = 0xFE00FF00;
         DrawLabel(c.g(), {0, 0, 100, 30}, p);
-        for (const auto [x, y] : {std::pair{50, 0}, {0, 15}, {99, 15}, {50, 29}}) {
+        for (const auto& [x, y] : {std::pair{50, 0}, {0, 15}, {99, 15}, {50, 29}}) {
             EXPECT_GT(c.at(x, y).g, 240) << x << "," << y;
             EXPECT_LT(c.at(x, y).r, 10) << x << "," << y;
         }
