@@ -104,8 +104,10 @@ LRESULT SkinEngine::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             break;
         case WM_CAPTURECHANGED:
             // Another window took the mouse from a pressed control: the press
-            // ends without a click.
-            if (capture_ && reinterpret_cast<HWND>(lParam) != hwnd) {
+            // ends without a click. A capture merely dropped (no new owner,
+            // as Wine does when the X focus moves between windows) leaves the
+            // press to its button-up, which still arrives here.
+            if (capture_ && lParam != 0 && reinterpret_cast<HWND>(lParam) != hwnd) {
                 const int pressed = pressed_;
                 endPress(false);
                 RepaintControls(pressed, true, kPaintLostFocus);
