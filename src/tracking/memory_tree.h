@@ -3,12 +3,10 @@
 // bad indexes ignored, and a removed selection moving to a neighbour.
 #pragma once
 
-#include <deque>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "tracking/gap_buffer.h"
+#include "tracking/item_forest.h"
 #include "tracking/tree_model.h"
 
 namespace korvel::tracking {
@@ -37,29 +35,12 @@ class MemoryTree final : public TreeModel {
     ItemState itemState(int index) const;
 
   private:
-    struct Node {
-        std::string text;
-        ItemState state;
-        Node* parent = nullptr;
-        // A deque, so deleting a company's numbers one by one from the front stays O(1).
-        std::deque<std::unique_ptr<Node>> children;
-        int size = 1;            // this item and all its descendants
-        mutable int index = -1;  // last known pre-order position, see indexOf
-    };
+    using Node = ItemForest::Node;
 
-    bool valid(int index) const;
-    std::deque<std::unique_ptr<Node>>& siblingsOf(Node* node);
-    int indexOf(const Node* node) const;
-    void markShifted(int from);
-    void adoptTree(Node* parent, const TreeItem& item, std::vector<Node*>& order);
+    void adoptTree(Node* parent, const TreeItem& item);
     static void copyOut(const Node& node, TreeItem& out);
 
-    std::deque<std::unique_ptr<Node>> roots_;
-    // Pre-order list of every node, kept exact on every change so lookups by
-    // index are O(1). Node::index is refreshed lazily from staleFrom_ on, so a
-    // run of edits followed by a walk renumbers once, not once per edit.
-    GapBuffer<Node*> order_;
-    mutable int staleFrom_ = 0;
+    ItemForest forest_;
     Node* selected_ = nullptr;
 };
 

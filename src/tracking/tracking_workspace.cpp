@@ -64,14 +64,17 @@ void TrackingWorkspace::addNumbers() {
     // the company list and the query walk.
     if (!isCompanyEntry(tree_, tree_.selectedIndex())) return;
     if (!readInput(texts::kAddNumbersPrompt)) return;
-    // A byte scan is exact here, as 0x20 is never the trail byte of a GBK
-    // character, and it stays linear on a very long paste.
-    for (const std::string& piece : text::splitBytes(inputText_, " ")) {
-        // A run of blanks leaves empty pieces; an empty number is no number.
-        if (piece.empty()) continue;
-        tree_.addItems(tree_.selectedIndex(), {piece});
+    {
+        const EditRun run(tree_);
+        // A byte scan is exact here, as 0x20 is never the trail byte of a GBK
+        // character, and it stays linear on a very long paste.
+        for (const std::string& piece : text::splitBytes(inputText_, " ")) {
+            // A run of blanks leaves empty pieces; an empty number is no number.
+            if (piece.empty()) continue;
+            tree_.addItems(tree_.selectedIndex(), {piece});
+        }
+        tree_.expand(tree_.selectedIndex());
     }
-    tree_.expand(tree_.selectedIndex());
     focusTree();
 }
 
@@ -96,6 +99,7 @@ void TrackingWorkspace::deleteCompanyNumbers() {
     if (!confirm(texts::kConfirmDeleteCompanyNumbers)) return;
     // The first number sits right after its company in pre-order. Stop if a
     // removal ever fails, rather than spin.
+    const EditRun run(tree_);
     while (tree_.hasChildren(company)) {
         const int before = tree_.itemCount();
         tree_.removeItem(company + 1);
@@ -105,6 +109,7 @@ void TrackingWorkspace::deleteCompanyNumbers() {
 
 void TrackingWorkspace::deleteAllNumbers() {
     if (!confirm(texts::kConfirmDeleteAllNumbers)) return;
+    const EditRun run(tree_);
     tree_.clear();
     fillCompanies(false);
 }

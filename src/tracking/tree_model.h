@@ -48,10 +48,28 @@ public:
     virtual int selectedIndex() const = 0;
     virtual void select(int index) = 0;  // also makes it the current item
 
+    // A run of edits begins or ends: a tree control may hold back its
+    // redrawing in between, as it would otherwise lay out and repaint the
+    // visible part after every single item. Runs nest; see EditRun.
+    virtual void beginEdits() {}
+    virtual void endEdits() {}
+
     // The whole forest in pre-order, with every item's state.
     virtual std::vector<TreeItem> snapshot() const = 0;
     // Replaces every item; items whose state says expanded are expanded.
     virtual void replaceAll(const std::vector<TreeItem>& items) = 0;
+};
+
+// Holds a run of edits open for its lifetime.
+class EditRun {
+  public:
+    explicit EditRun(TreeModel& tree) : tree_(tree) { tree_.beginEdits(); }
+    ~EditRun() { tree_.endEdits(); }
+    EditRun(const EditRun&) = delete;
+    EditRun& operator=(const EditRun&) = delete;
+
+  private:
+    TreeModel& tree_;
 };
 
 }  // namespace korvel::tracking

@@ -38,19 +38,18 @@ std::wstring readText(HWND tree, HTREEITEM item) {
 
 }  // namespace
 
-const std::vector<TrackingTree::Entry>& TrackingTree::order() const {
-    if (!dirty_) return order_;
-    order_.clear();
-    index_.clear();
-    // Iterative pre-order walk; collapsed children are visited too.
-    std::vector<int> parents;  // stack of pre-order indexes of open ancestors
+TrackingTree::TrackingTree(HWND treeView) : tree_(treeView) {
+    // One walk over what the control holds; from here on every edit goes
+    // through this class and keeps the mirror current.
+    std::vector<Node*> open;  // the ancestors of the next item
     HTREEITEM item = nextItem(tree_, nullptr, TVGN_ROOT);
     while (item) {
-        const int parent = parents.empty() ? -1 : parents.back();
-        index_[item] = static_cast<int>(order_.size());
-        order_.push_back({item, parent});
+        Node* node = forest_.append(open.empty() ? nullptr : open.back(),
+                                    text::toGbk(readText(tree_, item)));
+        node->handle = reinterpret_cast<std::uintptr_t>(item);
+        nodes_[item] = node;
         if (HTREEITEM child = nextItem(tree_, item, TVGN_CHILD)) {
-            parents.push_back(static_cast<int>(order_.size()) - 1);
+            open.push_back(node);
             item = child;
             continue;
         }
@@ -62,57 +61,40 @@ const std::vector<TrackingTree::Entry>& TrackingTree::order() const {
                 item = next;
                 break;
             }
-            if (parents.empty()) break;
-            cur = order_[parents.back()].item;
-            parents.pop_back();
+            if (open.empty()) break;
+            cur = handleOf(open.back());
+            open.pop_back();
         }
     }
-    // Forget the texts of items that are gone (their handles may come back).
-    if (texts_.size() > order_.size()) {
-        std::unordered_map<HTREEITEM, std::string> kept;
-        kept.reserve(order_.size());
-        for (const Entry& e : order_) {
-            auto it = texts_.find(e.item);
-            if (it != texts_.end()) kept.emplace(e.item, std::move(it->second));
-        }
-        texts_.swap(kept);
-    }
-    dirty_ = false;
-    return order_;
+}
+
+TrackingTree::Node* TrackingTree::nodeOf(HTREEITEM item) const {
+    const auto it = item ? nodes_.find(item) : nodes_.end();
+    return it == nodes_.end() ? nullptr : it->second;
 }
 
 HTREEITEM TrackingTree::handleAt(int index) const {
-    const auto& entries = order();
-    if (index < 0 || index >= static_cast<int>(entries.size())) return nullptr;
-    return entries[index].item;
+    const Node* node = forest_.at(index);
+    return node ? handleOf(node) : nullptr;
 }
 
 int TrackingTree::indexOf(HTREEITEM item) const {
-    if (!item) return -1;
-    order();
-    const auto it = index_.find(item);
-    return it == index_.end() ? -1 : it->second;
+    const Node* node = nodeOf(item);
+    return node ? forest_.indexOf(node) : -1;
 }
 
-int TrackingTree::itemCount() const { return static_cast<int>(order().size()); }
+int TrackingTree::itemCount() const { return forest_.count(); }
 
 std::string TrackingTree::itemText(int index) const {
-    HTREEITEM item = handleAt(index);
-    if (!item) return {};
-    auto it = texts_.find(item);
-    if (it == texts_.end()) it = texts_.emplace(item, text::toGbk(readText(tree_, item))).first;
-    return it->second;
+    const Node* node = forest_.at(index);
+    return node ? node->text : std::string();
 }
 
-int TrackingTree::parentOf(int index) const {
-    const auto& entries = order();
-    if (index < 0 || index >= static_cast<int>(entries.size())) return -1;
-    return entries[index].parent;
-}
+int TrackingTree::parentOf(int index) const { return forest_.parentOf(index); }
 
 bool TrackingTree::hasChildren(int index) const {
-    HTREEITEM item = handleAt(index);
-    return item && nextItem(tree_, item, TVGN_CHILD) != nullptr;
+    const Node* node = forest_.at(index);
+    return node && node->hasChildren();
 }
 
 HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text,
@@ -134,48 +116,63 @@ HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text,
         ins.item.state = (state->bold ? TVIS_BOLD : 0) |
                          INDEXTOSTATEIMAGEMASK(static_cast<UINT>(state->stateImage & 15));
     }
-    changed();
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
-    if (item) {
-        texts_[item] = text;
-        if (keptHere)
-            images_[item] = {state->image, state->selectedImage};
-        else
-            images_.erase(item);  // a handle value of an item gone before
-    }
+    if (item && keptHere) images_[item] = {state->image, state->selectedImage};
     return item;
 }
 
+TrackingTree::Node* TrackingTree::insertNode(Node* parent, const std::string& text,
+                                             const ItemState* state) {
+    HTREEITEM item = insert(parent ? handleOf(parent) : nullptr, text, state);
+    if (!item) return nullptr;
+    Node* node = forest_.append(parent, text);
+    node->handle = reinterpret_cast<std::uintptr_t>(item);
+    nodes_[item] = node;
+    return node;
+}
+
 void TrackingTree::addItems(int parent, const std::vector<std::string>& texts) {
-    HTREEITEM parentItem = parent == -1 ? nullptr : handleAt(parent);
-    if (parent != -1 && !parentItem) return;
-    for (const auto& text : texts) insert(parentItem, text, nullptr);
+    if (parent != -1 && !forest_.valid(parent)) return;
+    Node* owner = forest_.at(parent);
+    for (const auto& text : texts) insertNode(owner, text, nullptr);
 }
 
 void TrackingTree::setItemText(int index, const std::string& text) {
-    HTREEITEM item = handleAt(index);
-    if (!item) return;
+    Node* node = forest_.at(index);
+    if (!node) return;
     std::wstring wide = text::toWide(text);
     TVITEMW tv{};
     tv.mask = TVIF_TEXT | TVIF_HANDLE;
-    tv.hItem = item;
+    tv.hItem = handleOf(node);
     tv.pszText = wide.data();
-    if (SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) texts_[item] = text;
+    if (SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) node->text = text;
+}
+
+// Drops the handles of the item at index and its children: the control may
+// hand their values out again.
+void TrackingTree::forget(int index) {
+    const Node* node = forest_.at(index);
+    for (int i = index; i < index + node->size; ++i) {
+        const HTREEITEM item = handleAt(i);
+        nodes_.erase(item);
+        images_.erase(item);
+    }
 }
 
 void TrackingTree::removeItem(int index) {
     HTREEITEM item = handleAt(index);
     if (!item) return;
-    SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
-    changed();
+    if (!SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item))) return;
+    forget(index);
+    forest_.remove(index);
 }
 
 void TrackingTree::clear() {
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    texts_.clear();
+    forest_.clear();
+    nodes_.clear();
     images_.clear();
-    changed();
 }
 
 void TrackingTree::expand(int index) {
@@ -191,48 +188,54 @@ void TrackingTree::select(int index) {
     SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
 
-TreeItem TrackingTree::readItem(HTREEITEM item) const {
+void TrackingTree::beginEdits() {
+    if (editRuns_++ == 0) SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TrackingTree::endEdits() {
+    if (editRuns_ == 0 || --editRuns_ > 0) return;
+    // The control lays out once for the whole run and repaints what changed.
+    SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(tree_, nullptr, TRUE);
+}
+
+void TrackingTree::readItem(const Node& node, TreeItem& out) const {
     TVITEMW tv{};
     tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE | TVIF_HANDLE;
-    tv.hItem = item;
+    tv.hItem = handleOf(&node);
     tv.stateMask = TVIS_BOLD | TVIS_EXPANDED | TVIS_STATEIMAGEMASK;
     SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
-    TreeItem out;
-    const int index = indexOf(item);
-    out.text = index >= 0 ? itemText(index) : text::toGbk(readText(tree_, item));
+    out.text = node.text;
     out.state.image = tv.iImage;
     out.state.selectedImage = tv.iSelectedImage;
-    if (const auto kept = images_.find(item); kept != images_.end())
+    if (const auto kept = images_.find(tv.hItem); kept != images_.end())
         std::tie(out.state.image, out.state.selectedImage) = kept->second;
     out.state.data = static_cast<int32_t>(tv.lParam);
     out.state.bold = (tv.state & TVIS_BOLD) != 0;
     out.state.expanded = (tv.state & TVIS_EXPANDED) != 0;
     out.state.stateImage = static_cast<int>((tv.state & TVIS_STATEIMAGEMASK) >> 12);
-    for (HTREEITEM child = nextItem(tree_, item, TVGN_CHILD); child;
-         child = nextItem(tree_, child, TVGN_NEXT))
-        out.children.push_back(readItem(child));
-    return out;
+    out.children.resize(node.children().size());
+    for (size_t i = 0; i < node.children().size(); ++i) readItem(*node.children()[i], out.children[i]);
 }
 
 std::vector<TreeItem> TrackingTree::snapshot() const {
-    std::vector<TreeItem> out;
-    for (HTREEITEM item = nextItem(tree_, nullptr, TVGN_ROOT); item;
-         item = nextItem(tree_, item, TVGN_NEXT))
-        out.push_back(readItem(item));
+    const auto& roots = forest_.roots();
+    std::vector<TreeItem> out(roots.size());
+    for (size_t i = 0; i < roots.size(); ++i) readItem(*roots[i], out[i]);
     return out;
 }
 
-void TrackingTree::insertTree(HTREEITEM parent, const TreeItem& item,
+void TrackingTree::insertTree(Node* parent, const TreeItem& item,
                               std::vector<HTREEITEM>& toExpand) {
-    HTREEITEM inserted = insert(parent, item.text, &item.state);
+    Node* inserted = insertNode(parent, item.text, &item.state);
     if (!inserted) return;
-    if (item.state.expanded) toExpand.push_back(inserted);
+    if (item.state.expanded) toExpand.push_back(handleOf(inserted));
     for (const auto& child : item.children) insertTree(inserted, child, toExpand);
 }
 
 void TrackingTree::replaceAll(const std::vector<TreeItem>& items) {
     // One redraw at the end instead of one per inserted item.
-    SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+    const tracking::EditRun run(*this);
     clear();
     std::vector<HTREEITEM> toExpand;
     for (const auto& item : items) insertTree(nullptr, item, toExpand);
@@ -247,8 +250,6 @@ void TrackingTree::replaceAll(const std::vector<TreeItem>& items) {
         tv.state = TVIS_EXPANDED;
         SendMessageW(tree_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
     }
-    SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(tree_, nullptr, TRUE);
 }
 
 int TrackingTree::itemAt(POINT client) const {

@@ -1,7 +1,8 @@
 // The tracking workspace on the main window's Win32 tree view ("树型框1").
-// Items are addressed by pre-order index; the pre-order list is cached and
-// rebuilt only after the tree changed, so walking a 10,000-number workspace
-// by index stays linear.
+// Items are addressed by pre-order index. The tree's shape is mirrored in an
+// ItemForest that every edit made through this class keeps current, so no
+// read or edit walks the control: each costs about what its one TVM_*
+// message costs, however long the list.
 #pragma once
 
 #include <windows.h>
@@ -12,13 +13,15 @@
 #include <utility>
 #include <vector>
 
+#include "tracking/item_forest.h"
 #include "tracking/tree_model.h"
 
 namespace korvel::ui {
 
 class TrackingTree : public tracking::TreeModel {
 public:
-    explicit TrackingTree(HWND treeView) : tree_(treeView) {}
+    // Mirrors whatever the control already holds.
+    explicit TrackingTree(HWND treeView);
 
     HWND handle() const { return tree_; }
 
@@ -33,6 +36,8 @@ public:
     void expand(int index) override;
     int selectedIndex() const override;
     void select(int index) override;
+    void beginEdits() override;
+    void endEdits() override;
     std::vector<tracking::TreeItem> snapshot() const override;
     void replaceAll(const std::vector<tracking::TreeItem>& items) override;
 
@@ -45,33 +50,32 @@ public:
     HTREEITEM itemHandle(int index) const { return handleAt(index); }
 
 private:
-    struct Entry {
-        HTREEITEM item;
-        int parent;
-    };
+    using Node = tracking::ItemForest::Node;
 
-    const std::vector<Entry>& order() const;
+    static HTREEITEM handleOf(const Node* node) {
+        return reinterpret_cast<HTREEITEM>(node->handle);
+    }
+    Node* nodeOf(HTREEITEM item) const;
     HTREEITEM handleAt(int index) const;
     HTREEITEM insert(HTREEITEM parent, const std::string& text, const tracking::ItemState* state);
-    void insertTree(HTREEITEM parent, const tracking::TreeItem& item,
-                    std::vector<HTREEITEM>& toExpand);
-    tracking::TreeItem readItem(HTREEITEM item) const;
-    void changed() { dirty_ = true; }
+    Node* insertNode(Node* parent, const std::string& text, const tracking::ItemState* state);
+    void insertTree(Node* parent, const tracking::TreeItem& item, std::vector<HTREEITEM>& toExpand);
+    void readItem(const Node& node, tracking::TreeItem& out) const;
+    void forget(int index);
 
     HWND tree_;
-    // Item texts as the program set them: Wine's tree view finds an item
-    // handle by a linear search on every TVM_GETITEM, which would make the
-    // batch walk quadratic.
-    mutable std::unordered_map<HTREEITEM, std::string> texts_;
+    // The control's items in pre-order, with the texts the program set:
+    // Wine's tree view finds an item handle by a linear search on every
+    // message that names one, which would make a walk by index quadratic.
+    tracking::ItemForest forest_;
+    std::unordered_map<HTREEITEM, Node*> nodes_;
     // Image numbers the control cannot hold. -1 (I_IMAGECALLBACK) tells it to
     // ask the parent window, which knows nothing of them, so reading the item
     // back would give whatever the notification left. A template file may
     // hold -1: such an item's two numbers are kept here and the control gets
-    // 0 in their place. Every insert sets or drops the entry of its handle.
+    // 0 in their place.
     std::unordered_map<HTREEITEM, std::pair<int32_t, int32_t>> images_;
-    mutable std::vector<Entry> order_;
-    mutable std::unordered_map<HTREEITEM, int> index_;
-    mutable bool dirty_ = true;
+    int editRuns_ = 0;  // open runs of edits; redrawing is held back while any is
 };
 
 }  // namespace korvel::ui

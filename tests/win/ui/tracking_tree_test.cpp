@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "tracking/memory_tree.h"
+#include "tracking/tracking_workspace.h"
+
+using korvel::tracking::MemoryTree;
 using korvel::tracking::TreeItem;
+using korvel::tracking::TreeModel;
 using korvel::ui::TrackingTree;
 
 namespace {
@@ -69,6 +75,88 @@ TEST_F(TrackingTreeTest, EditsKeepTheIndexesCurrent) {
     tree_->clear();
     EXPECT_EQ(tree_->itemCount(), 0);
     EXPECT_EQ(tree_->selectedIndex(), -1);
+}
+
+// Every read of a model by index, to compare two of them.
+struct Reading {
+    std::vector<std::string> texts;
+    std::vector<int> parents;
+    std::vector<bool> children;
+    int selected;
+    bool operator==(const Reading&) const = default;
+};
+
+Reading readAll(const TreeModel& tree) {
+    Reading r{{}, {}, {}, tree.selectedIndex()};
+    for (int i = 0; i < tree.itemCount(); ++i) {
+        r.texts.push_back(tree.itemText(i));
+        r.parents.push_back(tree.parentOf(i));
+        r.children.push_back(tree.hasChildren(i));
+    }
+    return r;
+}
+
+// The index is kept through every edit rather than rebuilt, so it must agree
+// at each step with an in-memory tree given the same edits, and with a fresh
+// walk over the control itself. The workspace's own commands run in between,
+// as they read the selection again for every piece.
+TEST_F(TrackingTreeTest, KeptIndexAgreesWithTheControlUnderRandomEdits) {
+    MemoryTree model;
+    std::mt19937 rng(1207);
+    std::string typed;
+    korvel::tracking::WorkspaceUi ui;
+    ui.inputBox = [&](std::string_view, std::string_view) { return std::optional(typed); };
+    ui.showMessageBox = [](std::string_view, std::string_view, int) { return 0; };
+    korvel::tracking::TrackingWorkspace onControl(*tree_, ui), onModel(model, ui);
+    onControl.fillCompanies(false);
+    onModel.fillCompanies(false);
+    int serial = 0;
+    for (int step = 0; step < 600; ++step) {
+        const int n = model.itemCount();
+        const int any = std::uniform_int_distribution<int>(-1, n)(rng);  // -1 and n are bad
+        const int op = std::uniform_int_distribution<int>(0, 9)(rng);
+        auto both = [&](auto&& edit) {
+            edit(static_cast<TreeModel&>(*tree_));
+            edit(static_cast<TreeModel&>(model));
+        };
+        if (op <= 2) {
+            both([&](TreeModel& t) { t.select(any); });
+            typed = "";
+            for (int k = std::uniform_int_distribution<int>(1, 6)(rng); k > 0; --k)
+                typed += " N" + std::to_string(serial++);
+            onControl.openNumberDialog();
+            onModel.openNumberDialog();
+        } else if (op == 3) {
+            both([&](TreeModel& t) { t.addItems(any, {"x" + std::to_string(serial)}); });
+            ++serial;
+        } else if (op == 4) {
+            both([&](TreeModel& t) { t.removeItem(any); });
+        } else if (op == 5) {
+            both([&](TreeModel& t) { t.select(any); });
+            onControl.deleteCompanyNumbers();
+            onModel.deleteCompanyNumbers();
+        } else if (op == 6) {
+            both([&](TreeModel& t) { t.setItemText(any, "t" + std::to_string(step)); });
+        } else if (op == 7) {
+            both([&](TreeModel& t) { t.select(any); });
+            onControl.deleteNumber();
+            onModel.deleteNumber();
+        } else if (op == 8 && step % 5 == 0) {
+            onControl.deleteAllNumbers();
+            onModel.deleteAllNumbers();
+        } else {
+            both([&](TreeModel& t) { t.select(any); });
+        }
+        ASSERT_EQ(readAll(*tree_), readAll(model)) << "step " << step;
+        if (step % 25 == 0) {
+            const TrackingTree fresh(view_);
+            ASSERT_EQ(readAll(fresh), readAll(model)) << "step " << step;
+            for (int i = 0; i < fresh.itemCount(); ++i)
+                ASSERT_EQ(tree_->indexOf(fresh.itemHandle(i)), i) << "step " << step;
+        }
+    }
+    tree_->replaceAll(model.snapshot());
+    EXPECT_EQ(readAll(TrackingTree(view_)), readAll(*tree_));
 }
 
 TEST_F(TrackingTreeTest, LongTextsAreReadWhole) {
