@@ -1,7 +1,10 @@
 #include "ui/input_dialog_win.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
+#include "text/pasted_text.h"
 #include "text/wide_text_win.h"
 
 namespace korvel::ui {
@@ -45,6 +48,37 @@ private:
     std::vector<WORD> data_;
 };
 
+// The clipboard's text, up to its first zero character and never past the
+// memory block, whatever the block holds; nullopt when there is none.
+std::optional<std::wstring> clipboardText(HWND owner) {
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return std::nullopt;
+    std::optional<std::wstring> text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            const size_t room = GlobalSize(data) / sizeof(wchar_t);
+            text.emplace(chars, wcsnlen(chars, room));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The one-line field takes a pasted column whole: its line breaks and tabs
+// become blanks instead of ending the paste at the first line.
+LRESULT CALLBACK pasteProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_PASTE) {
+        if (std::optional<std::wstring> pasted = clipboardText(edit)) {
+            const std::wstring line = text::pastedAsOneLine(*pasted);
+            SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
+            return 0;
+        }
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(edit, pasteProc, 0);
+    }
+    return DefSubclassProc(edit, msg, wp, lp);
+}
+
 struct DialogState {
     std::wstring initial;
     std::wstring result;
@@ -59,6 +93,7 @@ INT_PTR CALLBACK inputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             HWND edit = GetDlgItem(dlg, kInputEditId);
             SetWindowTextW(edit, state->initial.c_str());
             SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+            SetWindowSubclass(edit, pasteProc, 0, 0);
             // Centre over the owner (or the screen).
             RECT r, o;
             GetWindowRect(dlg, &r);

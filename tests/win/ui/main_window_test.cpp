@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -60,6 +61,32 @@ void typeIntoNumberDialog(const std::string& text) {
     answerNextModal([text](HWND hwnd) {
         if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, kInputEditId)) return false;
         SetDlgItemTextW(hwnd, kInputEditId, toWide(text).c_str());
+        SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+}
+
+// Puts text on the real clipboard as Unicode text, as a copy elsewhere does.
+bool putOnClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool put = false;
+    if (auto* chars = static_cast<wchar_t*>(GlobalLock(block))) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, chars);
+        GlobalUnlock(block);
+        put = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    }
+    if (!put) GlobalFree(block);
+    CloseClipboard();
+    return put;
+}
+
+// Ctrl+V into the number dialog's field, then OK.
+void pasteIntoNumberDialog() {
+    answerNextModal([](HWND hwnd) {
+        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, kInputEditId)) return false;
+        SendMessageW(GetDlgItem(hwnd, kInputEditId), WM_CHAR, 0x16, 0);  // what Ctrl+V types
         SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
         return true;
     });
@@ -157,6 +184,35 @@ TEST_F(MainWindowTest, NumbersAreAddedChangedAndDeletedThroughTheTree) {
     w.tree().select(sf + 2);
     w.workspace().deleteNumber();
     EXPECT_EQ(w.tree().itemCount(), 81);
+}
+
+// A column copied from a spreadsheet or a text file comes as lines or tabbed
+// cells: every number is its own entry, in order; "修改单号" keeps one piece.
+TEST_F(MainWindowTest, APastedColumnAddsEveryNumberInOrder) {
+    MainWindow& w = *window_;
+    w.selectPage(2);
+    const int sf = indexOfText(w, "顺丰快递");
+    ASSERT_GE(sf, 0);
+    std::wstring column;
+    for (int i = 0; i < 200; ++i)
+        column += L"SF" + std::to_wstring(5000 + i) + (i % 3 == 0 ? L"\n" : i % 3 == 1 ? L"\r\n" : L"\t");
+    ASSERT_TRUE(putOnClipboard(column));
+    w.tree().select(sf);
+    pasteIntoNumberDialog();
+    w.openNumberDialog();
+    ASSERT_EQ(w.tree().itemCount(), 79 + 200);
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(w.tree().itemText(sf + 1 + i), "SF" + std::to_string(5000 + i)) << i;
+    // Laid out once the run of edits ended: the last number has its place.
+    RECT last{};
+    EXPECT_TRUE(TreeView_GetItemRect(w.treeHandle(), w.tree().itemHandle(sf + 200), &last, TRUE));
+
+    ASSERT_TRUE(putOnClipboard(L"SF 1\r\n2\t3\r\n"));
+    w.tree().select(sf + 1);
+    pasteIntoNumberDialog();
+    w.workspace().changeNumber();
+    EXPECT_EQ(w.tree().itemText(sf + 1), "SF 1 2 3");
+    EXPECT_EQ(w.tree().itemCount(), 79 + 200);
 }
 
 TEST_F(MainWindowTest, ContextMenuFollowsTheSelectedEntry) {
