@@ -231,7 +231,8 @@ TemplateOutcome prepareSave(const TreeModel& tree) {
 
 TemplateOutcome applyImport(TreeModel& tree, std::string_view bytes) {
     TemplateOutcome outcome;
-    std::optional<std::vector<TreeItem>> items = TemplateFile::decode(bytes);
+    std::optional<std::vector<TreeItem>> items;
+    if (bytes.size() <= kMaxTemplateBytes) items = TemplateFile::decode(bytes);
     if (!items) {
         outcome.message = texts::kFileCorrupt;
         return outcome;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,13 @@ inline constexpr size_t kMaxStoredTextBytes = 510;
 // levels, and unbounded nesting would exhaust the stack of every recursive
 // tree walk (and of the tree control) on a hostile file.
 inline constexpr size_t kMaxNesting = 256;
+
+// A larger file is "文件被损坏" before a byte of it is read. 64 MiB holds
+// about two million numbers, hundreds of times the thousands a busy user
+// keeps, and the file with its decoded items and the tree control's own
+// copy of them still fits a 32-bit process; a 10,000,000-number template
+// (about 300 MB) would not.
+inline constexpr std::uint64_t kMaxTemplateBytes = std::uint64_t{64} << 20;
 
 struct EncodedTemplate {
     bool ok = false;

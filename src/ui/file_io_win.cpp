@@ -37,14 +37,22 @@ bool writeAll(HANDLE h, const std::string& bytes) {
 
 }  // namespace
 
-std::optional<std::string> readWholeFile(const std::string& path) {
+std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t maxBytes,
+                                         ReadFailure* why) {
+    if (why) *why = ReadFailure::CannotRead;
     if (path.empty()) return std::nullopt;
     FileHandle file(CreateFileW(text::toWide(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
+    // Nothing is allocated for a file beyond the bound or beyond what this
+    // process could ever hold in one piece.
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes || size.QuadPart > 0x7FFFFFFF) {
+        if (why) *why = ReadFailure::TooLarge;
+        return std::nullopt;
+    }
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < bytes.size()) {
@@ -56,6 +64,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
         done += got;
     }
     bytes.resize(done);
+    if (why) *why = ReadFailure::None;
     return bytes;
 }
 

@@ -131,8 +131,10 @@ void MainWindow::importTemplate() {
 }
 
 void MainWindow::importTemplateFrom(const std::string& path) {
-    // A file that cannot be read counts as empty, hence as damaged.
-    const std::string bytes = readWholeFile(path).value_or(std::string());
+    // A file that cannot be read counts as empty, hence as damaged, and so
+    // does one too large to be a template.
+    const std::string bytes =
+        readWholeFile(path, tracking::kMaxTemplateBytes).value_or(std::string());
     const tracking::TemplateOutcome outcome = tracking::applyImport(*tree_, bytes);
     if (!outcome.ok) {
         showMessageBox(hwnd_, outcome.message);
@@ -144,9 +146,19 @@ void MainWindow::importTemplateFrom(const std::string& path) {
 void MainWindow::chooseBackgroundPicture() {
     fileDialog_.setFilter(texts::kPictureFilter);
     const std::string path = fileDialog_.showOpen(hwnd_);
-    if (path.empty()) return;
-    const std::string bytes = readWholeFile(path).value_or(std::string());
-    elements_->setBackground(bytes);
+    if (!path.empty()) loadBackgroundFrom(path);
+}
+
+void MainWindow::loadBackgroundFrom(const std::string& path) {
+    // Larger than any photo or screen-sized bitmap (a 4K true-colour BMP is
+    // 33 MB): such a file is no picture this window can show, and the
+    // background stays as it is.
+    constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{64} << 20;
+    ReadFailure why = ReadFailure::None;
+    const std::optional<std::string> bytes = readWholeFile(path, kMaxPictureBytes, &why);
+    if (why == ReadFailure::TooLarge) return;
+    // A file that cannot be read gives empty bytes, handed on as they are.
+    elements_->setBackground(bytes.value_or(std::string()));
 }
 
 LRESULT MainWindow::onNotify(const NMHDR& header) {

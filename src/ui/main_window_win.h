@@ -61,6 +61,7 @@ public:
     void locate();
     void selectPage(int page);
     void chooseBackgroundPicture();
+    void loadBackgroundFrom(const std::string& path);  // the part after the file dialog
     void showSettingsMenu();
     // The tree's context menu at a screen point over a client point of the tree.
     void showTreeMenu(POINT treeClient);

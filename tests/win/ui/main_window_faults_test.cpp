@@ -477,3 +477,55 @@ TEST_F(MainWindowImportFaults, EveryCorpusFileIsRefusedWithoutChangeOrImportedWh
 }
 
 }  // namespace
+
+namespace {
+
+// A file the user can pick and the program must not take in: 1.2 GB, sparse,
+// starting like a template and ending like one; then the same file locked.
+TEST_F(MainWindowImportFaults, HugeAndLockedFilesChangeNothingAndEndNothing) {
+    const std::string path =
+        dir() + "\\korvel_huge_" + std::to_string(GetCurrentProcessId()) + ".dat";
+    const std::wstring wide = korvel::text::toWide(path);
+    {
+        HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        const std::string head = "模版文件%-/", tail = "%-/模版文件尾";
+        DWORD done = 0;
+        WriteFile(h, head.data(), static_cast<DWORD>(head.size()), &done, nullptr);
+        LARGE_INTEGER at{};
+        at.QuadPart = (1200LL << 20) - static_cast<LONGLONG>(tail.size());
+        ASSERT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN));
+        WriteFile(h, tail.data(), static_cast<DWORD>(tail.size()), &done, nullptr);
+        CloseHandle(h);
+    }
+    MainWindow& w = *window_;
+    w.tree().addItems(indexOfText(w, "顺丰快递"), {"SF7000001"});
+    const auto before = w.tree().snapshot();
+    const LRESULT picture = SendMessageW(w.handle(), 10241, 0, 0);  // the background's image
+
+    BoxAnswerer answerer({Press::Ok, Press::Ok});
+    w.setStatusText("");
+    w.importTemplateFrom(path);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen().back().text, "文件被损坏");
+    EXPECT_TRUE(w.tree().snapshot() == before);
+    w.loadBackgroundFrom(path);
+    EXPECT_EQ(SendMessageW(w.handle(), 10241, 0, 0), picture);
+
+    // Held open by another without sharing: it cannot be read, which counts as empty.
+    HANDLE lock = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    w.importTemplateFrom(path);
+    ASSERT_EQ(answerer.seen().size(), 2u);
+    EXPECT_EQ(answerer.seen().back().text, "文件被损坏");
+    EXPECT_TRUE(w.tree().snapshot() == before);
+    EXPECT_EQ(w.statusText(), "");
+    CloseHandle(lock);
+    EXPECT_FALSE(answerer.timedOut());
+    EXPECT_EQ(answerer.unexpected(), 0);
+    EXPECT_TRUE(DeleteFileW(wide.c_str()));
+}
+
+}  // namespace
