@@ -225,20 +225,47 @@ std::vector<TreeItem> TrackingTree::snapshot() const {
     return out;
 }
 
-void TrackingTree::insertTree(Node* parent, const TreeItem& item,
-                              std::vector<HTREEITEM>& toExpand) {
-    Node* inserted = insertNode(parent, item.text, &item.state);
-    if (!inserted) return;
-    if (item.state.expanded) toExpand.push_back(handleOf(inserted));
-    for (const auto& child : item.children) insertTree(inserted, child, toExpand);
+void TrackingTree::mirrorTree(Node* parent, const TreeItem& item, size_t depth,
+                              std::vector<std::vector<Placed>>& levels) {
+    Node* node = forest_.append(parent, item.text);
+    if (levels.size() <= depth) levels.resize(depth + 1);
+    levels[depth].push_back({&item, node});
+    for (const auto& child : item.children) mirrorTree(node, child, depth + 1, levels);
 }
 
 void TrackingTree::replaceAll(const std::vector<TreeItem>& items) {
     // One redraw at the end instead of one per inserted item.
     const tracking::EditRun run(*this);
     clear();
+    // The mirror is built in pre-order, the control one level after another:
+    // Wine's tree view looks an item handle up by a linear search of its
+    // items in creation order, so the companies, made first, stay quick to
+    // name in every later edit under them, however many numbers follow.
+    std::vector<std::vector<Placed>> levels;
+    for (const auto& item : items) mirrorTree(nullptr, item, 0, levels);
     std::vector<HTREEITEM> toExpand;
-    for (const auto& item : items) insertTree(nullptr, item, toExpand);
+    bool lost = false;
+    for (const auto& level : levels) {
+        for (const Placed& placed : level) {
+            const Node* parent = placed.node->parent;
+            HTREEITEM item = nullptr;
+            if (!parent || parent->handle)
+                item = insert(parent ? handleOf(parent) : nullptr, placed.item->text,
+                              &placed.item->state);
+            if (!item) {
+                lost = true;
+                continue;
+            }
+            placed.node->handle = reinterpret_cast<std::uintptr_t>(item);
+            nodes_[item] = placed.node;
+            if (placed.item->state.expanded) toExpand.push_back(item);
+        }
+    }
+    // An item the control refused takes its children with it, here as there.
+    if (lost) {
+        for (int i = forest_.count() - 1; i >= 0; --i)
+            if (!forest_.at(i)->handle) forest_.remove(i);
+    }
     for (HTREEITEM item : toExpand) {
         SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
         // An item without children does not expand, yet the file marks it

@@ -59,7 +59,13 @@ private:
     HTREEITEM handleAt(int index) const;
     HTREEITEM insert(HTREEITEM parent, const std::string& text, const tracking::ItemState* state);
     Node* insertNode(Node* parent, const std::string& text, const tracking::ItemState* state);
-    void insertTree(Node* parent, const tracking::TreeItem& item, std::vector<HTREEITEM>& toExpand);
+    // An item of a replaceAll and its node in the mirror.
+    struct Placed {
+        const tracking::TreeItem* item;
+        Node* node;
+    };
+    void mirrorTree(Node* parent, const tracking::TreeItem& item, size_t depth,
+                    std::vector<std::vector<Placed>>& levels);
     void readItem(const Node& node, tracking::TreeItem& out) const;
     void forget(int index);
 
