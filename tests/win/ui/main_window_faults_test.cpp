@@ -486,6 +486,10 @@ TEST_F(MainWindowImportFaults, HugeAndLockedFilesChangeNothingAndEndNothing) {
     const std::string path =
         dir() + "\\korvel_huge_" + std::to_string(GetCurrentProcessId()) + ".dat";
     const std::wstring wide = korvel::text::toWide(path);
+    struct RemovedAtEnd {
+        const std::wstring& path;
+        ~RemovedAtEnd() { DeleteFileW(path.c_str()); }
+    } removed{wide};
     {
         HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -525,7 +529,6 @@ TEST_F(MainWindowImportFaults, HugeAndLockedFilesChangeNothingAndEndNothing) {
     CloseHandle(lock);
     EXPECT_FALSE(answerer.timedOut());
     EXPECT_EQ(answerer.unexpected(), 0);
-    EXPECT_TRUE(DeleteFileW(wide.c_str()));
 }
 
 }  // namespace
