@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "skin/builtin_pictures.h"
+#include "skin/font_face_win.h"
 #include "skin/toolkit_messages.h"
 #include "text/wide_text_win.h"
 
@@ -67,7 +68,8 @@ std::string familyName(GpFontFamily* family) {
 }
 
 void createDefaultFont(ToolkitState& s) {
-    const std::string faces[] = {kSongTi, SystemFontFace(2)};
+    // "宋体", or a face that covers Chinese where it is missing.
+    const std::string faces[] = {ChooseDrawingFace(kSongTi), SystemFontFace(2)};
     for (const std::string& face : faces) {
         GdipFontFamilyPtr family = familyFromName(face);
         if (!family) continue;

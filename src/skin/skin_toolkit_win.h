@@ -28,7 +28,8 @@ bool RegisterHostClass(WNDPROC windowProc = nullptr, const wchar_t* className = 
                        HICON icon = nullptr, UINT classStyle = CS_DBLCLKS,
                        HCURSOR cursor = nullptr);
 
-// The default font: "宋体" 12 px, else the system caption face; never freed.
+// The default font: "宋体" 12 px, else an installed face covering Chinese,
+// else the system caption face; never freed.
 GpFont* DefaultFont();
 // The family name of the default font (GBK), empty before InitToolkit.
 std::string DefaultFontFamilyName();

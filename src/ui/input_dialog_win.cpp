@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "skin/font_face_win.h"
 #include "text/pasted_text.h"
 #include "text/wide_text_win.h"
 
@@ -139,7 +140,7 @@ std::optional<std::string> showInputDialog(HWND owner, const std::string& prompt
     t.word(0);  // default class
     t.text(text::toWide(title));
     t.word(9);
-    t.text(text::toWide("宋体"));
+    t.text(text::toWide(skin::ChineseDialogFace()));
     t.item(SS_LEFT, 10, 8, 200, 20, kInputPromptId, kStaticClass, text::toWide(prompt));
     t.item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 10, 30, 200, 14, kInputEditId, kEditClass,
            L"");

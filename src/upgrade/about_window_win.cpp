@@ -1,5 +1,6 @@
 #include "upgrade/about_window_win.h"
 
+#include "skin/font_face_win.h"
 #include "skin/gdi_handles_win.h"
 #include "skin/skin_color.h"
 #include "skin/skin_toolkit_win.h"
@@ -14,7 +15,6 @@ namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr int kPanelAlpha = 100;
 constexpr int kDialogFontPoints = 9;
-constexpr wchar_t kDialogFontFace[] = L"宋体";
 
 ScreenRect screenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -28,7 +28,8 @@ DialogBaseUnits programDialogBaseUnits() {
     const int height = -MulDiv(kDialogFontPoints, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
     const skin::GdiObject font(CreateFontW(
         height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kDialogFontFace));
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+        text::toWide(skin::ChineseDialogFace()).c_str()));
     if (!font) return dialogBaseUnits(0, 0);
     const skin::SelectGuard selected(screen.get(), font.get());
     const std::wstring letters(kBaseUnitLetters.begin(), kBaseUnitLetters.end());

@@ -17,8 +17,9 @@ namespace korvel::upgrade {
 inline constexpr int kAboutWidthUnits = 248;
 inline constexpr int kAboutHeightUnits = 183;
 
-// The base units of the program's dialogs (宋体 9 pt on this screen), as
-// MapDialogRect would use them for a dialog in that font.
+// The base units of the program's dialogs ("宋体" 9 pt, or the face standing
+// in for it, on this screen), as MapDialogRect would use them for a dialog in
+// that font.
 DialogBaseUnits programDialogBaseUnits();
 
 class AboutWindow {
