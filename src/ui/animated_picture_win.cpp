@@ -71,7 +71,10 @@ void AnimatedPicture::paint(HDC dc) {
         image_.SelectFrame(current_);
         skin::GpGraphics* g = nullptr;
         if (skin::gdip::GdipCreateFromHDC(mem, &g) == Gdiplus::Ok) {
-            skin::gdip::GdipDrawImageRectI(g, image_.Handle(), 0, 0, rc.right, rc.bottom);
+            // At its own size from the top left: scaling 87 pixels to the
+            // 88-pixel box would blur every frame.
+            skin::gdip::GdipDrawImageRectI(g, image_.Handle(), 0, 0, image_.Width(),
+                                           image_.Height());
             skin::gdip::GdipDeleteGraphics(g);
         }
     }
@@ -92,6 +95,12 @@ LRESULT CALLBACK AnimatedPicture::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         case WM_SHOWWINDOW:
             if (self && wp) self->load();
             break;
+        case WM_PRINTCLIENT:
+            if (self) {
+                self->load();
+                self->paint(reinterpret_cast<HDC>(wp));
+            }
+            return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "skin/builtin_pictures.h"
+#include "skin/dib_buffer_win.h"
+#include "skin/skin_image_win.h"
 #include "skin/skin_toolkit_win.h"
 
 using korvel::ui::AnimatedPicture;
@@ -61,6 +63,42 @@ TEST(AnimatedPicture, DecodesAndPlaysOnlyOnceShown) {
     const int frames = picture.frameCount();
     ShowWindow(hwnd, SW_SHOW);
     EXPECT_EQ(picture.frameCount(), frames);
+    DestroyWindow(host);
+}
+
+// The 87 x 87 frames go into the 88 x 88 box pixel for pixel, not scaled.
+TEST(AnimatedPicture, DrawsEachFrameAtItsOwnSize) {
+    using namespace korvel::skin;
+    ASSERT_TRUE(InitToolkit());
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+    AnimatedPicture picture;
+    HWND hwnd = picture.create(host, 48, 144, 88, 88, korvel::pictures::parcelAnimation());
+    ASSERT_NE(hwnd, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+
+    SkinImage frame;
+    ASSERT_NE(frame.LoadFromBytes(korvel::pictures::parcelAnimation()), nullptr);
+    ASSERT_EQ(frame.Width(), 87);
+    ASSERT_EQ(frame.Height(), 87);
+    frame.SelectFrame(picture.currentFrame());
+    WindowDc screen(nullptr);
+    DibBuffer shown, expected;
+    ASSERT_TRUE(shown.Make(screen.get(), 88, 88));
+    ASSERT_TRUE(expected.Make(screen.get(), 88, 88));
+    RECT all{0, 0, 88, 88};
+    ::FillRect(expected.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // Drawn as the window draws, through a Graphics on the DC.
+    GpGraphics* g = nullptr;
+    ASSERT_EQ(gdip::GdipCreateFromHDC(expected.Dc(), &g), Gdiplus::Ok);
+    gdip::GdipDrawImageRectI(g, frame.Handle(), 0, 0, 87, 87);
+    gdip::GdipDeleteGraphics(g);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shown.Dc()), PRF_CLIENT);
+    int different = 0;
+    for (int y = 0; y < 88; ++y)
+        for (int x = 0; x < 88; ++x)
+            different += (shown.Pixel(x, y) & 0xFFFFFF) != (expected.Pixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(different, 0);
     DestroyWindow(host);
 }
 
