@@ -99,6 +99,7 @@ void MainWindow::runCommand(WPARAM command) {
         case MainCommand::PageOutlets: selectPage(3); break;
         case MainCommand::BackgroundPicture: chooseBackgroundPicture(); break;
         case MainCommand::SettingsMenu: showSettingsMenu(); break;
+        case MainCommand::NumberDialog: openNumberDialog(); break;
     }
 }
 
@@ -164,10 +165,52 @@ void MainWindow::loadBackgroundFrom(const std::string& path) {
 LRESULT MainWindow::onNotify(const NMHDR& header) {
     if (LRESULT result = 0; treeStatus_ && treeStatus_->onNotify(header, result)) return result;
     if (header.hwndFrom == treeView_ && header.code == NM_DBLCLK) {
-        openNumberDialog();
-        return 1;
+        // The tree first toggles the item as it always does; the dialog
+        // opens after that, so the numbers it adds are left expanded.
+        PostMessageW(hwnd_, kMsgCommand, static_cast<WPARAM>(MainCommand::NumberDialog), 0);
+        return 0;
     }
     return 0;
+}
+
+bool MainWindow::handleShortcut(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || page_ != 2 || !hwnd_) return false;
+    if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    if (GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) return false;
+    // A held key repeats; one press is one command.
+    const bool repeat = (msg.lParam & (1 << 30)) != 0;
+    switch (msg.wParam) {
+        case VK_F5:
+            if (control) return false;
+            if (!repeat) toggleQueryRun();
+            return true;
+        case 'S':
+            if (!control) return false;
+            if (!repeat) saveTemplate();
+            return true;
+        case 'O':
+            if (!control) return false;
+            if (!repeat) importTemplate();
+            return true;
+        case 'F':
+            if (!control) return false;
+            focusCourierBox();
+            return true;
+        case VK_DELETE:
+            // Only on the tree (or the window itself): in a text field Delete
+            // edits text.
+            if (control || (msg.hwnd != treeView_ && msg.hwnd != hwnd_)) return false;
+            if (tree_->parentOf(tree_->selectedIndex()) == -1) return true;
+            if (!repeat) workspace_->deleteNumber();
+            return true;
+    }
+    return false;
+}
+
+void MainWindow::focusCourierBox() {
+    SetFocus(courierBox_);
+    SendMessageW(courierBox_, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
 }
 
 LRESULT CALLBACK MainWindow::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,

@@ -33,6 +33,7 @@ enum class MainCommand : WPARAM {
     PageOutlets,
     BackgroundPicture,
     SettingsMenu,
+    NumberDialog,
 };
 constexpr UINT kMsgCommand = WM_APP + 1;
 

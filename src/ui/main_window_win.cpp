@@ -8,6 +8,7 @@
 #include "query/http_fetch_win.h"
 #include "query/ui_thread_call_win.h"
 #include "skin/builtin_pictures.h"
+#include "skin/font_face_win.h"
 #include "text/wide_text_win.h"
 #include "ui/main_window_elements_win.h"
 #include "ui/input_dialog_win.h"
@@ -21,13 +22,13 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"KorvelMainWindow";
 constexpr COLORREF kTreeBackground = RGB(192, 192, 192);
+constexpr char kSongTi[] = "宋体";
 
 }  // namespace
 
 MainWindow::MainWindow(ProgramPlace place, std::string trackingEndpoint)
     : place_(std::move(place)),
-      endpoint_(trackingEndpoint.empty() ? settings::kTrackingEndpoint : trackingEndpoint),
-      queryCaption_(texts::kStartQuery) {}
+      endpoint_(trackingEndpoint.empty() ? settings::kTrackingEndpoint : trackingEndpoint) {}
 
 MainWindow::~MainWindow() {
     if (queryRun_) queryRun_->shutdown();
@@ -126,6 +127,19 @@ void MainWindow::createNativeControls() {
     InitCommonControlsEx(&icc);
     HINSTANCE inst = GetModuleHandleW(nullptr);
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    // The GUI font draws Chinese through the system's link to "宋体"; where
+    // that face is missing the controls would show empty boxes, so they get
+    // the same font in the face that stands in for it.
+    const std::string face = skin::ChineseDialogFace();
+    LOGFONTW guiFont{};
+    if (face != kSongTi && GetObjectW(font, sizeof guiFont, &guiFont)) {
+        const std::wstring wide = text::toWide(face);
+        if (wide.size() < LF_FACESIZE) {
+            wcscpy(guiFont.lfFaceName, wide.c_str());
+            controlFont_ = skin::GdiObject(CreateFontIndirectW(&guiFont));
+            if (controlFont_) font = static_cast<HFONT>(controlFont_.get());
+        }
+    }
     const Box& t = layout_.tree;
     treeView_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
                                 WS_CHILD | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
@@ -156,12 +170,32 @@ void MainWindow::createNativeControls() {
         SetWindowSubclass(info.hwndItem, courierEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
     for (HWND w : {treeView_, resultBox_, courierBox_})
         SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    fitCourierBoxHeight();
 
     const Box& a = layout_.animation;
     animation_.create(hwnd_, a.x, a.y, a.width, a.height, pictures::parcelAnimation());
 
     tree_ = std::make_unique<TrackingTree>(treeView_);
     treeStatus_ = std::make_unique<TreeStatus>(*tree_);
+}
+
+void MainWindow::fitCourierBoxHeight() {
+    // The font decides a drop-down combo's closed height (21 with the GUI
+    // font); the text field's height is set until the box is as tall as laid
+    // out. What the field adds up to differs between systems (Wine reads the
+    // field back 2 taller than set), so each step corrects by the measured
+    // difference from the value last set.
+    const int wanted = layout_.courierBox.height;
+    LRESULT field = SendMessageW(courierBox_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (field == CB_ERR) return;
+    for (int step = 0; step < 3; ++step) {
+        RECT closed{};
+        GetWindowRect(courierBox_, &closed);
+        const int off = wanted - (closed.bottom - closed.top);
+        if (off == 0 || field + off <= 0) return;
+        field += off;
+        SendMessageW(courierBox_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
 }
 
 void MainWindow::createMenus() {
@@ -214,15 +248,20 @@ int MainWindow::messageBox(const std::string& text, const std::string& title, in
     return showMessageBox(hwnd_, text, buttonSet, title);
 }
 
-std::string MainWindow::queryButtonCaption() const { return queryCaption_; }
+// The run state is the caption the query button shows, nothing kept beside it.
+std::string MainWindow::queryButtonCaption() const {
+    return elements_ ? elements_->queryButton().ButtonText() : std::string(texts::kStartQuery);
+}
 
 void MainWindow::setQueryButtonCaption(const std::string& caption) {
-    queryCaption_ = caption;
     if (elements_) elements_->setQueryCaption(caption);
 }
 
+std::string MainWindow::statusText() const {
+    return elements_ ? elements_->statusLabel().LabelText() : std::string();
+}
+
 void MainWindow::setStatusText(const std::string& text) {
-    status_ = text;
     if (elements_) elements_->setStatus(text);
 }
 

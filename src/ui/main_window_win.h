@@ -12,6 +12,7 @@
 
 #include "query/query_run.h"
 #include "query/result_box_win.h"
+#include "skin/gdi_handles_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/tracking_workspace.h"
 #include "ui/animated_picture_win.h"
@@ -46,7 +47,8 @@ public:
     std::string queryButtonCaption() const override;
     void setQueryButtonCaption(const std::string& caption) override;
     void setStatusText(const std::string& text) override;
-    std::string statusText() const { return status_; }
+    // Read back from the drawn status label, the text on screen.
+    std::string statusText() const;
     void setResultText(const std::string& text) override;
     void appendResultText(const std::string& text) override;
     std::string resultText() const;
@@ -69,6 +71,10 @@ public:
     // The page container reports the page now shown.
     void pageChanged(int page);
     void runCommand(WPARAM command);
+    // The program's keys (F5, Ctrl+S, Ctrl+O, Ctrl+F, Delete) on page 2, for
+    // a key-down the message loop is about to dispatch anywhere in this
+    // window. True when the key was used and must not be dispatched.
+    bool handleShortcut(const MSG& msg);
 
     // Parts for tests and the upgrade window.
     TrackingTree& tree() { return *tree_; }
@@ -97,6 +103,8 @@ private:
     void setUp();
     void createNativeControls();
     void createMenus();
+    void fitCourierBoxHeight();
+    void focusCourierBox();
     void bindWorkspace();
     LRESULT onNotify(const NMHDR& header);
     UINT popUp(HMENU menu, POINT screen);
@@ -111,6 +119,7 @@ private:
     HWND treeView_ = nullptr, resultBox_ = nullptr, courierBox_ = nullptr;
     std::unique_ptr<query::ResultBox> results_;
     HBRUSH whiteBrush_ = nullptr;
+    skin::GdiObject controlFont_;  // only where "宋体" is missing
     AnimatedPicture animation_;
     FileDialog fileDialog_;
     HMENU treeMenu_ = nullptr, settingsMenu_ = nullptr;
@@ -120,8 +129,6 @@ private:
     std::unique_ptr<query::QueryRun> queryRun_;
     std::unique_ptr<TreeStatus> treeStatus_;
     std::unique_ptr<MainWindowElements> elements_;
-    std::string status_;
-    std::string queryCaption_;
     int page_ = 1;
     MainWindowLayout layout_ = mainWindowLayout();
 };

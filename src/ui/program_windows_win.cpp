@@ -1,10 +1,24 @@
 #include "ui/program_windows_win.h"
 
+#include "text/wide_text_win.h"
+
 namespace korvel::ui {
+
+namespace {
+
+// host[:port] of the tracking service from KORVEL_TRACKING_ENDPOINT, the
+// test and operations override of the build setting; empty when unset.
+std::string trackingEndpointOverride() {
+    wchar_t value[256];
+    const DWORD n = GetEnvironmentVariableW(L"KORVEL_TRACKING_ENDPOINT", value, 256);
+    return n > 0 && n < 256 ? text::toGbk(std::wstring_view(value, n)) : std::string();
+}
+
+}  // namespace
 
 ProgramWindows::ProgramWindows(ProgramPlace place)
     : update_(downloads_, {{}, place.runDirectory + "\\" + place.exeName}),
-      main_(std::move(place)) {
+      main_(std::move(place), trackingEndpointOverride()) {
     main_.onUpgrade = [this] { update_.show(main_.handle(), main_.version()); };
     main_.onAbout = [this] { about_.show(main_.handle(), main_.version()); };
 }
@@ -12,5 +26,7 @@ ProgramWindows::ProgramWindows(ProgramPlace place)
 ProgramWindows::~ProgramWindows() = default;
 
 bool ProgramWindows::createMainWindow(int showCommand) { return main_.create(showCommand); }
+
+bool ProgramWindows::handleShortcut(const MSG& msg) { return main_.handleShortcut(msg); }
 
 }  // namespace korvel::ui

@@ -17,6 +17,8 @@ public:
 
     bool createMainWindow(int showCommand);
     MainWindow& mainWindow() { return main_; }
+    // The main window's keys, before the loop dispatches msg.
+    bool handleShortcut(const MSG& msg);
 
 private:
     // The engine outlives the window that uses it.
