@@ -19,6 +19,10 @@ target_link_libraries(korvel_win PUBLIC korvel_core ${KORVEL_WIN_LIBS})
 # a "newer" program.
 string(REPLACE "." "," KORVEL_VERSION_COMMAS "${KORVEL_VERSION}")
 configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.rc.in ${CMAKE_BINARY_DIR}/generated/korvel.rc @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.manifest.in
+               ${CMAKE_BINARY_DIR}/generated/korvel.manifest @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/korvel.rc PROPERTIES
+                            OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/korvel.manifest)
 
 add_executable(korvel WIN32 ${KORVEL_ENTRY} ${CMAKE_BINARY_DIR}/generated/korvel.rc)
 target_link_libraries(korvel PRIVATE korvel_win)
@@ -34,6 +38,17 @@ foreach(src ${win_tests})
     target_link_libraries(${name} PRIVATE korvel_win GTest::gtest_main)
     target_compile_definitions(${name} PRIVATE KORVEL_TEST_PROGRAM)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wintests)
+endforeach()
+
+# Helper programs of the end-to-end tests (tests/e2e/NAME_win.cpp), console
+# programs the Python tests run beside korvel.exe; not tests themselves.
+file(GLOB e2e_helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_win.cpp)
+foreach(src ${e2e_helpers})
+    get_filename_component(name ${src} NAME_WE)
+    string(REGEX REPLACE "_win$" "" name ${name})
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE korvel_win)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/e2e)
 endforeach()
 
 # Benchmarks of the Win32 layer (make bench runs them under Wine). They are

@@ -128,4 +128,31 @@ TEST_F(KorvelExeTest, StartsWithTheCatalogueSwitchesPagesAndClosesCleanly) {
     EXPECT_EQ(code, 0u);
 }
 
+// The manifest Windows reads at start: run as the user (no installer-style
+// elevation, no redirected writes beside the program), the Windows 7 to 11
+// ids, and neither DPI awareness nor common controls 6, which the pixel
+// layout and the classic control look rely on.
+TEST(KorvelExeManifest, DeclaresAsInvokerAndWindows7To11) {
+    HMODULE exe = LoadLibraryExW(exePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr) << "no manifest resource 1";
+    const DWORD size = SizeofResource(exe, found);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(exe, found)));
+    ASSERT_NE(bytes, nullptr);
+    const std::string manifest(bytes, size);
+    FreeLibrary(exe);
+    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"),
+              std::string::npos);
+    for (const char* os : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",   // 7
+                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",   // 8
+                           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",   // 8.1
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})  // 10 and 11
+        EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + os + "\"/>"),
+                  std::string::npos)
+            << os;
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+    EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+}
+
 }  // namespace
