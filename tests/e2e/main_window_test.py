@@ -1,0 +1,558 @@
+#!/usr/bin/env python3
+"""End-to-end main window: the real korvel.exe under Wine against the
+tracking stand-in, driven only with real input (xdotool clicks, right-clicks,
+keys and typing) and read only from outside the process: tree items, the
+courier box and the result box through window messages of the cross build's
+window_reader.exe, saved files, the message box's window, and the screen's
+pixels for what the program draws (status label, query button, menus,
+background).
+
+The program runs on an X server of its own with a Wine prefix of its own, so
+no other test's windows lie over it or take its input. The prefix is the
+project's (scripts/wine-prefix.sh), made once beside the build's own.
+
+The cases share one running program and build on each other, in the order
+of their names.
+"""
+
+import json
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zlib
+
+SOURCE = os.environ.get("KORVEL_SOURCE_DIR", "")
+CROSS = os.environ.get("KORVEL_CROSS_DIR", "")
+BUILD = os.path.dirname(CROSS.rstrip("/"))
+PREFIX = os.path.join(BUILD, "wineprefix-e2e")
+
+# Client rectangles of the main window's drawn elements (x, y, w, h).
+TAB = {1: (10, 30, 70, 75), 2: (95, 30, 70, 75), 3: (180, 30, 70, 75)}
+LOCATE = (293, 170, 45, 30)
+SAVE = (248, 330, 90, 30)
+IMPORT = (248, 370, 90, 30)
+QUERY = (248, 410, 90, 30)
+STATUS = (202, 210, 136, 110)
+CAPTION_32 = (559, 6, 28, 19)
+CAPTION_64 = (531, 6, 28, 19)
+
+MENU_ITEMS = ["曾加新单号", "修改单号", "删除单号", "删除该公司下单号", "删除全部单号"]
+HEADER = "模版文件".encode("gbk") + b"%-/"
+TRAILER = b"%-/" + "模版文件尾".encode("gbk")
+STATUS_TEXTS = ["状态", "查询完毕", "已停止查询", "导入成功", "保存成功"]
+CAPTIONS = ["开始查询", "停止查询"]
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def centre(box):
+    x, y, w, h = box
+    return x + w // 2, y + h // 2
+
+
+def png(width, height, rgb):
+    """A plain one-colour PNG."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    rows = b"".join(b"\0" + bytes(rgb) * width for _ in range(height))
+    return (b"\x89PNG\r\n\x1a\n" +
+            chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def template(items):
+    """File bytes for (depth, text, expanded) items in pre-order."""
+    body = b"".join(text.encode("gbk") + b"\0" +
+                    struct.pack("<5I", 0, 0, 0, 2 if expanded else 0, depth)
+                    for depth, text, expanded in items)
+    return HEADER + body + TRAILER
+
+
+def wait_for(what, predicate, timeout=15.0):
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.05)
+
+
+class Desktop:
+    """A private X server, the prefix's Wine and the program's process tree."""
+
+    def __init__(self, folder):
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.display = ":" + self.xvfb.stdout.readline().decode().strip()
+        self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=PREFIX,
+                        WINEDEBUG="-all", LC_ALL="C.UTF-8")
+        self.folder = folder
+
+    def wine(self, *args, **kwargs):
+        return subprocess.Popen([os.path.join(SOURCE, "scripts", "wine-run.sh"), *args],
+                                env=self.env, **kwargs)
+
+    def xdo(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True)
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+        subprocess.run(["wineserver", "-w"], env=self.env, check=False, timeout=30)
+        self.xvfb.terminate()
+        self.xvfb.wait(timeout=10)
+        self.xvfb.stdout.close()
+
+
+class Reader:
+    def __init__(self, desktop):
+        self.process = desktop.wine(os.path.join(CROSS, "e2e", "window_reader.exe"),
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                    stderr=subprocess.DEVNULL)
+
+    def ask(self, *command):
+        self.process.stdin.write((" ".join(map(str, command)) + "\n").encode("utf-8"))
+        self.process.stdin.flush()
+        line = self.process.stdout.readline()
+        if not line:
+            raise AssertionError("window_reader.exe ended")
+        return json.loads(line.decode("utf-8"))
+
+    def stop(self):
+        try:
+            self.process.stdin.write(b"quit\n")
+            self.process.stdin.close()
+            self.process.wait(timeout=10)
+        except (OSError, subprocess.TimeoutExpired):
+            self.process.kill()
+            self.process.wait()
+        self.process.stdout.close()
+
+
+class MainWindowEndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not (SOURCE and CROSS):
+            raise unittest.SkipTest("needs KORVEL_SOURCE_DIR and KORVEL_CROSS_DIR")
+        for path in ("korvel.exe", "e2e/window_reader.exe"):
+            if not os.path.exists(os.path.join(CROSS, path)):
+                raise unittest.SkipTest(path + " is not built")
+        subprocess.run([os.path.join(SOURCE, "scripts", "wine-prefix.sh"), PREFIX], check=True,
+                       stdout=subprocess.DEVNULL)
+        cls.folder = tempfile.mkdtemp(prefix="korvel_main_e2e_")
+        cls.program = os.path.join(cls.folder, "korvel.exe")
+        shutil.copy(os.path.join(CROSS, "korvel.exe"), cls.program)
+        config = os.path.join(cls.folder, "config")
+        os.mkdir(config)
+        cls.good = [(1, "顺丰快递", True), (2, "SF1000001", False), (2, "SF1000002", False),
+                    (1, "申通快递", False)]
+        with open(os.path.join(config, "good.dat"), "wb") as f:
+            f.write(template(cls.good))
+        with open(os.path.join(config, "slow.dat"), "wb") as f:
+            f.write(template([(1, "申通快递", True), (2, "SLOW1500-a", False),
+                              (2, "SLOW1500-b", False), (2, "SLOW1500-c", False)]))
+        with open(os.path.join(config, "bad.dat"), "wb") as f:
+            f.write(template(cls.good) + b"\r\n")
+        with open(os.path.join(cls.folder, "red.png"), "wb") as f:
+            f.write(png(32, 32, (255, 0, 0)))
+
+        cls.standin = subprocess.Popen(
+            [sys.executable, os.path.join(SOURCE, "tools", "tracking_standin.py"), "--port", "0"],
+            stdout=subprocess.PIPE, text=True)
+        port = cls.standin.stdout.readline().strip()
+        cls.desktop = Desktop(cls.folder)
+        cls.desktop.env["KORVEL_TRACKING_ENDPOINT"] = "127.0.0.1:" + port
+        cls.korvel = cls.desktop.wine(windows_path(cls.program), stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+        cls.reader = Reader(cls.desktop)
+        # The set-up has run once the courier box holds its names.
+        cls.state = wait_for("the main window", lambda: (
+            lambda s: s if s["main"] and s.get("comboCount") == 79 else None)(
+            cls.reader.ask("state")), timeout=60)
+
+    @classmethod
+    def tearDownClass(cls):
+        if getattr(cls, "korvel", None) is None:
+            return
+        cls.reader.stop()
+        cls.desktop.stop()
+        try:
+            cls.korvel.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            cls.korvel.kill()
+            cls.korvel.wait()
+        cls.standin.terminate()
+        cls.standin.wait(timeout=10)
+        cls.standin.stdout.close()
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    # Input, as a person gives it.
+    def screen(self, x, y):
+        left, top = self.reader.ask("state")["mainRect"][:2]
+        return left + x, top + y
+
+    def click(self, x, y, button=1, repeat=1):
+        self.desktop.xdo("mousemove", x, y)
+        self.desktop.xdo("click", "--repeat", repeat, "--delay", 80, button)
+
+    def click_client(self, box, button=1):
+        self.click(*self.screen(*centre(box)), button=button)
+
+    def key(self, *keys):
+        self.desktop.xdo("key", "--delay", 40, *keys)
+
+    def type(self, text):
+        self.desktop.xdo("type", "--delay", 30, text)
+
+    def park_mouse(self):
+        # Away from every control, so nothing is drawn hovered.
+        self.desktop.xdo("mousemove", 1200, 1000)
+
+    # Reading, from outside.
+    def tree(self):
+        return self.reader.ask("tree")
+
+    def texts(self):
+        return [item[1] for item in self.tree()]
+
+    def item(self, text):
+        for item in self.tree():
+            if item[1] == text:
+                return item
+        raise AssertionError(text + " is not in the tree")
+
+    def item_point(self, text):
+        rect = self.item(text)[4]
+        self.assertIsNotNone(rect, text + " is not shown")
+        return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
+
+    def children(self, company):
+        items, out, inside = self.tree(), [], False
+        for depth, text, *_ in items:
+            if depth == 1:
+                inside = text == company
+            elif inside:
+                out.append(text)
+        return out
+
+    def windows(self, cls=None):
+        return [w for w in self.reader.ask("windows") if cls is None or w["class"] == cls]
+
+    def wait_window(self, cls, title=None):
+        return wait_for("a %s window" % cls, lambda: next(
+            (w for w in self.windows(cls) if title is None or w["title"] == title), None))
+
+    def wait_no_window(self, cls):
+        wait_for("no %s window" % cls, lambda: not self.windows(cls))
+
+    def drawn(self, kind, box, candidates):
+        self.park_mouse()
+        answer = self.reader.ask("drawn", kind, *box, "|".join(candidates))
+        return answer["best"]
+
+    def wait_drawn(self, kind, box, expected, candidates, timeout=15.0):
+        wait_for("%r drawn" % expected,
+                 lambda: self.drawn(kind, box, candidates) == expected, timeout)
+
+    def wait_menu(self, count):
+        menu = wait_for("a menu", lambda: (lambda m: m if m["open"] and
+                                           len(m["items"]) == count else None)(
+            self.reader.ask("menu")))
+        return menu
+
+    def right_click_menu(self, text):
+        self.click(*self.item_point(text), button=3)
+        menu = self.wait_menu(len(MENU_ITEMS))
+        return menu, [item["enabled"] for item in menu["items"]]
+
+    def choose(self, menu, caption, captions=MENU_ITEMS):
+        item = menu["items"][captions.index(caption)]
+        self.click(menu["rect"][0] + 30, item["y"])
+        wait_for("the menu to close", lambda: not self.reader.ask("menu")["open"])
+
+    def number_dialog(self, typed):
+        dialog = self.wait_window("#32770", "输入单号")
+        if typed is None:
+            self.key("Escape")
+        else:
+            self.type(typed)
+            self.key("Return")
+        self.wait_no_window("#32770")
+        return dialog
+
+    def answer_box(self, title, confirm, buttons=2):
+        box = self.wait_window("SkinHostWnd", title)
+        left, top, right, bottom = box["rect"]
+        width, height = right - left, bottom - top
+        # Of "取消" and "确认", "取消" is the first (right-most) button; a box
+        # with "确认" alone has it first.
+        second = confirm and buttons == 2
+        x = width - 158 + 35 if second else width - 83 + 35
+        self.click(left + x, top + height - 36 + 12)
+        wait_for("the box to close", lambda: not self.windows("SkinHostWnd"))
+        wait_for("the main window to take input", lambda: self.reader.ask("state")["enabled"])
+
+    def file_dialog(self, typed):
+        dialog = self.wait_window("#32770")
+        details = self.reader.ask("dialog", dialog["hwnd"])
+        if typed is None:
+            self.key("Escape")
+        else:
+            self.type(typed)
+            self.key("Return")
+        self.wait_no_window("#32770")
+        return details
+
+    def run_items(self):
+        return [(d, t, e) for d, t, e, *_ in self.tree()]
+
+    def show_page(self, page):
+        shown = self.reader.ask("state")["treeVisible"]
+        if shown != (page == 2):
+            self.click_client(TAB[page])
+            wait_for("page %d" % page,
+                     lambda: self.reader.ask("state")["treeVisible"] == (page == 2))
+
+    def setUp(self):
+        if not self._testMethodName.startswith("test_1"):
+            self.show_page(2)
+
+    # The cases, in order.
+    def test_1_start_and_page_two(self):
+        s = self.state
+        self.assertEqual(s["mainRect"], [50, 50, 712, 535])
+        self.assertEqual(s["combo"], "AAE快递")
+        self.assertEqual(s["comboCount"], 79)
+        self.assertEqual(len(self.tree()), 79)
+        self.assertFalse(s["treeVisible"])
+        self.click_client(TAB[2])
+        wait_for("page 2", lambda: self.reader.ask("state")["treeVisible"])
+        size = lambda r: (r[2] - r[0], r[3] - r[1])
+        wait_for("the closed courier box at 136 x 20",
+                 lambda: size(self.reader.ask("state")["comboRect"]) == (136, 20), 5)
+        self.wait_drawn("label", STATUS, "状态", STATUS_TEXTS)
+        self.assertEqual(self.drawn("button", QUERY, CAPTIONS), "开始查询")
+
+    def test_2_numbers_by_enter_double_click_and_menu(self):
+        # Enter on a company.
+        self.click(*self.item_point("安捷快递"))
+        wait_for("the selection", lambda: self.item("安捷快递")[3])
+        self.key("Return")
+        self.number_dialog("111 222")
+        self.assertEqual(self.children("安捷快递"), ["111", "222"])
+        self.assertTrue(self.item("安捷快递")[2])
+        self.assertEqual(self.reader.ask("state")["focus"], "tree")
+        # Enter on a number does nothing.
+        self.click(*self.item_point("111"))
+        self.key("Return")
+        self.assertEqual(self.windows("#32770"), [])
+
+        # A double-click on a company opens the dialog.
+        self.click(*self.item_point("安信达快递"), repeat=2)
+        self.number_dialog("333")
+        self.assertEqual(self.children("安信达快递"), ["333"])
+        self.assertTrue(self.item("安信达快递")[2])
+        # ... and the tree still toggles the company it was made on.
+        self.click(*self.item_point("安信达快递"), repeat=2)
+        self.number_dialog(None)
+        self.assertFalse(self.item("安信达快递")[2])
+        self.assertEqual(self.children("安信达快递"), ["333"])
+
+        # "曾加新单号" from the menu, on a company without numbers.
+        menu, enabled = self.right_click_menu("Aramex国际快递")
+        self.assertEqual(enabled, [True, False, False, False, True])
+        self.choose(menu, "曾加新单号")
+        self.number_dialog("444")
+        self.assertEqual(self.children("Aramex国际快递"), ["444"])
+
+    def test_3_menu_items_on_numbers(self):
+        menu, enabled = self.right_click_menu("安捷快递")
+        self.assertEqual(enabled, [True, False, False, True, True])
+        self.key("Escape")
+        wait_for("the menu to close", lambda: not self.reader.ask("menu")["open"])
+
+        menu, enabled = self.right_click_menu("111")
+        self.assertEqual(enabled, [False, True, True, True, True])
+        self.choose(menu, "修改单号")
+        self.number_dialog("111 x")
+        self.assertEqual(self.children("安捷快递"), ["111 x", "222"])
+
+        menu, _ = self.right_click_menu("222")
+        self.choose(menu, "删除单号")
+        wait_for("the number gone", lambda: self.children("安捷快递") == ["111 x"])
+
+        # A company's numbers: declined, then confirmed; the company stays.
+        self.click(*self.item_point("安信达快递"), repeat=2)  # expand it again
+        self.number_dialog(None)
+        menu, _ = self.right_click_menu("333")
+        self.choose(menu, "删除该公司下单号")
+        self.answer_box("询问", confirm=False)
+        self.assertEqual(self.children("安信达快递"), ["333"])
+        menu, _ = self.right_click_menu("333")
+        self.choose(menu, "删除该公司下单号")
+        self.answer_box("询问", confirm=True)
+        self.assertEqual(self.children("安信达快递"), [])
+        self.assertEqual(len(self.tree()), 81)
+
+        # Every number: declined, then confirmed.
+        menu, _ = self.right_click_menu("111 x")
+        self.choose(menu, "删除全部单号")
+        self.answer_box("询问", confirm=False)
+        self.assertEqual(len(self.tree()), 81)
+        menu, _ = self.right_click_menu("444")
+        self.choose(menu, "删除全部单号")
+        self.answer_box("询问", confirm=True)
+        self.assertEqual(self.texts()[:3], ["AAE快递", "安捷快递", "安信达快递"])
+        self.assertEqual(len(self.tree()), 79)
+        self.assertEqual(self.reader.ask("state")["comboCount"], 79)
+
+    def test_4_courier_box(self):
+        s = self.reader.ask("state")
+        r = s["comboEditRect"]
+        self.click((r[0] + r[2]) // 2, (r[1] + r[3]) // 2)
+        self.key("End", "shift+Home")
+        self.type("EMS")
+        wait_for("the open list", lambda: self.reader.ask("state")["comboDropped"])
+        listed = wait_for("the list", lambda: (lambda l: l if l.get("visible") else None)(
+            self.reader.ask("list")))
+        # The list is in catalogue order, as the tree's companies.
+        index = [t for d, t, *_ in self.tree() if d == 1].index("EMS快递")
+        top = listed["rect"][1] + 1 + (index - listed["top"]) * listed["itemHeight"]
+        self.click(listed["rect"][0] + 30, top + listed["itemHeight"] // 2)
+        wait_for("the chosen name", lambda: self.reader.ask("state")["combo"] == "EMS快递")
+        self.key("Return")
+        wait_for("EMS快递 selected", lambda: self.item("EMS快递")[3])
+        self.assertEqual(self.reader.ask("state")["focus"], "tree")
+        # "定位" finds it again after the selection moved.
+        self.click(*self.item_point("AAE快递"))
+        wait_for("AAE快递 selected", lambda: self.item("AAE快递")[3])
+        self.click_client(LOCATE)
+        wait_for("EMS快递 selected", lambda: self.item("EMS快递")[3])
+
+    def test_5_templates_through_the_dialogs(self):
+        # Import: the dialog starts in "config" beside the program, so the
+        # bare names are found there.
+        before = self.run_items()
+        self.click_client(IMPORT)
+        self.file_dialog("bad.dat")
+        self.answer_box("提示：", confirm=True, buttons=1)
+        self.assertEqual(self.run_items(), before)
+
+        self.click_client(IMPORT)
+        details = self.file_dialog("good.dat")
+        self.assertEqual(details["types"], ["（模版文件）"])
+        wait_for("the imported tree", lambda: self.run_items() == self.good)
+        self.wait_drawn("label", STATUS, "导入成功", STATUS_TEXTS)
+
+        # Save: one filter, "dat" added to a bare name, no overwrite prompt.
+        saved = os.path.join(self.folder, "saved")
+        self.click_client(SAVE)
+        details = self.file_dialog(windows_path(saved))
+        self.assertEqual(details["types"], ["（模版文件.dat）"])
+        wait_for("the saved file", lambda: os.path.exists(saved + ".dat"))
+        self.wait_drawn("label", STATUS, "保存成功", STATUS_TEXTS)
+        with open(saved + ".dat", "rb") as f:
+            self.assertEqual(f.read(), template(self.good))
+
+        self.click(*self.item_point("申通快递"))
+        self.key("Return")
+        self.number_dialog("ST2000001")
+        self.click_client(SAVE)
+        self.file_dialog(windows_path(saved) + ".dat")
+        expected = template(self.run_items())
+        wait_for("the file rewritten", lambda: open(saved + ".dat", "rb").read() == expected)
+        self.assertEqual(self.windows("#32770"), [])
+        os.remove(saved + ".dat")
+
+    def test_6_query_run_with_the_button_and_f5(self):
+        self.click_client(QUERY)
+        done = lambda: all(("%s\r\n" % n) in self.reader.ask("state")["result"]
+                           for n in ("顺丰快递SF1000001", "顺丰快递SF1000002", "申通快递ST2000001"))
+        wait_for("the query results", done, timeout=30)
+        self.wait_drawn("label", STATUS, "查询完毕", STATUS_TEXTS)
+        self.assertEqual(self.drawn("button", QUERY, CAPTIONS), "开始查询")
+
+        # The dialog now starts where the last save went: a full name.
+        self.click_client(IMPORT)
+        self.file_dialog(windows_path(os.path.join(self.folder, "config", "slow.dat")))
+        self.wait_drawn("label", STATUS, "导入成功", STATUS_TEXTS)
+        asking = ["正在为您查询：申通快递SLOW1500-" + c for c in "abc"]
+        self.click_client(QUERY)
+        self.wait_drawn("button", QUERY, "停止查询", CAPTIONS)
+        self.assertIn(self.drawn("label", STATUS, STATUS_TEXTS + asking), asking)
+        self.click_client(QUERY)
+        self.wait_drawn("label", STATUS, "已停止查询", STATUS_TEXTS + asking)
+        self.assertEqual(self.drawn("button", QUERY, CAPTIONS), "开始查询")
+
+        # F5 does the same wherever the focus is on page 2.
+        self.click(*self.item_point("申通快递"))
+        self.key("F5")
+        self.wait_drawn("button", QUERY, "停止查询", CAPTIONS)
+        self.assertIn(self.drawn("label", STATUS, STATUS_TEXTS + asking), asking)
+        self.key("F5")
+        self.wait_drawn("label", STATUS, "已停止查询", STATUS_TEXTS + asking)
+        self.assertEqual(self.drawn("button", QUERY, CAPTIONS), "开始查询")
+
+    def test_7_keys(self):
+        self.click(*self.item_point("SLOW1500-b"))
+        wait_for("the selection", lambda: self.item("SLOW1500-b")[3])
+        self.key("Delete")
+        wait_for("the number gone", lambda: "SLOW1500-b" not in self.texts())
+        self.click(*self.item_point("申通快递"))
+        wait_for("the selection", lambda: self.item("申通快递")[3])
+        self.key("Delete")
+        self.assertEqual(self.children("申通快递"), ["SLOW1500-a", "SLOW1500-c"])
+
+        self.key("ctrl+f")
+        wait_for("the courier box focused", lambda: self.reader.ask("state")["focus"] == "courier")
+        s = self.reader.ask("state")
+        self.assertEqual(s["comboSel"], [0, len(s["combo"].encode("utf-16-le")) // 2])
+
+        self.key("ctrl+s")
+        details = self.file_dialog(None)
+        self.assertEqual(details["types"], ["（模版文件.dat）"])
+        self.key("ctrl+o")
+        details = self.file_dialog(None)
+        self.assertEqual(details["types"], ["（模版文件）"])
+
+        # Nothing on the other pages.
+        self.click_client(TAB[1])
+        wait_for("page 1", lambda: not self.reader.ask("state")["treeVisible"])
+        result = self.reader.ask("state")["result"]
+        count = len(self.tree())
+        self.key("F5", "ctrl+s", "ctrl+o", "Delete")
+        self.assertEqual(self.windows("#32770"), [])
+        self.assertEqual(len(self.tree()), count)
+        self.assertEqual(self.reader.ask("state")["result"], result)
+
+    def test_8_caption_buttons(self):
+        self.click_client(CAPTION_32)
+        menu = self.wait_menu(2)
+        self.assertEqual([i["enabled"] for i in menu["items"]], [True, True])
+        self.choose(menu, "关于", ["在线升级", "关于"])
+        about = self.wait_window("SkinHostWnd")
+        left, top, right, _ = about["rect"]
+        # Its close button: the right-most caption button.
+        self.click(right - 8 - 19, top + 6 + 9)
+        wait_for("the About window closed", lambda: not self.windows("SkinHostWnd"))
+
+        self.click_client(CAPTION_64)
+        details = self.file_dialog(windows_path(os.path.join(self.folder, "red.png")))
+        self.assertIn("（png文件）", details["types"])
+        wait_for("the red background", lambda: self.reader.ask("mean", 300, 8, 150, 14) ==
+                 [254, 0, 0] or self.reader.ask("mean", 300, 8, 150, 14)[0] > 240)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
