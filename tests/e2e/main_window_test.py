@@ -47,6 +47,7 @@ HEADER = "模版文件".encode("gbk") + b"%-/"
 TRAILER = b"%-/" + "模版文件尾".encode("gbk")
 STATUS_TEXTS = ["状态", "查询完毕", "已停止查询", "导入成功", "保存成功"]
 CAPTIONS = ["开始查询", "停止查询"]
+BOX_TEXTS = ["文件被损坏", "你确定要删除该公司下全部单号么？", "你确定要删除全部单号么？"]
 
 
 def windows_path(path):
@@ -291,10 +292,17 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.wait_no_window("#32770")
         return dialog
 
-    def answer_box(self, title, confirm, buttons=2):
+    def answer_box(self, title, confirm, buttons=2, text=None):
         box = self.wait_window("SkinHostWnd", title)
         left, top, right, bottom = box["rect"]
         width, height = right - left, bottom - top
+        if text is not None:
+            # The message as drawn in the box's text rectangle (one line:
+            # moved down by 4).
+            self.park_mouse()
+            shown = self.reader.ask("drawn-in", box["hwnd"], "label", 30, 47, width - 60, 50,
+                                    "|".join(BOX_TEXTS))["best"]
+            self.assertEqual(shown, text)
         # Of "取消" and "确认", "取消" is the first (right-most) button; a box
         # with "确认" alone has it first.
         second = confirm and buttons == 2
@@ -397,7 +405,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.number_dialog(None)
         menu, _ = self.right_click_menu("333")
         self.choose(menu, "删除该公司下单号")
-        self.answer_box("询问", confirm=False)
+        self.answer_box("询问", confirm=False, text="你确定要删除该公司下全部单号么？")
         self.assertEqual(self.children("安信达快递"), ["333"])
         menu, _ = self.right_click_menu("333")
         self.choose(menu, "删除该公司下单号")
@@ -408,7 +416,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         # Every number: declined, then confirmed.
         menu, _ = self.right_click_menu("111 x")
         self.choose(menu, "删除全部单号")
-        self.answer_box("询问", confirm=False)
+        self.answer_box("询问", confirm=False, text="你确定要删除全部单号么？")
         self.assertEqual(len(self.tree()), 81)
         menu, _ = self.right_click_menu("444")
         self.choose(menu, "删除全部单号")
@@ -422,7 +430,8 @@ class MainWindowEndToEnd(unittest.TestCase):
         r = s["comboEditRect"]
         self.click((r[0] + r[2]) // 2, (r[1] + r[3]) // 2)
         self.key("End", "shift+Home")
-        self.type("EMS")
+        # A typed letter opens the list (its key-down closes it first).
+        self.type("E")
         wait_for("the open list", lambda: self.reader.ask("state")["comboDropped"])
         listed = wait_for("the list", lambda: (lambda l: l if l.get("visible") else None)(
             self.reader.ask("list")))
@@ -446,7 +455,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         before = self.run_items()
         self.click_client(IMPORT)
         self.file_dialog("bad.dat")
-        self.answer_box("提示：", confirm=True, buttons=1)
+        self.answer_box("提示：", confirm=True, buttons=1, text="文件被损坏")
         self.assertEqual(self.run_items(), before)
 
         self.click_client(IMPORT)

@@ -17,6 +17,8 @@
 //                    button) at client rectangle X Y W H of the main window
 //                    shows, matched against the toolkit's own drawing of
 //                    each; pixels come from the screen
+//   drawn-in HWND KIND X Y W H TEXT|TEXT...
+//                    the same in another window of the program
 //   mean X Y W H     the mean colour of a client rectangle of the main window
 //   quit
 #include <windows.h>
@@ -433,14 +435,15 @@ double agreement(const std::vector<std::uint32_t>& a, const std::vector<std::uin
     return best;
 }
 
-void answerDrawn(const std::string& kind, int x, int y, int w, int h, const std::string& texts) {
-    const Program p = findProgram();
-    if (!p.main || w <= 0 || h <= 0) {
+void answerDrawn(HWND window, const std::string& kind, int x, int y, int w, int h,
+                 const std::string& texts) {
+    if (!window) window = findProgram().main;
+    if (!window || w <= 0 || h <= 0) {
         std::cout << "{\"best\":null}" << std::endl;
         return;
     }
     POINT origin{0, 0};
-    ClientToScreen(p.main, &origin);
+    ClientToScreen(window, &origin);
     const auto shown = grab(origin.x + x, origin.y + y, w, h);
     int darkShown = 0;
     for (std::uint32_t c : shown) darkShown += dark(c, 110);
@@ -554,12 +557,14 @@ int main() {
             answerList();
         } else if (command == "menu") {
             answerMenu();
-        } else if (command == "drawn") {
+        } else if (command == "drawn" || command == "drawn-in") {
+            std::uintptr_t window = 0;
+            if (command == "drawn-in") in >> window;
             std::string kind, texts;
             int x = 0, y = 0, w = 0, h = 0;
             in >> kind >> x >> y >> w >> h;
             std::getline(in >> std::ws, texts);
-            answerDrawn(kind, x, y, w, h, texts);
+            answerDrawn(reinterpret_cast<HWND>(window), kind, x, y, w, h, texts);
         } else if (command == "mean") {
             int x = 0, y = 0, w = 0, h = 0;
             in >> x >> y >> w >> h;
