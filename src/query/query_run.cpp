@@ -1,5 +1,6 @@
 #include "query/query_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -17,9 +18,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Blocks reach the box at most this often; a person sees no difference, and
-// a long run appends a few times a second instead of once per number.
-constexpr std::chrono::milliseconds kFlushInterval{100};
+// An append into a multi-line EDIT costs a fixed part (on Wine the view's
+// lines are shaped again, each with its own device context) plus what its
+// new lines cost to lay out, several shaping passes for each wrapped one. So
+// blocks gather for kAppendGap, or as long as the last append took, and go
+// in as slices of about kSliceBytes of whole blocks; while the box lays a
+// slice out, the worker's calls run in between (see UiThreadCall), and other
+// programs wait one slice at most. A box that falls behind catches up
+// without waiting.
+constexpr auto kAppendGap = std::chrono::milliseconds(100);
+constexpr size_t kSliceBytes = 6 * 1024;
+constexpr size_t kBehindBytes = 4 * kSliceBytes;
 
 }  // namespace
 
@@ -34,35 +43,13 @@ struct QueryRun::Shared {
     unsigned generation = 0;
     bool running = false;
     bool closed = false;
-    Clock::time_point lastFlush;
+    Clock::time_point nextAppend;  // the earliest the next append may run
+    bool flushQueued = false;      // a flush of the live run is on its way
+    bool appending = false;        // inside an append: calls may run meanwhile
 
     ResultFeed feed;
     std::atomic<int> workers{0};
-
-    // Outcomes of numbers whose blocks are in the feed, for the watcher. A
-    // block and its outcome enter under outcomeMutex, and a stop takes both
-    // out under it, so the box never shows a block whose outcome is lost.
-    struct Outcome {
-        unsigned run;
-        std::uintptr_t key;
-        tracking::ParcelOutcome outcome;
-    };
     QueryWatcher* watcher = nullptr;  // UI thread only
-    std::mutex outcomeMutex;
-    std::vector<Outcome> outcomes;
-
-    std::vector<Outcome> takeOutcomes() {
-        std::lock_guard lock(outcomeMutex);
-        return std::exchange(outcomes, {});
-    }
-
-    // UI thread: tells the watcher what run `run` finished so far.
-    void report(std::vector<Outcome> done, unsigned run) {
-        if (!watcher) return;
-        for (const Outcome& o : done) {
-            if (o.run == run) watcher->numberFinished(o.key, o.outcome);
-        }
-    }
 
     // The current service code is sticky across numbers and runs. Only the
     // live worker looks codes up, but an abandoned one may overlap it for a
@@ -72,22 +59,59 @@ struct QueryRun::Shared {
 
     bool live(unsigned run) const { return !closed && generation == run; }
 
-    // UI thread: moves the waiting blocks of run `run` into the box, unless
-    // the last append was too recent; then it comes back when it is due.
-    static void flush(const std::shared_ptr<Shared>& shared, unsigned run) {
+    // UI thread: puts blocks into the box, then tells the watcher how their
+    // numbers came out. The worker's calls for the next numbers run while
+    // the box lays the text out, so its requests need not wait for it.
+    void show(const std::vector<FinishedBlock>& blocks) {
+        if (blocks.empty()) return;
+        uiThread->beginBusy();
+        appending = true;
+        ui->appendResultText(joinedText(blocks));
+        appending = false;
+        if (watcher)
+            for (const auto& block : blocks) watcher->numberFinished(block.item, block.outcome);
+        uiThread->endBusy();
+    }
+
+    // UI thread: the run went through its walk. Everything still waiting
+    // goes into the box before the end is shown.
+    // Slice by slice, so a backlog never holds the UI thread in one piece.
+    static void finish(const std::shared_ptr<Shared>& shared, unsigned run) {
         if (!shared->live(run)) return;
-        const auto due = shared->lastFlush + kFlushInterval;
-        const auto now = Clock::now();
-        if (now < due) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now);
-            shared->uiThread->post([shared, run] { flush(shared, run); },
-                                   static_cast<unsigned>(wait.count()));
+        size_t left = 0;
+        shared->show(shared->feed.take(run, kSliceBytes, &left));
+        if (left > 0) {
+            shared->uiThread->post([shared, run] { finish(shared, run); }, 0);
             return;
         }
-        const std::string text = shared->feed.take(run);
-        if (text.empty()) return;
-        shared->lastFlush = now;
-        shared->ui->appendResultText(text);
+        shared->running = false;
+        shared->ui->setStatusText(std::string(texts::kQueryFinished));
+        shared->ui->setQueryButtonCaption(std::string(texts::kStartQuery));
+    }
+
+    // UI thread: asks for the waiting blocks of run `run` to be appended as
+    // soon as the pace allows, after the current message.
+    static void requestFlush(const std::shared_ptr<Shared>& shared, unsigned run) {
+        if (!shared->live(run) || shared->flushQueued) return;
+        shared->flushQueued = true;
+        const auto now = Clock::now();
+        const auto wait = shared->nextAppend > now
+                              ? std::chrono::ceil<std::chrono::milliseconds>(shared->nextAppend - now)
+                              : std::chrono::milliseconds(0);
+        shared->uiThread->post([shared, run] { flush(shared, run); },
+                               static_cast<unsigned>(wait.count()));
+    }
+
+    static void flush(const std::shared_ptr<Shared>& shared, unsigned run) {
+        if (!shared->live(run)) return;
+        shared->flushQueued = false;
+        const auto start = Clock::now();
+        size_t left = 0;
+        shared->show(shared->feed.take(run, kSliceBytes, &left));
+        const auto end = Clock::now();
+        shared->nextAppend =
+            left > kBehindBytes ? end : end + std::max<Clock::duration>(kAppendGap, end - start);
+        if (left > 0) requestFlush(shared, run);
     }
 };
 
@@ -117,21 +141,11 @@ class Worker {
         return ran && live;
     }
 
-    // Hands a finished block, and how the number came out, to the UI thread
-    // without waiting for the box.
-    bool deliver(const std::string& block, std::uintptr_t key,
-                 tracking::ParcelOutcome outcome) {
-        bool first = false;
-        {
-            std::lock_guard lock(shared_->outcomeMutex);
-            if (stop_->stopped() || !shared_->feed.add(generation_, block, &first)) return false;
-            shared_->outcomes.push_back({generation_, key, std::move(outcome)});
-        }
-        if (first) {
-            shared_->uiThread->post(
-                [shared = shared_, run = generation_] { Shared::flush(shared, run); }, 0);
-        }
-        return true;
+    // Hands a finished block to the UI thread without waiting for the box:
+    // the next number's call asks for it to be shown.
+    bool deliver(std::uintptr_t item, std::string block, tracking::ParcelOutcome outcome) {
+        return !stop_->stopped() &&
+               shared_->feed.add(generation_, {item, std::move(block), std::move(outcome)});
     }
 
     std::string serviceCodeFor(const std::string& name) {
@@ -166,32 +180,37 @@ void Worker::runQueries() {
     // if numbers were added meanwhile.
     for (int i = 0; i < count; ++i) {
         bool isNumber = false;
+        std::uintptr_t item = 0;
         std::string company, number;
-        std::uintptr_t key = 0;
+        // One call per item: the tree read, the status and the request for
+        // the blocks done so far to go into the box, which then happens while
+        // this number's request is out.
         const bool live = onUi([&](tracking::TreeModel& tree, QueryUi& ui) {
-            shared_->report(shared_->takeOutcomes(), generation_);
+            Shared::requestFlush(shared_, generation_);
             const int parent = tree.parentOf(i);
             if (parent == -1) return;
             isNumber = true;
             company = tree.itemText(parent);
             number = tree.itemText(i);
-            if (shared_->watcher) key = shared_->watcher->numberTaken(i);
+            if (shared_->watcher) item = shared_->watcher->numberTaken(i);
             ui.setStatusText(std::string(texts::kQuerying) + company + number);
         });
         if (!live) return;
         if (!isNumber) continue;
         block.clear();
         outcome = {};
-        if (!queryNumber(company, number, services) || !deliver(block, key, outcome.finish()))
+        if (!queryNumber(company, number, services) ||
+            !deliver(item, std::move(block), outcome.finish()))
             return;
     }
-    onUi([&](tracking::TreeModel&, QueryUi& ui) {
-        shared_->report(shared_->takeOutcomes(), generation_);
-        shared_->running = false;
-        const std::string rest = shared_->feed.take(generation_);
-        if (!rest.empty()) ui.appendResultText(rest);
-        ui.setStatusText(std::string(texts::kQueryFinished));
-        ui.setQueryButtonCaption(std::string(texts::kStartQuery));
+    onUi([&](tracking::TreeModel&, QueryUi&) {
+        // Inside an append the box cannot take more; the end follows it.
+        if (shared_->appending) {
+            shared_->uiThread->post(
+                [shared = shared_, run = generation_] { Shared::finish(shared, run); }, 0);
+        } else {
+            Shared::finish(shared_, generation_);
+        }
     });
 }
 
@@ -227,7 +246,8 @@ void QueryRun::toggleQueryRun() {
         if (shared_->watcher) shared_->watcher->runStarted();
         currentStop_ = std::make_shared<StopSignal>();
         shared_->running = true;
-        shared_->lastFlush = {};
+        shared_->nextAppend = {};
+        shared_->flushQueued = false;
         ++shared_->workers;
         // Detached: a worker abandoned in a blocking request must never hold
         // up the UI thread, and it owns everything it touches through Shared.
@@ -239,28 +259,19 @@ void QueryRun::toggleQueryRun() {
         ui.setQueryButtonCaption(std::string(texts::kStopQuery));
     } else {
         // The blocks of the numbers done before the click still belong in the box.
-        const std::string done = stopCurrent();
-        if (!done.empty()) ui.appendResultText(done);
+        shared_->show(stopCurrent());
         ui.setQueryButtonCaption(std::string(texts::kStartQuery));
         ui.setStatusText(std::string(texts::kQueryStopped));
     }
 }
 
-std::string QueryRun::stopCurrent() {
+std::vector<FinishedBlock> QueryRun::stopCurrent() {
     // A new generation first: from here on no call of the old run writes,
     // whatever its worker is doing.
-    const unsigned stopped = shared_->generation;
-    std::string waiting;
-    std::vector<Shared::Outcome> done;
-    {
-        std::lock_guard lock(shared_->outcomeMutex);
-        waiting = shared_->feed.switchTo(++shared_->generation);
-        done = std::exchange(shared_->outcomes, {});
-    }
+    auto waiting = shared_->feed.switchTo(++shared_->generation);
     const bool wasRunning = std::exchange(shared_->running, false);
     if (currentStop_) currentStop_->stop();
-    if (!wasRunning) return {};
-    shared_->report(std::move(done), stopped);
+    if (!wasRunning) waiting.clear();
     return waiting;
 }
 

@@ -10,7 +10,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "query/result_feed.h"
 #include "query/stop_signal.h"
 #include "tracking/parcel_state.h"
 #include "tracking/tree_model.h"
@@ -29,7 +31,7 @@ class QueryUi {
 };
 
 // Optional watcher of how the live run's numbers come out, told on the UI
-// thread. A number's outcome arrives no later than its block reaches the box,
+// thread. A number's outcome arrives right after its block went into the box,
 // and a stopped run still reports the numbers whose blocks the box shows.
 class QueryWatcher {
   public:
@@ -54,6 +56,16 @@ class UiThreadCall {
     virtual void post(std::function<void()> work, unsigned delayMs) = 0;
     // On the UI thread: take no more calls; a caller waiting gets false.
     virtual void close() = 0;
+
+    // On the UI thread, around one piece of work that keeps it from its
+    // messages for long (an append into the result box): calls made
+    // meanwhile queue up instead of waiting for the work to end, and
+    // serviceCalls(), called from inside that work where it is safe, runs
+    // them at once. endBusy() runs those still queued. Calls that run so must
+    // not touch what the busy work is changing. Defaults: plain calls.
+    virtual void beginBusy() {}
+    virtual void endBusy() {}
+    virtual void serviceCalls() {}
 };
 
 // Blocking fetch of a URL's body; stop() on the signal abandons it.
@@ -90,7 +102,7 @@ class QueryRun {
 
   private:
     // Retires the current run; returns its blocks still waiting for the box.
-    std::string stopCurrent();
+    std::vector<FinishedBlock> stopCurrent();
 
     std::shared_ptr<Shared> shared_;
     std::shared_ptr<StopSignal> currentStop_;  // the most recent worker's handle

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace korvel::query {
@@ -17,11 +18,17 @@ class ResultBox {
     HWND handle() const { return edit_; }
     void setText(const std::string& text);
     std::string text() const;
-    // Adds text at the end; the cost is that of the new text, not of the box.
+    // Adds text at the end. The reader's view and selection stay as they
+    // are, so the lines on screen need no repaint.
     void append(const std::string& text);
+    // Called now and then on the UI thread while an append lays its lines
+    // out, which can take long: lets calls that must not wait for it run.
+    // It must not touch this box.
+    void setLayoutTick(std::function<void()> tick) { layoutTick_ = std::move(tick); }
 
   private:
     HWND edit_;
+    std::function<void()> layoutTick_;
 };
 
 }  // namespace korvel::query

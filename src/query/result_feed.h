@@ -1,35 +1,54 @@
 // Finished blocks of the live batch run on their way to the result box. The
 // worker adds each number's block as soon as it is cut; the UI thread moves
-// whatever is waiting into the box in one append. Appending to a multi-line
-// EDIT costs in proportion to the text it already holds on some platforms
-// (Wine walks its whole line table several times per append), so a long run
-// must not pay that once per number.
+// what is waiting into the box. Each block keeps the key of its tree item and
+// its outcome, which the watcher hears once the block is in the box.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <string>
-#include <string_view>
+#include <vector>
+
+#include "tracking/parcel_state.h"
 
 namespace korvel::query {
+
+// One number's whole block, the key of its tree item (0 = none) and how the
+// number came out.
+struct FinishedBlock {
+    std::uintptr_t item = 0;
+    std::string text;
+    tracking::ParcelOutcome outcome;
+
+    bool operator==(const FinishedBlock&) const = default;
+};
 
 class ResultFeed {
   public:
     // Worker: queues a block of run `generation`. False, and nothing queued,
-    // when that run is no longer the live one. `firstWaiting` tells whether
-    // nothing was waiting before, so the caller asks for a flush.
-    bool add(unsigned generation, std::string_view block, bool* firstWaiting);
+    // when that run is no longer the live one.
+    bool add(unsigned generation, FinishedBlock block);
 
-    // UI thread: everything waiting for run `generation`; empty for another run.
-    std::string take(unsigned generation);
+    // UI thread: everything waiting for run `generation`, in order; nothing
+    // for another run.
+    std::vector<FinishedBlock> take(unsigned generation);
+    // UI thread: the oldest waiting blocks of run `generation`, whole, up to
+    // about `budget` bytes of text (at least one block); `left` gets the bytes
+    // still waiting after them.
+    std::vector<FinishedBlock> take(unsigned generation, size_t budget, size_t* left);
 
     // UI thread: makes `generation` the live run and returns what was still
     // waiting for the previous one.
-    std::string switchTo(unsigned generation);
+    std::vector<FinishedBlock> switchTo(unsigned generation);
 
   private:
     std::mutex mutex_;
     unsigned live_ = 0;
-    std::string waiting_;
+    std::vector<FinishedBlock> waiting_;
+    size_t waitingBytes_ = 0;
 };
+
+// The blocks' texts run together, as they go into the box.
+std::string joinedText(const std::vector<FinishedBlock>& blocks);
 
 }  // namespace korvel::query

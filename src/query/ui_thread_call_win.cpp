@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -33,6 +35,16 @@ struct PostedWork {
     bool closed = false;
     UINT_PTR nextId = 1;
     std::map<UINT_PTR, std::function<void()>> work;
+
+    // Calls made while the UI thread is busy wait here, not in SendMessage.
+    struct Waiting {
+        const std::function<void()>* work;
+        bool taken = false;
+        bool ran = false;
+    };
+    bool busy = false;
+    std::deque<Waiting*> waiting;
+    std::condition_variable changed;
 
     std::function<void()> takeOut(UINT_PTR id) {
         std::lock_guard lock(mutex);
@@ -113,6 +125,19 @@ class WindowCall final : public UiThreadCall {
     bool call(const std::function<void()>& work) override {
         HWND window = window_.load();
         if (!window) return false;
+        {
+            std::unique_lock lock(posted_->mutex);
+            if (posted_->closed) return false;
+            if (posted_->busy && GetCurrentThreadId() != owner_) {
+                PostedWork::Waiting waiting{&work};
+                posted_->waiting.push_back(&waiting);
+                // Once taken, the call runs to its end, so work outlives it.
+                posted_->changed.wait(lock, [&] {
+                    return waiting.ran || (posted_->closed && !waiting.taken);
+                });
+                return waiting.ran;
+            }
+        }
         // 0 when the window is gone or the UI thread ended meanwhile.
         return SendMessageW(window, callMessage(), 0, reinterpret_cast<LPARAM>(&work)) == kRan;
     }
@@ -137,12 +162,47 @@ class WindowCall final : public UiThreadCall {
             std::lock_guard lock(posted_->mutex);
             posted_->closed = true;
             posted_->work.clear();
+            posted_->waiting.clear();
+            posted_->busy = false;
+            posted_->changed.notify_all();
         }
         HWND window = window_.exchange(nullptr);
         if (window) DestroyWindow(window);
     }
 
+    void beginBusy() override {
+        std::lock_guard lock(posted_->mutex);
+        posted_->busy = !posted_->closed;
+    }
+
+    void endBusy() override {
+        {
+            std::lock_guard lock(posted_->mutex);
+            posted_->busy = false;
+        }
+        runWaiting();
+    }
+
+    void serviceCalls() override {
+        if (GetCurrentThreadId() == owner_) runWaiting();
+    }
+
   private:
+    // UI thread: runs the calls that queued while it was busy, in order.
+    void runWaiting() {
+        std::unique_lock lock(posted_->mutex);
+        while (!posted_->waiting.empty()) {
+            PostedWork::Waiting* next = posted_->waiting.front();
+            posted_->waiting.pop_front();
+            next->taken = true;
+            lock.unlock();
+            (*next->work)();
+            lock.lock();
+            next->ran = true;
+            posted_->changed.notify_all();
+        }
+    }
+
     std::atomic<HWND> window_;
     const DWORD owner_;
     PostedWorkRef posted_;

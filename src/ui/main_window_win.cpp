@@ -239,8 +239,13 @@ void MainWindow::bindWorkspace() {
     auto fetch = [](const std::string& url, query::StopSignal& stop) {
         return query::httpGet(url, stop);
     };
-    queryRun_ = std::make_unique<query::QueryRun>(*tree_, *this, query::makeUiThreadCall(),
-                                                  endpoint_, fetch);
+    auto uiThread = query::makeUiThreadCall();
+    // The worker's calls for the next numbers run while the box lays out an append.
+    if (uiThread) results_->setLayoutTick([call = std::weak_ptr(uiThread)] {
+        if (auto live = call.lock()) live->serviceCalls();
+    });
+    queryRun_ = std::make_unique<query::QueryRun>(*tree_, *this, std::move(uiThread), endpoint_,
+                                                  fetch);
     queryRun_->setWatcher(treeStatus_.get());
 }
 

@@ -71,6 +71,21 @@ class FakeUiThread : public UiThreadCall {
         changed_.notify_all();
     }
 
+    // As the busy UI thread does from inside its work: runs the queued calls.
+    void serviceCalls() override {
+        std::unique_lock lock(mutex_);
+        while (!queue_.empty()) {
+            Pending* pending = queue_.front();
+            queue_.pop_front();
+            pending->taken = true;
+            lock.unlock();
+            (*pending->work)();
+            lock.lock();
+            pending->done = true;
+            changed_.notify_all();
+        }
+    }
+
     int postCount() {
         std::lock_guard lock(mutex_);
         return postCount_;

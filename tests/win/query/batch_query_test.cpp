@@ -201,7 +201,7 @@ TEST_F(BatchQuery, ShutdownWhileARequestIsInFlight) {
     EXPECT_EQ(loggedNumbers().size(), 1u);
 }
 
-TEST(ResultBox, LongTextIsKeptWholeAndGbkRoundTrips) {
+TEST(ResultBox, LongTextIsKeptWholeAndTheReadersViewStaysPut) {
     HWND edit = makeEdit();
     ASSERT_NE(edit, nullptr);
     ResultBox box(edit);
@@ -217,6 +217,20 @@ TEST(ResultBox, LongTextIsKeptWholeAndGbkRoundTrips) {
     box.append("");
     EXPECT_EQ(box.text().size(), want.size());
     EXPECT_TRUE(box.text() == want);
+    // Appends never move what the reader looks at or has selected: the view
+    // stayed at the top, and a view and selection of the reader's own stay.
+    const auto firstVisible = [&] { return SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0); };
+    EXPECT_EQ(firstVisible(), 0);
+    SendMessageW(edit, EM_SETSEL, 30, 40);
+    SendMessageW(edit, EM_LINESCROLL, 0, 50);
+    const LRESULT reading = firstVisible();
+    EXPECT_GE(reading, 40);
+    for (int i = 0; i < 20; ++i) box.append(line);
+    EXPECT_EQ(firstVisible(), reading);
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 30u);
+    EXPECT_EQ(end, 40u);
     box.setText("");
     EXPECT_EQ(box.text(), "");
     DestroyWindow(edit);
@@ -242,6 +256,14 @@ TEST(ResultBox, WrapsLongLinesAtBlanksAndBetweenChineseCharacters) {
     EXPECT_GT(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), 2);
     EXPECT_EQ(box.text(),
               "快件已从【兰州转运中心】发出，下一站【乌鲁木齐】，快件已到达【上海转运中心】");
+    // While an append wraps its lines, the box ticks, so waiting calls can run.
+    int ticks = 0;
+    box.setLayoutTick([&] { ++ticks; });
+    box.append("\r\nalpha bravo charlie delta echo foxtrot golf hotel");
+    EXPECT_GT(ticks, 0);
+    const int afterAppend = ticks;
+    box.setText("alpha bravo charlie delta echo foxtrot golf hotel india");
+    EXPECT_EQ(ticks, afterAppend);  // only appends tick
     DestroyWindow(edit);
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "query/ui_thread_call_win.h"
 
@@ -50,6 +51,49 @@ TEST(UiThreadCall, WorkerCallsRunOnTheUiThreadInOrder) {
     EXPECT_TRUE(ui->call([&] { ran = true; }));
     EXPECT_TRUE(ran);
     ui->close();
+}
+
+TEST(UiThreadCall, CallsWhileTheUiThreadIsBusyRunWhereItServicesThem) {
+    auto ui = makeUiThreadCall();
+    ASSERT_NE(ui, nullptr);
+    const DWORD uiThread = GetCurrentThreadId();
+    std::vector<int> order;
+    std::atomic<int> returned{0};
+    // Busy and not pumping messages: a call sent as a message could not run.
+    ui->beginBusy();
+    std::thread worker([&] {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(ui->call([&, i] {
+                EXPECT_EQ(GetCurrentThreadId(), uiThread);
+                order.push_back(i);
+            }));
+            ++returned;
+        }
+    });
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (returned < 2 && Clock::now() < deadline) ui->serviceCalls();
+    EXPECT_GE(returned.load(), 2);
+    bool ranHere = false;
+    EXPECT_TRUE(ui->call([&] { ranHere = true; }));  // the UI thread's own call runs at once
+    EXPECT_TRUE(ranHere);
+    // The end of the busy work runs what still waits; later calls are sent.
+    ui->endBusy();
+    ASSERT_TRUE(pumpUntil([&] { return order.size() == 3; }));
+    worker.join();
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    // A call still queued when the UI thread closes gets false, and never runs.
+    ui->beginBusy();
+    std::atomic<bool> answered{false}, result{true}, ran{false};
+    std::thread late([&] {
+        result = ui->call([&] { ran = true; });
+        answered = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ui->close();
+    late.join();
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(ran);
 }
 
 TEST(UiThreadCall, PostedWorkRunsLaterOnTheUiThreadAndHonoursTheDelay) {
