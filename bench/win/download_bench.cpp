@@ -81,6 +81,8 @@ double engineSeconds(DownloadEngine& engine, int connections, const std::string&
         received = value;
         ended.notify_all();
     };
+    // The engine never writes over an existing file: each run starts afresh.
+    DeleteFileW(korvel::text::toWide(file).c_str());
     LARGE_INTEGER began, done;
     QueryPerformanceCounter(&began);
     if (!engine.Start(task)) return -1;
