@@ -282,14 +282,19 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.click(menu["rect"][0] + 30, item["y"])
         wait_for("the menu to close", lambda: not self.reader.ask("menu")["open"])
 
-    def number_dialog(self, typed):
-        dialog = self.wait_window("#32770", "输入单号")
+    def answer_dialog(self, typed):
+        """Types into the open dialog and presses Enter (None: Escape), then
+        waits for it to close."""
         if typed is None:
             self.key("Escape")
         else:
             self.type(typed)
             self.key("Return")
         self.wait_no_window("#32770")
+
+    def number_dialog(self, typed):
+        dialog = self.wait_window("#32770", "输入单号")
+        self.answer_dialog(typed)
         return dialog
 
     def answer_box(self, title, confirm, buttons=2, text=None):
@@ -314,12 +319,7 @@ class MainWindowEndToEnd(unittest.TestCase):
     def file_dialog(self, typed):
         dialog = self.wait_window("#32770")
         details = self.reader.ask("dialog", dialog["hwnd"])
-        if typed is None:
-            self.key("Escape")
-        else:
-            self.type(typed)
-            self.key("Return")
-        self.wait_no_window("#32770")
+        self.answer_dialog(typed)
         return details
 
     @staticmethod

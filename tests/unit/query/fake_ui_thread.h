@@ -74,16 +74,7 @@ class FakeUiThread : public UiThreadCall {
     // As the busy UI thread does from inside its work: runs the queued calls.
     void serviceCalls() override {
         std::unique_lock lock(mutex_);
-        while (!queue_.empty()) {
-            Pending* pending = queue_.front();
-            queue_.pop_front();
-            pending->taken = true;
-            lock.unlock();
-            (*pending->work)();
-            lock.lock();
-            pending->done = true;
-            changed_.notify_all();
-        }
+        while (!queue_.empty()) runFront(lock);
     }
 
     int postCount() {
@@ -128,6 +119,11 @@ class FakeUiThread : public UiThreadCall {
             runPosted(lock);
             return;
         }
+        runFront(lock);
+    }
+
+    // Runs the first queued call with the lock released, then wakes its caller.
+    void runFront(std::unique_lock<std::mutex>& lock) {
         Pending* pending = queue_.front();
         queue_.pop_front();
         pending->taken = true;
