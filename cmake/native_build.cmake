@@ -71,6 +71,11 @@ if(KORVEL_CROSS_DIR)
         get_filename_component(name ${src} NAME_WE)
         add_test(NAME e2e/${name} COMMAND python3 ${src})
         set_tests_properties(e2e/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 600)
+        # The main window's real-input test times double-clicks and hovers:
+        # a busy neighbour test stretches those past what Wine pairs up.
+        if(name STREQUAL "main_window_test")
+            set_tests_properties(e2e/${name} PROPERTIES RUN_SERIAL ON)
+        endif()
     endforeach()
 endif()
 
