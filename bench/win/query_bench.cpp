@@ -1,7 +1,7 @@
 // Batch run costs against the tracking stand-in (started by
 // bench/query_bench.py with a fixed 5 ms answer delay, which exports its port):
 //   1. 1,000 numbers through the whole run (worker, UI-thread calls, reply
-//      cutting, the result EDIT) against a bare loop of the same 1,000
+//      cutting, the result view) against a bare loop of the same 1,000
 //      WinINet GETs (goal: within 1.05 times its time);
 //   2. 2,000 numbers of 20 route lines each: the time of the last 100 numbers
 //      against the first 100, so appending must not slow down as the box
@@ -18,7 +18,7 @@
 // round trip. QUERY_BENCH_SHORT=1 runs the first figure only,
 // QUERY_BENCH_10K=1 the third only; QUERY_BENCH_NOBOX=1 drops the appends of
 // all runs and QUERY_BENCH_NOLABEL=1 the progress texts of run 3, to see what
-// the result EDIT and the status label cost.
+// the result view and the status label cost.
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
@@ -46,6 +46,7 @@
 #include "tracking/courier_catalogue.h"
 #include "tracking/memory_tree.h"
 #include "ui/main_window_win.h"
+#include "ui/result_view_win.h"
 
 using namespace korvel::query;
 using Clock = std::chrono::steady_clock;
@@ -122,14 +123,12 @@ double callRoundTrip() {
 class BenchWindow : public QueryUi {
   public:
     BenchWindow() {
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&icc);
+        korvel::ui::registerResultView();
         host_ = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
                                 nullptr, nullptr, nullptr, nullptr);
-        edit_ = CreateWindowExW(
-            0, L"EDIT", L"",
-            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
-            620, 440, host_, nullptr, nullptr, nullptr);
+        edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, korvel::ui::kResultViewClass, L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 620, 440, host_,
+                                nullptr, nullptr, nullptr);
         box_ = std::make_unique<ResultBox>(edit_);
     }
     ~BenchWindow() override { DestroyWindow(host_); }
@@ -161,9 +160,6 @@ double batch(const std::vector<std::string>& nums, BenchWindow& window) {
     tree.addItems(-1, {"顺丰快递"});
     tree.addItems(0, nums);
     auto uiThread = makeUiThreadCall();
-    window.box().setLayoutTick([call = std::weak_ptr(uiThread)] {
-        if (auto live = call.lock()) live->serviceCalls();
-    });
     QueryRun run(tree, window, uiThread, endpoint,
                  [](const std::string& url, StopSignal& stop) { return httpGet(url, stop); });
     const auto start = Clock::now();

@@ -1,4 +1,5 @@
-// Where the result box may wrap a line, looking at that line only.
+// Where the result box may wrap a line, and what a double click there takes
+// as a word, looking at that line only.
 #pragma once
 
 #include <string_view>
@@ -9,7 +10,7 @@ namespace korvel::query {
 // blank, or next to a CJK character, which needs no blank to break.
 bool canBreakBefore(std::u16string_view line, int index);
 
-// The word-break questions a multi-line edit asks while it wraps a line.
+// The word-break questions of wrapping and of word selection.
 enum class WordBreakAction { kLeft, kRight, kIsDelimiter };
 
 // kLeft: the last break position before index (0 when there is none);

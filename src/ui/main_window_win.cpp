@@ -6,6 +6,7 @@
 
 #include "build_settings.h"
 #include "query/http_fetch_win.h"
+#include "query/query_texts.h"
 #include "query/ui_thread_call_win.h"
 #include "skin/builtin_pictures.h"
 #include "skin/font_face_win.h"
@@ -14,6 +15,7 @@
 #include "ui/input_dialog_win.h"
 #include "ui/main_window_texts.h"
 #include "ui/message_box_win.h"
+#include "ui/result_view_win.h"
 #include "upgrade/program_version_win.h"
 
 namespace korvel::ui {
@@ -23,6 +25,9 @@ namespace {
 constexpr wchar_t kMainClass[] = L"KorvelMainWindow";
 constexpr COLORREF kTreeBackground = RGB(192, 192, 192);
 constexpr char kSongTi[] = "宋体";
+// Apart from the skin engine's control timers (control * 65536 + window).
+constexpr UINT_PTR kStatusPaceTimer = 0x5354;
+constexpr UINT kStatusPaceMs = 100;
 
 }  // namespace
 
@@ -35,7 +40,6 @@ MainWindow::~MainWindow() {
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
     if (treeMenu_) DestroyMenu(treeMenu_);
     if (settingsMenu_) DestroyMenu(settingsMenu_);
-    if (whiteBrush_) DeleteObject(whiteBrush_);
 }
 
 bool MainWindow::create(int showCommand) {
@@ -84,12 +88,10 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_NOTIFY:
             return onNotify(*reinterpret_cast<const NMHDR*>(lp));
-        case WM_CTLCOLORSTATIC:
-            // The read-only result box keeps black text on white.
-            if (reinterpret_cast<HWND>(lp) == resultBox_) {
-                SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 0, 0));
-                SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
-                return reinterpret_cast<LRESULT>(whiteBrush_);
+        case WM_TIMER:
+            if (wp == kStatusPaceTimer) {
+                showWantedStatus();
+                return 0;
             }
             break;
         case WM_CLOSE:
@@ -109,7 +111,6 @@ void MainWindow::setUp() {
     upgrade::ProgramVersion info;
     upgrade::readProgramVersion(place_.runDirectory + "\\" + place_.exeName, info);
     version_ = info.fileVersion;
-    whiteBrush_ = CreateSolidBrush(RGB(255, 255, 255));
     createMenus();
     createNativeControls();
     elements_ = std::make_unique<MainWindowElements>(*this, layout_);
@@ -151,12 +152,12 @@ void MainWindow::createNativeControls() {
     SetWindowSubclass(treeView_, treeProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
     const Box& r = layout_.resultBox;
-    resultBox_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                 WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                     ES_READONLY | ES_NOHIDESEL,
-                                 r.x, r.y, r.width, r.height, hwnd_, nullptr, inst, nullptr);
+    registerResultView();
+    // The EDIT style bits tell readers outside what the view always is.
+    resultBox_ = CreateWindowExW(WS_EX_CLIENTEDGE, kResultViewClass, L"",
+                                 WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY, r.x, r.y,
+                                 r.width, r.height, hwnd_, nullptr, inst, nullptr);
     results_ = std::make_unique<query::ResultBox>(resultBox_);
-    SendMessageW(resultBox_, EM_SETREADONLY, TRUE, 0);
 
     const Box& c = layout_.courierBox;
     courierBox_ = CreateWindowExW(0, L"COMBOBOX", L"",
@@ -240,10 +241,6 @@ void MainWindow::bindWorkspace() {
         return query::httpGet(url, stop);
     };
     auto uiThread = query::makeUiThreadCall();
-    // The worker's calls for the next numbers run while the box lays out an append.
-    if (uiThread) results_->setLayoutTick([call = std::weak_ptr(uiThread)] {
-        if (auto live = call.lock()) live->serviceCalls();
-    });
     queryRun_ = std::make_unique<query::QueryRun>(*tree_, *this, std::move(uiThread), endpoint_,
                                                   fetch);
     queryRun_->setWatcher(treeStatus_.get());
@@ -266,8 +263,25 @@ std::string MainWindow::statusText() const {
     return elements_ ? elements_->statusLabel().LabelText() : std::string();
 }
 
+// A run shows which number it asks for, dozens of times a second, far more
+// often than anyone reads, and each repaint of the drawn label costs
+// milliseconds of the UI thread. So such a text shows at once, the next ones
+// wait for the pace, and the newest always shows. Every other status (the
+// run's end, a stop, an import) shows at once.
 void MainWindow::setStatusText(const std::string& text) {
-    if (elements_) elements_->setStatus(text);
+    statusWanted_ = text;
+    if (!statusPaced_ || !text.starts_with(query::texts::kQuerying)) showWantedStatus();
+}
+
+void MainWindow::showWantedStatus() {
+    if (!elements_ || elements_->statusLabel().LabelText() == statusWanted_) {
+        if (statusPaced_) KillTimer(hwnd_, kStatusPaceTimer);
+        statusPaced_ = false;
+        return;
+    }
+    elements_->setStatus(statusWanted_);
+    if (!statusPaced_) SetTimer(hwnd_, kStatusPaceTimer, kStatusPaceMs, nullptr);
+    statusPaced_ = true;
 }
 
 void MainWindow::setResultText(const std::string& text) { results_->setText(text); }

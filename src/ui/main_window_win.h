@@ -103,6 +103,7 @@ private:
     void setUp();
     void createNativeControls();
     void createMenus();
+    void showWantedStatus();
     void fitCourierBoxHeight();
     void focusCourierBox();
     void bindWorkspace();
@@ -117,8 +118,9 @@ private:
     std::string version_;
     HWND hwnd_ = nullptr;
     HWND treeView_ = nullptr, resultBox_ = nullptr, courierBox_ = nullptr;
+    std::string statusWanted_;  // the newest status, shown when the pace allows
+    bool statusPaced_ = false;
     std::unique_ptr<query::ResultBox> results_;
-    HBRUSH whiteBrush_ = nullptr;
     skin::GdiObject controlFont_;  // only where "宋体" is missing
     AnimatedPicture animation_;
     FileDialog fileDialog_;

@@ -496,6 +496,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         wait_for("the query results", done, timeout=30)
         self.wait_drawn("label", STATUS, "查询完毕", STATUS_TEXTS)
         self.wait_drawn("button", QUERY, "开始查询", CAPTIONS)
+        self.read_and_copy_a_result("申通快递ST2000001")
 
         # The dialog now starts where the last save went: a full name.
         self.click_client(IMPORT)
@@ -519,6 +520,54 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.key("F5")
         self.wait_drawn("label", STATUS, "已停止查询", STATUS_TEXTS + asking)
         self.wait_drawn("button", QUERY, "开始查询", CAPTIONS)
+
+    def result_point(self, at):
+        pos = self.reader.ask("result-pos", at)
+        return pos["x"], pos["y"]
+
+    def read_and_copy_a_result(self, heading):
+        """The reader wheels down to a block, selects its heading with a click
+        and a Shift+click, copies it, finds that typing changes nothing, and
+        selects everything from the context menu."""
+        state = self.reader.ask("state")
+        text = state["result"]
+        start = text.index(heading)
+        end = start + len(heading)
+        left, top, right, bottom = state["resultRect"]
+        self.click((left + right) // 2, top + 8)  # the wheel turns what has the focus
+        shows = lambda: top < self.result_point(start)[1] < bottom - 30
+        for _ in range(60):
+            if shows():
+                break
+            self.desktop.xdo("click", 5)
+        self.assertTrue(shows(), "the wheel never brought the heading into view")
+        first = self.reader.ask("state")["resultFirst"]
+        (x0, y0), (x1, y1) = self.result_point(start), self.result_point(end)
+        main = self.reader.ask("state")["mainRect"]
+        band = (x0 - main[0], y0 - main[1] + 3, x1 - x0, 8)
+        white = self.reader.ask("mean", *band)
+        self.click(x0 + 1, y0 + 6)
+        self.desktop.xdo("keydown", "shift")
+        self.click(x1 + 1, y1 + 6)
+        self.desktop.xdo("keyup", "shift")
+        wait_for("the heading selected",
+                 lambda: self.reader.ask("state")["resultSel"] == [start, end])
+        # The screen shows it: the band turned from black on white (grey on
+        # average) to the highlight's colour.
+        self.assertLess(max(white) - min(white), 10)
+        wait_for("the highlight drawn",
+                 lambda: (lambda m: max(m) - min(m) > 60)(self.reader.ask("mean", *band)))
+        self.key("ctrl+c")
+        wait_for("the heading copied", lambda: self.reader.ask("clipboard")["text"] == heading)
+        self.key("x", "Delete", "BackSpace", "ctrl+v", "ctrl+x", "Return")
+        s = self.reader.ask("state")
+        self.assertEqual((s["result"], s["resultSel"], s["resultFirst"]), (text, [start, end], first))
+        self.click(x0 + 1, y0 + 6, button=3)
+        menu = self.wait_menu(2)
+        self.assertEqual([i["enabled"] for i in menu["items"]], [True, True])
+        self.choose(menu, "全选(&A)", ["复制(&C)", "全选(&A)"])
+        wait_for("everything selected",
+                 lambda: self.reader.ask("state")["resultSel"] == [0, len(text)])
 
     def test_7_keys(self):
         self.click(*self.item_point("SLOW1500-b"))

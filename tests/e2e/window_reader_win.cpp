@@ -146,12 +146,8 @@ BOOL CALLBACK collectChild(HWND hwnd, LPARAM lp) {
     const std::wstring cls = className(hwnd);
     if (cls == WC_TREEVIEWW) p.tree = hwnd;
     if (!_wcsicmp(cls.c_str(), L"ComboBox")) p.combo = hwnd;
-    if (!_wcsicmp(cls.c_str(), L"Edit")) {
-        if (GetWindowLongW(hwnd, GWL_STYLE) & ES_MULTILINE)
-            p.result = hwnd;
-        else
-            p.comboEdit = hwnd;
-    }
+    if (!_wcsicmp(cls.c_str(), L"Edit")) p.comboEdit = hwnd;
+    if (cls == L"KorvelResultView") p.result = hwnd;
     if (cls == L"KorvelAnimatedPicture") p.animation = hwnd;
     return TRUE;
 }
@@ -190,6 +186,7 @@ void answerState() {
         return;
     }
     const LRESULT sel = p.comboEdit ? SendMessageW(p.comboEdit, EM_GETSEL, 0, 0) : 0;
+    const LRESULT resultSel = p.result ? SendMessageW(p.result, EM_GETSEL, 0, 0) : 0;
     std::cout << "{\"main\":" << reinterpret_cast<std::uintptr_t>(p.main)
               << ",\"mainRect\":" << rectJson(screenRect(p.main))
               << ",\"enabled\":" << (IsWindowEnabled(p.main) ? "true" : "false")
@@ -207,7 +204,37 @@ void answerState() {
               << (SendMessageW(p.combo, CB_GETDROPPEDSTATE, 0, 0) ? "true" : "false")
               << ",\"comboSel\":[" << LOWORD(sel) << "," << HIWORD(sel) << "]"
               << ",\"result\":" << quote(windowText(p.result))
+              << ",\"resultRect\":" << rectJson(screenRect(p.result))
+              << ",\"resultSel\":[" << LOWORD(resultSel) << "," << HIWORD(resultSel) << "]"
+              << ",\"resultFirst\":" << SendMessageW(p.result, EM_GETFIRSTVISIBLELINE, 0, 0)
               << ",\"focus\":\"" << focusName(p) << "\"}" << std::endl;
+}
+
+// Where character `at` of the result box shows, on the screen.
+void answerResultPosition(WPARAM at) {
+    const Program p = findProgram();
+    const LRESULT pos = p.result ? SendMessageW(p.result, EM_POSFROMCHAR, at, 0) : -1;
+    if (pos == -1) {
+        std::cout << "{\"error\":\"no such character\"}" << std::endl;
+        return;
+    }
+    POINT point{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    ClientToScreen(p.result, &point);
+    std::cout << "{\"x\":" << point.x << ",\"y\":" << point.y << "}" << std::endl;
+}
+
+void answerClipboard() {
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+                text = chars;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    std::cout << "{\"text\":" << quote(text) << "}" << std::endl;
 }
 
 void answerTree() {
@@ -565,6 +592,12 @@ int main() {
             in >> kind >> x >> y >> w >> h;
             std::getline(in >> std::ws, texts);
             answerDrawn(reinterpret_cast<HWND>(window), kind, x, y, w, h, texts);
+        } else if (command == "result-pos") {
+            unsigned long at = 0;
+            in >> at;
+            answerResultPosition(at);
+        } else if (command == "clipboard") {
+            answerClipboard();
         } else if (command == "mean") {
             int x = 0, y = 0, w = 0, h = 0;
             in >> x >> y >> w >> h;

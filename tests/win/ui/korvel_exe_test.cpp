@@ -42,9 +42,7 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM lp) {
     wchar_t cls[64];
     GetClassNameW(hwnd, cls, 64);
     if (!wcscmp(cls, WC_TREEVIEWW)) out->tree = hwnd;
-    if (!_wcsicmp(cls, L"Edit") && GetParent(hwnd) != out->combo) {
-        if (GetWindowLongW(hwnd, GWL_STYLE) & ES_MULTILINE) out->edit = hwnd;
-    }
+    if (!wcscmp(cls, L"KorvelResultView")) out->edit = hwnd;
     if (!_wcsicmp(cls, L"ComboBox")) out->combo = hwnd;
     if (!wcscmp(cls, L"KorvelAnimatedPicture")) out->animation = hwnd;
     return TRUE;
