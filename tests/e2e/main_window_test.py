@@ -562,7 +562,20 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.key("x", "Delete", "BackSpace", "ctrl+v", "ctrl+x", "Return")
         s = self.reader.ask("state")
         self.assertEqual((s["result"], s["resultSel"], s["resultFirst"]), (text, [start, end], first))
-        self.click(x0 + 1, y0 + 6, button=3)
+        # The keys: Shift+End takes the rest of the line, Ctrl+End goes to the
+        # end of the text and brings it into view.
+        self.click(x0 + 1, y0 + 6)
+        self.key("shift+End")
+        wait_for("the line selected by keys",
+                 lambda: self.reader.ask("state")["resultSel"] == [start, end])
+        self.key("ctrl+End")
+        wait_for("the caret at the end",
+                 lambda: self.reader.ask("state")["resultSel"] == [len(text), len(text)])
+        self.assertGreaterEqual(self.reader.ask("state")["resultFirst"], first)
+        self.key("shift+Up")
+        wait_for("the last line selected",
+                 lambda: self.reader.ask("state")["resultSel"][0] < len(text))
+        self.click((left + right) // 2, (top + bottom) // 2, button=3)
         menu = self.wait_menu(2)
         self.assertEqual([i["enabled"] for i in menu["items"]], [True, True])
         self.choose(menu, "全选(&A)", ["复制(&C)", "全选(&A)"])

@@ -20,6 +20,8 @@
 //   drawn-in HWND KIND X Y W H TEXT|TEXT...
 //                    the same in another window of the program
 //   mean X Y W H     the mean colour of a client rectangle of the main window
+//   result-pos N     where character N of the result box shows on the screen
+//   clipboard        the clipboard's text
 //   quit
 #include <windows.h>
 #include <commctrl.h>
