@@ -33,6 +33,7 @@ Fault modes are chosen by the number, by a prefix up to its first "-":
     MOVE-x      a normal reply whose newest entry is still in transit
     OLDFIRST-x  a normal reply listed oldest entry first (plain numbers end
                 delivered, 已签收, listed newest first)
+    COOKIE-x    a normal reply that also sets a cookie for the whole site
     JUNK-x      a 200 reply with Content-Length in no shape of the service's:
                 JSON broken off inside a key, bytes that are not GBK (0x80,
                 0xFF, lead bytes before bytes no trail can be), a zero byte,
@@ -219,6 +220,8 @@ class Handler(socketserver.BaseRequestHandler):
             return "200 OK", tracking_reply(code, number, ending=ENDINGS[mode]), True
         if mode == b"OLDFIRST":
             return "200 OK", tracking_reply(code, number, oldest_first=True), True
+        if mode == b"COOKIE":
+            return "200 OK", tracking_reply(code, number), True
         m = re.fullmatch(rb"LINES(\d+)", mode)
         if m:
             return "200 OK", tracking_reply(code, number, int(m.group(1))), True
@@ -266,6 +269,8 @@ class Handler(socketserver.BaseRequestHandler):
         head += "Content-Type: text/html; charset=GBK\r\nConnection: close\r\n"
         if with_length:
             head += "Content-Length: {0}\r\n".format(len(body))
+        if mode == b"COOKIE":
+            head += "Set-Cookie: visit=1; path=/\r\n"
         head = head.encode("ascii") + b"\r\n"
         conn = self.request
         try:

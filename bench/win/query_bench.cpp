@@ -78,8 +78,9 @@ double bareGets(const std::vector<std::string>& nums) {
             "/?id=" + std::string(kAccessKey) + "&com=shunfeng&nu=" + n + "&type=html|text|json";
         HINTERNET c =
             InternetConnectA(root, host.c_str(), port, "", "", INTERNET_SERVICE_HTTP, 0, 0);
-        HINTERNET r = HttpOpenRequestA(c, "GET", path.c_str(), "HTTP/1.0", nullptr, nullptr,
-                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE, 0);
+        HINTERNET r = HttpOpenRequestA(
+            c, "GET", path.c_str(), "HTTP/1.0", nullptr, nullptr,
+            INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_NO_COOKIES, 0);
         if (HttpSendRequestA(r, nullptr, 0, nullptr, 0)) {
             DWORD got = 0;
             while (InternetReadFile(r, buffer.data(), static_cast<DWORD>(buffer.size()), &got) &&

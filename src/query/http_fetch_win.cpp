@@ -191,7 +191,10 @@ std::string fetch(const std::string& url, StopSignal* stop, const FetchTimeouts&
     InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_PASSWORD, empty, 0);
 
     LPCSTR acceptTypes[] = {kAcceptType, nullptr};
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE;
+    // No cookies: neither service uses them, and Wine's cookie lookup makes
+    // every request of a process dearer than the one before (10,000 requests
+    // of a batch run ended 2.6 times slower than they began).
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_NO_COOKIES;
     if (parts->secure) flags |= INTERNET_FLAG_SECURE;
     InternetHandle request(HttpOpenRequestA(connection.get(), "GET", parts->pathWithQuery.c_str(),
                                             "HTTP/1.0", nullptr, acceptTypes, flags, 0));

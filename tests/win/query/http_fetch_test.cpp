@@ -36,8 +36,11 @@ class HttpFetch : public ::testing::Test {
 };
 
 // What the platform's HTTP stack makes of the fetch's request, as the
-// server received it: HTTP/1.0, the agent text, and one Accept header.
+// server received it: HTTP/1.0, the agent text, and one Accept header; no
+// cookie, even after a reply that set one.
 TEST_F(HttpFetch, RequestLineAndHeadersAreSentExactly) {
+    const std::string setsCookie = httpGet(base() + "/?com=shunfeng&nu=COOKIE-1&type=html");
+    EXPECT_NE(setsCookie.find("\"time\":\""), std::string::npos);
     clearLog();
     const std::string target =
         "/?id=5F0E3A9C21B74D68A0C3E19B7D2F4A61&com=shunfeng&nu=SF1001234&type=html|text|json";
