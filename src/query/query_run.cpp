@@ -18,14 +18,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// An append into a multi-line EDIT costs a fixed part (on Wine the view's
-// lines are shaped again, each with its own device context) plus what its
-// new lines cost to lay out, several shaping passes for each wrapped one. So
-// blocks gather for kAppendGap, or as long as the last append took, and go
-// in as slices of about kSliceBytes of whole blocks; while the box lays a
-// slice out, the worker's calls run in between (see UiThreadCall), and other
-// programs wait one slice at most. A box that falls behind catches up
-// without waiting.
+// Finished blocks gather for kAppendGap, or as long as the last append took,
+// and go into the box as slices of about kSliceBytes of whole blocks: the box
+// and the tree's watcher then change a few times a second instead of once
+// per number, and no single append holds the UI thread for long, whatever
+// box it fills. While a slice goes in, the worker's calls may run in between
+// (see UiThreadCall). A box that falls behind catches up without waiting.
 constexpr auto kAppendGap = std::chrono::milliseconds(100);
 constexpr size_t kSliceBytes = 6 * 1024;
 constexpr size_t kBehindBytes = 4 * kSliceBytes;
@@ -60,8 +58,8 @@ struct QueryRun::Shared {
     bool live(unsigned run) const { return !closed && generation == run; }
 
     // UI thread: puts blocks into the box, then tells the watcher how their
-    // numbers came out. The worker's calls for the next numbers run while
-    // the box lays the text out, so its requests need not wait for it.
+    // numbers came out. The worker's calls for the next numbers may run
+    // while the box takes the text, so its requests need not wait for it.
     void show(const std::vector<FinishedBlock>& blocks) {
         if (blocks.empty()) return;
         uiThread->beginBusy();
