@@ -4,12 +4,12 @@ namespace korvel::query {
 
 namespace {
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\x3000'; }
-
 // From the CJK radicals on: ideographs, kana, hangul, full-width forms.
 bool isWide(char16_t c) { return c >= 0x2E80 && !(c >= 0xD800 && c <= 0xDFFF); }
 
 }  // namespace
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\x3000'; }
 
 bool canBreakBefore(std::u16string_view line, int index) {
     if (index <= 0 || index >= static_cast<int>(line.size())) return false;

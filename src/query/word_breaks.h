@@ -6,6 +6,9 @@
 
 namespace korvel::query {
 
+// A blank: never wrapped before, so it may hang past a line's edge.
+bool isBlank(char16_t c);
+
 // True when a line may wrap before position index (0 < index < size): after a
 // blank, or next to a CJK character, which needs no blank to break.
 bool canBreakBefore(std::u16string_view line, int index);

@@ -157,10 +157,7 @@ void View::replace(size_t from, size_t to, std::u16string_view text) {
     const size_t oldLines = text_.lineCount();
     from = std::min(from, text_.size());
     const size_t firstChanged = text_.lineOf(from);
-    if (from == text_.size())
-        text_.append(text);
-    else
-        text_.replace(from, to, text);
+    text_.replace(from, to, text);
     anchor_ = caret_ = from + text.size();
     const size_t lastVisible = firstLine_ + static_cast<size_t>(pageLines());
     if (firstLine_ > maxFirstLine()) {

@@ -8,7 +8,6 @@ namespace korvel::ui {
 
 namespace {
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\x3000'; }
 bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
@@ -71,7 +70,7 @@ void WrappedText::layoutFrom(size_t from) {
                 }
                 const int w = advance(c);
                 // Blanks may hang past the edge; a pair of surrogates stays whole.
-                if (x + w > width_ && i > start && !isBlank(c) && !isLowSurrogate(c)) {
+                if (x + w > width_ && i > start && !query::isBlank(c) && !isLowSurrogate(c)) {
                     if (brk > start) {
                         start = brk;
                         x -= xAtBrk;
