@@ -22,16 +22,19 @@ bool MemoryTree::hasChildren(int index) const {
 }
 
 void MemoryTree::addItems(int parent, const std::vector<std::string>& texts) {
+    noteChange();
     if (parent != -1 && !forest_.valid(parent)) return;
     Node* owner = forest_.at(parent);
     for (const std::string& text : texts) forest_.append(owner, text);
 }
 
 void MemoryTree::setItemText(int index, const std::string& text) {
+    noteChange();
     if (Node* node = forest_.at(index)) node->text = text;
 }
 
 void MemoryTree::removeItem(int index) {
+    noteChange();
     const Node* node = forest_.at(index);
     if (!node) return;
     // Like a tree control, a selection inside the removed subtree moves to
@@ -53,6 +56,7 @@ void MemoryTree::removeItem(int index) {
 }
 
 void MemoryTree::clear() {
+    noteChange();
     selected_ = nullptr;
     forest_.clear();
 }
@@ -91,6 +95,7 @@ void MemoryTree::adoptTree(Node* parent, const TreeItem& item) {
 }
 
 void MemoryTree::replaceAll(const std::vector<TreeItem>& items) {
+    noteChange();
     clear();
     for (const TreeItem& item : items) adoptTree(nullptr, item);
 }

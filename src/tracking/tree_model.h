@@ -4,7 +4,9 @@
 // the same workspace code runs on the Win32 tree view and on MemoryTree.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,20 @@ public:
     virtual std::vector<TreeItem> snapshot() const = 0;
     // Replaces every item; items whose state says expanded are expanded.
     virtual void replaceAll(const std::vector<TreeItem>& items) = 0;
+
+    // Moves on with every edit of the items (add, rename, remove, clear,
+    // replace). Any thread may read it, also once the tree is gone: whoever
+    // sees the same value at two moments knows the items did not change in
+    // between, without asking the thread that owns them.
+    using ChangeCount = std::atomic<std::uint64_t>;
+    std::shared_ptr<const ChangeCount> changeCount() const { return changes_; }
+
+protected:
+    // Every edit calls this before it changes anything.
+    void noteChange() { changes_->fetch_add(1); }
+
+private:
+    std::shared_ptr<ChangeCount> changes_ = std::make_shared<ChangeCount>(0);
 };
 
 // Holds a run of edits open for its lifetime.

@@ -133,12 +133,14 @@ TrackingTree::Node* TrackingTree::insertNode(Node* parent, const std::string& te
 }
 
 void TrackingTree::addItems(int parent, const std::vector<std::string>& texts) {
+    noteChange();
     if (parent != -1 && !forest_.valid(parent)) return;
     Node* owner = forest_.at(parent);
     for (const auto& text : texts) insertNode(owner, text, nullptr);
 }
 
 void TrackingTree::setItemText(int index, const std::string& text) {
+    noteChange();
     Node* node = forest_.at(index);
     if (!node) return;
     std::wstring wide = text::toWide(text);
@@ -161,6 +163,7 @@ void TrackingTree::forget(int index) {
 }
 
 void TrackingTree::removeItem(int index) {
+    noteChange();
     HTREEITEM item = handleAt(index);
     if (!item) return;
     if (!SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item))) return;
@@ -169,6 +172,7 @@ void TrackingTree::removeItem(int index) {
 }
 
 void TrackingTree::clear() {
+    noteChange();
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     forest_.clear();
     nodes_.clear();
@@ -234,6 +238,7 @@ void TrackingTree::mirrorTree(Node* parent, const TreeItem& item, size_t depth,
 }
 
 void TrackingTree::replaceAll(const std::vector<TreeItem>& items) {
+    noteChange();
     // One redraw at the end instead of one per inserted item.
     const tracking::EditRun run(*this);
     clear();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tracking/memory_tree.h"
@@ -111,6 +112,10 @@ TEST_F(TrackingTreeTest, KeptIndexAgreesWithTheControlUnderRandomEdits) {
     onControl.fillCompanies(false);
     onModel.fillCompanies(false);
     int serial = 0;
+    // Whatever changes the items moves both change counts: a running query
+    // goes by them to know that what it read ahead still holds.
+    auto before = readAll(model);
+    auto changesBefore = std::pair(tree_->changeCount()->load(), model.changeCount()->load());
     for (int step = 0; step < 600; ++step) {
         const int n = model.itemCount();
         const int any = std::uniform_int_distribution<int>(-1, n)(rng);  // -1 and n are bad
@@ -148,6 +153,13 @@ TEST_F(TrackingTreeTest, KeptIndexAgreesWithTheControlUnderRandomEdits) {
             both([&](TreeModel& t) { t.select(any); });
         }
         ASSERT_EQ(readAll(*tree_), readAll(model)) << "step " << step;
+        const auto changes = std::pair(tree_->changeCount()->load(), model.changeCount()->load());
+        if (auto now = readAll(model); now.texts != before.texts || now.parents != before.parents) {
+            ASSERT_NE(changes.first, changesBefore.first) << "step " << step;
+            ASSERT_NE(changes.second, changesBefore.second) << "step " << step;
+            before = std::move(now);
+        }
+        changesBefore = changes;
         if (step % 25 == 0) {
             const TrackingTree fresh(view_);
             ASSERT_EQ(readAll(fresh), readAll(model)) << "step " << step;
