@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -22,8 +25,7 @@ using Clock = std::chrono::steady_clock;
 // and go into the box as slices of about kSliceBytes of whole blocks: the box
 // and the tree's watcher then change a few times a second instead of once
 // per number, and no single append holds the UI thread for long, whatever
-// box it fills. While a slice goes in, the worker's calls may run in between
-// (see UiThreadCall). A box that falls behind catches up without waiting.
+// box it fills. A box that falls behind catches up without waiting.
 constexpr auto kAppendGap = std::chrono::milliseconds(100);
 constexpr size_t kSliceBytes = 6 * 1024;
 constexpr size_t kBehindBytes = 4 * kSliceBytes;
@@ -41,9 +43,10 @@ struct QueryRun::Shared {
     unsigned generation = 0;
     bool running = false;
     bool closed = false;
-    Clock::time_point nextAppend;  // the earliest the next append may run
-    bool flushQueued = false;      // a flush of the live run is on its way
-    bool appending = false;        // inside an append: calls may run meanwhile
+    // The earliest the next append may run, and whether a flush is on its
+    // way; the worker asks for flushes too.
+    std::atomic<Clock::time_point> nextAppend{};
+    std::atomic<bool> flushQueued{false};
 
     ResultFeed feed;
     std::atomic<int> workers{0};
@@ -58,17 +61,18 @@ struct QueryRun::Shared {
     bool live(unsigned run) const { return !closed && generation == run; }
 
     // UI thread: puts blocks into the box, then tells the watcher how their
-    // numbers came out. The worker's calls for the next numbers may run
-    // while the box takes the text, so its requests need not wait for it.
+    // numbers came out.
     void show(const std::vector<FinishedBlock>& blocks) {
         if (blocks.empty()) return;
-        uiThread->beginBusy();
-        appending = true;
         ui->appendResultText(joinedText(blocks));
-        appending = false;
         if (watcher)
             for (const auto& block : blocks) watcher->numberFinished(block.item, block.outcome);
-        uiThread->endBusy();
+    }
+
+    // UI thread: the progress texts waiting, in order. The label shows the
+    // newest; each is set, as the worker took its number up.
+    void showStatuses(unsigned run) {
+        for (const auto& text : feed.takeStatuses(run)) ui->setStatusText(text);
     }
 
     // UI thread: the run went through its walk. Everything still waiting
@@ -76,6 +80,7 @@ struct QueryRun::Shared {
     // Slice by slice, so a backlog never holds the UI thread in one piece.
     static void finish(const std::shared_ptr<Shared>& shared, unsigned run) {
         if (!shared->live(run)) return;
+        shared->showStatuses(run);
         size_t left = 0;
         shared->show(shared->feed.take(run, kSliceBytes, &left));
         if (left > 0) {
@@ -87,22 +92,25 @@ struct QueryRun::Shared {
         shared->ui->setQueryButtonCaption(std::string(texts::kStartQuery));
     }
 
-    // UI thread: asks for the waiting blocks of run `run` to be appended as
-    // soon as the pace allows, after the current message.
+    // Any thread, once something of run `run` is waiting: makes sure a flush
+    // is on its way, to run as soon as the pace allows.
     static void requestFlush(const std::shared_ptr<Shared>& shared, unsigned run) {
-        if (!shared->live(run) || shared->flushQueued) return;
-        shared->flushQueued = true;
+        if (shared->flushQueued.exchange(true)) return;
         const auto now = Clock::now();
-        const auto wait = shared->nextAppend > now
-                              ? std::chrono::ceil<std::chrono::milliseconds>(shared->nextAppend - now)
-                              : std::chrono::milliseconds(0);
+        const auto next = shared->nextAppend.load();
+        const auto wait = next > now ? std::chrono::ceil<std::chrono::milliseconds>(next - now)
+                                     : std::chrono::milliseconds(0);
         shared->uiThread->post([shared, run] { flush(shared, run); },
                                static_cast<unsigned>(wait.count()));
     }
 
+    // UI thread: shows what is waiting: the progress texts, then a slice of
+    // the blocks.
     static void flush(const std::shared_ptr<Shared>& shared, unsigned run) {
-        if (!shared->live(run)) return;
+        // First: whatever the worker queues from here on asks for a flush of its own.
         shared->flushQueued = false;
+        if (!shared->live(run)) return;
+        shared->showStatuses(run);
         const auto start = Clock::now();
         size_t left = 0;
         shared->show(shared->feed.take(run, kSliceBytes, &left));
@@ -117,33 +125,146 @@ namespace {
 
 using Shared = QueryRun::Shared;
 
+// How many numbers the UI thread reads ahead of the worker at once, so that
+// a UI thread kept busy for a while (painting, a menu) does not hold up the
+// requests.
+constexpr size_t kReadAhead = 32;
+
+// A number of the walk as the UI thread read it.
+struct NextNumber {
+    int index = 0;
+    std::string company, number;
+    std::uintptr_t key = 0;     // the watcher's key for the item
+    std::uint64_t changes = 0;  // the tree's change count at the read
+};
+
+// What one read on the UI thread found: the next numbers of the walk in
+// order, and whether the walk ends after them.
+struct WalkRead {
+    int count = 0;  // the walk's count: the first read takes it
+    std::deque<NextNumber> numbers;
+    bool end = false;
+    std::uint64_t changes = 0;
+};
+
+// UI thread: up to kReadAhead numbers at or after index `from` and below
+// `count` (-1: the tree's count now). Company entries produce nothing.
+WalkRead readWalk(Shared& shared, int from, int count) {
+    const tracking::TreeModel& tree = *shared.tree;
+    WalkRead read;
+    read.count = count < 0 ? tree.itemCount() : count;
+    read.changes = tree.changeCount()->load();
+    int index = from;
+    for (; index < read.count && read.numbers.size() < kReadAhead; ++index) {
+        const int parent = tree.parentOf(index);
+        if (parent == -1) continue;
+        NextNumber& next = read.numbers.emplace_back();
+        next.index = index;
+        next.company = tree.itemText(parent);
+        next.number = tree.itemText(index);
+        if (shared.watcher) next.key = shared.watcher->numberTaken(index);
+        next.changes = read.changes;
+    }
+    read.end = index >= read.count;
+    return read;
+}
+
+// A read the worker asked the UI thread for. The work that makes it may
+// also never run (the run stopped, the window went away): then the read is
+// dropped, and a worker waiting for it hears so.
+class PendingRead {
+  public:
+    void fill(WalkRead read) {
+        std::lock_guard lock(mutex_);
+        read_ = std::move(read);
+        state_ = State::Read;
+        changed_.notify_all();
+    }
+    void drop() {
+        std::lock_guard lock(mutex_);
+        if (state_ == State::Asked) state_ = State::Dropped;
+        changed_.notify_all();
+    }
+    // Waits for the read; nothing when it was dropped.
+    std::optional<WalkRead> wait() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return state_ != State::Asked; });
+        if (state_ == State::Dropped) return std::nullopt;
+        return std::move(read_);
+    }
+
+  private:
+    enum class State { Asked, Read, Dropped };
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    State state_ = State::Asked;
+    WalkRead read_;
+};
+
+// Goes with the posted work that fills a PendingRead, in every copy of it:
+// when the last copy goes, run or not, a read it did not fill is dropped.
+class ReadTicket {
+  public:
+    explicit ReadTicket(std::shared_ptr<PendingRead> read) : read_(std::move(read)) {}
+    ~ReadTicket() { read_->drop(); }
+    ReadTicket(const ReadTicket&) = delete;
+    ReadTicket& operator=(const ReadTicket&) = delete;
+    void fill(WalkRead read) { read_->fill(std::move(read)); }
+
+  private:
+    std::shared_ptr<PendingRead> read_;
+};
+
 class Worker {
   public:
     Worker(std::shared_ptr<Shared> shared, unsigned generation, std::shared_ptr<StopSignal> stop)
-        : shared_(std::move(shared)), generation_(generation), stop_(std::move(stop)) {}
+        : shared_(std::move(shared)),
+          generation_(generation),
+          stop_(std::move(stop)),
+          treeChanges_(shared_->tree->changeCount()) {}
 
     void runQueries();
 
   private:
-    // Runs work on the UI thread if this run is still the live one there.
-    // False once the run is stopped or the window is gone.
-    template <typename Work>
-    bool onUi(Work&& work) {
+    // Queues work for the UI thread, which runs it only while this run is
+    // the live one there. Everything the worker hands over goes this way, so
+    // it all lands in the worker's order. False once the run is stopped.
+    bool toUi(std::function<void(const std::shared_ptr<Shared>&)> work) {
         if (stop_->stopped()) return false;
-        bool live = false;
-        const bool ran = shared_->uiThread->call([&] {
-            if (!shared_->live(generation_)) return;
-            live = true;
-            work(*shared_->tree, *shared_->ui);
-        });
-        return ran && live;
+        shared_->uiThread->post(
+            [shared = shared_, run = generation_, work = std::move(work)] {
+                if (shared->live(run)) work(shared);
+            },
+            0);
+        return true;
     }
 
-    // Hands a finished block to the UI thread without waiting for the box:
-    // the next number's call asks for it to be shown.
+    // Asks the UI thread to read the walk on from index `from`.
+    std::shared_ptr<PendingRead> askRead(int from, int count) {
+        auto pending = std::make_shared<PendingRead>();
+        auto ticket = std::make_shared<ReadTicket>(pending);
+        toUi([ticket, from, count](const std::shared_ptr<Shared>& shared) {
+            ticket->fill(readWalk(*shared, from, count));
+        });
+        return pending;
+    }
+
+    // Hands a progress text or a finished block to the UI thread without
+    // waiting: the next flush shows it, the texts before the blocks, in the
+    // order they came. The UI thread is woken a few times a second so, not
+    // once per number.
+    bool tell(std::string status) {
+        if (stop_->stopped() || !shared_->feed.addStatus(generation_, std::move(status)))
+            return false;
+        Shared::requestFlush(shared_, generation_);
+        return true;
+    }
     bool deliver(std::uintptr_t item, std::string block, tracking::ParcelOutcome outcome) {
-        return !stop_->stopped() &&
-               shared_->feed.add(generation_, {item, std::move(block), std::move(outcome)});
+        if (stop_->stopped() ||
+            !shared_->feed.add(generation_, {item, std::move(block), std::move(outcome)}))
+            return false;
+        Shared::requestFlush(shared_, generation_);
+        return true;
     }
 
     std::string serviceCodeFor(const std::string& name) {
@@ -154,12 +275,11 @@ class Worker {
     std::shared_ptr<Shared> shared_;
     const unsigned generation_;
     std::shared_ptr<StopSignal> stop_;
+    // Read here, off the UI thread, and kept alive by the worker.
+    std::shared_ptr<const tracking::TreeModel::ChangeCount> treeChanges_;
 };
 
 void Worker::runQueries() {
-    int count = 0;
-    if (!onUi([&](tracking::TreeModel& tree, QueryUi&) { count = tree.itemCount(); })) return;
-
     // A block's lines are cut within microseconds of each other, so they
     // travel together.
     std::string block;
@@ -174,42 +294,52 @@ void Worker::runQueries() {
     tracking::ParcelOutcomeBuilder outcome;
     services.entryCut = [&](const RouteEntry& entry) { outcome.add(entry.time, entry.context); };
 
-    // Indexes at or beyond the count taken at the start are not visited, even
-    // if numbers were added meanwhile.
-    for (int i = 0; i < count; ++i) {
-        bool isNumber = false;
-        std::uintptr_t item = 0;
-        std::string company, number;
-        // One call per item: the tree read, the status and the request for
-        // the blocks done so far to go into the box, which then happens while
-        // this number's request is out.
-        const bool live = onUi([&](tracking::TreeModel& tree, QueryUi& ui) {
-            Shared::requestFlush(shared_, generation_);
-            const int parent = tree.parentOf(i);
-            if (parent == -1) return;
-            isNumber = true;
-            company = tree.itemText(parent);
-            number = tree.itemText(i);
-            if (shared_->watcher) item = shared_->watcher->numberTaken(i);
-            ui.setStatusText(std::string(texts::kQuerying) + company + number);
-        });
-        if (!live) return;
-        if (!isNumber) continue;
+    // The UI thread reads the numbers ahead of the worker, a few at a time,
+    // while the requests before them are out. A number read so is taken up
+    // only if the tree has not changed since the read: then it is what a
+    // read now would give. Otherwise everything read ahead is void, and the
+    // worker asks again and waits.
+    int count = -1;  // the first read takes the count: later indexes are not visited
+    int from = 0;    // the index after the last number taken up
+    std::deque<NextNumber> ahead;
+    bool endAhead = false;  // nothing is left after `ahead`, as of endChanges
+    std::uint64_t endChanges = 0;
+    std::shared_ptr<PendingRead> more;  // the read on its way, if any
+    auto take = [&](WalkRead read) {
+        count = read.count;
+        for (auto& next : read.numbers) ahead.push_back(std::move(next));
+        endAhead = read.end;
+        endChanges = read.changes;
+    };
+    for (;;) {
+        if (ahead.empty() && !endAhead) {
+            if (!more) more = askRead(from, count);
+            std::optional<WalkRead> read = more->wait();
+            more.reset();
+            if (!read) return;
+            take(std::move(*read));
+        }
+        const std::uint64_t now = treeChanges_->load();
+        if (ahead.empty() ? endChanges != now : ahead.front().changes != now) {
+            ahead.clear();
+            endAhead = false;
+            more.reset();  // read in the tree as it was, and from a place that may have moved
+            continue;
+        }
+        if (ahead.empty()) break;  // the walk is over
+        NextNumber current = std::move(ahead.front());
+        ahead.pop_front();
+        from = current.index + 1;
+        if (!more && !endAhead && ahead.size() < kReadAhead / 2)
+            more = askRead(ahead.empty() ? from : ahead.back().index + 1, count);
+        if (!tell(std::string(texts::kQuerying) + current.company + current.number)) return;
         block.clear();
         outcome = {};
-        if (!queryNumber(company, number, services) ||
-            !deliver(item, std::move(block), outcome.finish()))
+        if (!queryNumber(current.company, current.number, services) ||
+            !deliver(current.key, std::move(block), outcome.finish()))
             return;
     }
-    onUi([&](tracking::TreeModel&, QueryUi&) {
-        // Inside an append the box cannot take more; the end follows it.
-        if (shared_->appending) {
-            shared_->uiThread->post(
-                [shared = shared_, run = generation_] { Shared::finish(shared, run); }, 0);
-        } else {
-            Shared::finish(shared_, generation_);
-        }
-    });
+    toUi([run = generation_](const std::shared_ptr<Shared>& shared) { Shared::finish(shared, run); });
 }
 
 // The first item that holds children means some company holds a number.
@@ -244,7 +374,7 @@ void QueryRun::toggleQueryRun() {
         if (shared_->watcher) shared_->watcher->runStarted();
         currentStop_ = std::make_shared<StopSignal>();
         shared_->running = true;
-        shared_->nextAppend = {};
+        shared_->nextAppend = Clock::time_point{};
         shared_->flushQueued = false;
         ++shared_->workers;
         // Detached: a worker abandoned in a blocking request must never hold

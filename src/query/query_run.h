@@ -1,8 +1,12 @@
 // The batch run: one worker thread queries every tracking number of the
 // workspace in tree order. The worker never touches the tree or a control
-// itself: each read and each update is a short call carried out on the UI
-// thread while the worker waits, and that call first checks that its run is
-// still the current one, so nothing of a stopped run ever reaches the window.
+// itself: each read and each update is short work run on the UI thread, in
+// the worker's order, and that work first checks that its run is still the
+// current one, so nothing of a stopped run ever reaches the window. The UI
+// thread reads the next number while the request before it is out; the
+// worker takes that read only if the tree has not changed since, and else
+// reads again while it waits, so it always goes by the tree as it is when
+// it moves on.
 #pragma once
 
 #include <atomic>
@@ -38,34 +42,24 @@ class QueryWatcher {
     virtual ~QueryWatcher() = default;
     // A run starts: what earlier runs reported no longer holds.
     virtual void runStarted() = 0;
-    // The worker takes up the number at this index now; the key returned
-    // comes back with its outcome, whatever the tree does meanwhile.
+    // The worker is about to take up the number at this index; the key
+    // returned comes back with its outcome, whatever the tree does meanwhile.
+    // If the tree changes before the worker gets to it, it reads again and
+    // the key is never heard of again.
     virtual std::uintptr_t numberTaken(int index) = 0;
     virtual void numberFinished(std::uintptr_t key, const tracking::ParcelOutcome& outcome) = 0;
 };
 
-// A blocking call into the UI thread, made from a worker.
+// Work for the UI thread, handed over by a worker.
 class UiThreadCall {
   public:
     virtual ~UiThreadCall() = default;
-    // Runs work on the UI thread and returns once it has run. False when the
-    // UI thread takes no more calls (work did not run and never will).
-    virtual bool call(const std::function<void()>& work) = 0;
     // Queues work to run on the UI thread after delayMs, without waiting for
-    // it. Work posted after close() never runs.
+    // it; work with no delay runs in the order it was posted. Work that will
+    // never run (posted after close(), or still queued then) is destroyed.
     virtual void post(std::function<void()> work, unsigned delayMs) = 0;
-    // On the UI thread: take no more calls; a caller waiting gets false.
+    // On the UI thread: run no more work.
     virtual void close() = 0;
-
-    // On the UI thread, around one piece of work that keeps it from its
-    // messages for long (an append into the result box): calls made
-    // meanwhile queue up instead of waiting for the work to end, and
-    // serviceCalls(), called from inside that work where it is safe, runs
-    // them at once. endBusy() runs those still queued. Calls that run so must
-    // not touch what the busy work is changing. Defaults: plain calls.
-    virtual void beginBusy() {}
-    virtual void endBusy() {}
-    virtual void serviceCalls() {}
 };
 
 // Blocking fetch of a URL's body; stop() on the signal abandons it.

@@ -13,6 +13,19 @@ bool ResultFeed::add(unsigned generation, FinishedBlock block) {
     return true;
 }
 
+bool ResultFeed::addStatus(unsigned generation, std::string text) {
+    std::lock_guard lock(mutex_);
+    if (generation != live_) return false;
+    statuses_.push_back(std::move(text));
+    return true;
+}
+
+std::vector<std::string> ResultFeed::takeStatuses(unsigned generation) {
+    std::lock_guard lock(mutex_);
+    if (generation != live_) return {};
+    return std::exchange(statuses_, {});
+}
+
 std::vector<FinishedBlock> ResultFeed::take(unsigned generation) {
     std::lock_guard lock(mutex_);
     if (generation != live_) return {};
@@ -44,6 +57,7 @@ std::vector<FinishedBlock> ResultFeed::switchTo(unsigned generation) {
     std::lock_guard lock(mutex_);
     live_ = generation;
     waitingBytes_ = 0;
+    statuses_.clear();
     return std::exchange(waiting_, {});
 }
 

@@ -1,7 +1,8 @@
-// Finished blocks of the live batch run on their way to the result box. The
-// worker adds each number's block as soon as it is cut; the UI thread moves
-// what is waiting into the box. Each block keeps the key of its tree item and
-// its outcome, which the watcher hears once the block is in the box.
+// What the live batch run has for the window, on its way there: the progress
+// text of each number taken up, for the status label, and each number's
+// finished block, for the result box. The worker adds them as they come; the
+// UI thread shows what is waiting. Each block keeps the key of its tree item
+// and its outcome, which the watcher hears once the block is in the box.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,13 @@ class ResultFeed {
     // when that run is no longer the live one.
     bool add(unsigned generation, FinishedBlock block);
 
-    // UI thread: everything waiting for run `generation`, in order; nothing
+    // Worker: queues a progress text of run `generation`; false, and nothing
+    // queued, when that run is no longer the live one.
+    bool addStatus(unsigned generation, std::string text);
+    // UI thread: the progress texts waiting for run `generation`, in order.
+    std::vector<std::string> takeStatuses(unsigned generation);
+
+    // UI thread: every block waiting for run `generation`, in order; nothing
     // for another run.
     std::vector<FinishedBlock> take(unsigned generation);
     // UI thread: the oldest waiting blocks of run `generation`, whole, up to
@@ -37,8 +44,8 @@ class ResultFeed {
     // still waiting after them.
     std::vector<FinishedBlock> take(unsigned generation, size_t budget, size_t* left);
 
-    // UI thread: makes `generation` the live run and returns what was still
-    // waiting for the previous one.
+    // UI thread: makes `generation` the live run and returns the blocks still
+    // waiting for the previous one; its progress texts are dropped.
     std::vector<FinishedBlock> switchTo(unsigned generation);
 
   private:
@@ -46,6 +53,7 @@ class ResultFeed {
     unsigned live_ = 0;
     std::vector<FinishedBlock> waiting_;
     size_t waitingBytes_ = 0;
+    std::vector<std::string> statuses_;
 };
 
 // The blocks' texts run together, as they go into the box.

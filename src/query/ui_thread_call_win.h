@@ -1,6 +1,6 @@
-// Blocking calls from a worker into the UI thread: a hidden message-only
-// window of that thread runs each call inside SendMessage, so the worker
-// waits until its call is done and the calls land in the worker's order.
+// Work from workers for the UI thread: a hidden message-only window of that
+// thread runs each piece posted to it, in the order posted (or after its
+// delay, by a timer of the window).
 #pragma once
 
 #include <memory>
@@ -10,7 +10,7 @@
 namespace korvel::query {
 
 // Makes the hidden window on the calling thread, which becomes the thread the
-// calls run on. Null when the window cannot be made.
+// work runs on. Null when the window cannot be made.
 std::shared_ptr<UiThreadCall> makeUiThreadCall();
 
 }  // namespace korvel::query

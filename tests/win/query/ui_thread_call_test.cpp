@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -25,75 +26,26 @@ bool pumpUntil(const std::function<bool()>& done) {
     return true;
 }
 
-TEST(UiThreadCall, WorkerCallsRunOnTheUiThreadInOrder) {
+TEST(UiThreadCall, WorkFromAWorkerRunsOnTheUiThreadInOrder) {
     auto ui = makeUiThreadCall();
     ASSERT_NE(ui, nullptr);
     const DWORD uiThread = GetCurrentThreadId();
     std::vector<int> order;
-    std::atomic<bool> done{false};
     bool allOnUi = true;
-    std::thread worker([&] {
-        for (int i = 0; i < 20; ++i) {
-            EXPECT_TRUE(ui->call([&, i] {
-                allOnUi = allOnUi && GetCurrentThreadId() == uiThread;
-                order.push_back(i);
-            }));
+    std::thread([&] {
+        for (int i = 0; i < 200; ++i) {
+            ui->post(
+                [&, i] {
+                    allOnUi = allOnUi && GetCurrentThreadId() == uiThread;
+                    order.push_back(i);
+                },
+                0);
         }
-        done = true;
-    });
-    ASSERT_TRUE(pumpUntil([&] { return done.load(); }));
-    worker.join();
+    }).join();
+    ASSERT_TRUE(pumpUntil([&] { return order.size() == 200; }));
     EXPECT_TRUE(allOnUi);
-    ASSERT_EQ(order.size(), 20u);
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(order[static_cast<size_t>(i)], i);
-    // From the UI thread itself a call runs at once.
-    bool ran = false;
-    EXPECT_TRUE(ui->call([&] { ran = true; }));
-    EXPECT_TRUE(ran);
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(order[static_cast<size_t>(i)], i);
     ui->close();
-}
-
-TEST(UiThreadCall, CallsWhileTheUiThreadIsBusyRunWhereItServicesThem) {
-    auto ui = makeUiThreadCall();
-    ASSERT_NE(ui, nullptr);
-    const DWORD uiThread = GetCurrentThreadId();
-    std::vector<int> order;
-    std::atomic<int> returned{0};
-    // Busy and not pumping messages: a call sent as a message could not run.
-    ui->beginBusy();
-    std::thread worker([&] {
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_TRUE(ui->call([&, i] {
-                EXPECT_EQ(GetCurrentThreadId(), uiThread);
-                order.push_back(i);
-            }));
-            ++returned;
-        }
-    });
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (returned < 2 && Clock::now() < deadline) ui->serviceCalls();
-    EXPECT_GE(returned.load(), 2);
-    bool ranHere = false;
-    EXPECT_TRUE(ui->call([&] { ranHere = true; }));  // the UI thread's own call runs at once
-    EXPECT_TRUE(ranHere);
-    // The end of the busy work runs what still waits; later calls are sent.
-    ui->endBusy();
-    ASSERT_TRUE(pumpUntil([&] { return order.size() == 3; }));
-    worker.join();
-    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
-    // A call still queued when the UI thread closes gets false, and never runs.
-    ui->beginBusy();
-    std::atomic<bool> answered{false}, result{true}, ran{false};
-    std::thread late([&] {
-        result = ui->call([&] { ran = true; });
-        answered = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ui->close();
-    late.join();
-    EXPECT_TRUE(answered);
-    EXPECT_FALSE(result);
-    EXPECT_FALSE(ran);
 }
 
 TEST(UiThreadCall, PostedWorkRunsLaterOnTheUiThreadAndHonoursTheDelay) {
@@ -119,19 +71,26 @@ TEST(UiThreadCall, PostedWorkRunsLaterOnTheUiThreadAndHonoursTheDelay) {
     ui->close();
 }
 
-TEST(UiThreadCall, NothingRunsAfterClose) {
+// Work that will never run is let go at once: a worker waiting on what it
+// would have done learns so from its destruction.
+TEST(UiThreadCall, NothingRunsAfterCloseAndWhatWaitedIsLetGo) {
     auto ui = makeUiThreadCall();
     ASSERT_NE(ui, nullptr);
+    struct Note {
+        std::atomic<int>& gone;
+        ~Note() { ++gone; }
+    };
+    std::atomic<int> gone{0};
     bool ran = false;
-    ui->post([&] { ran = true; }, 0);
-    ui->post([&] { ran = true; }, 20);
+    auto work = [&] { return [&, note = std::make_shared<Note>(gone)] { ran = true; }; };
+    ui->post(work(), 0);
+    ui->post(work(), 20);
     ui->close();
-    ui->post([&] { ran = true; }, 0);
-    bool called = true;
-    std::thread([&] { called = ui->call([&] { ran = true; }); }).join();
+    EXPECT_EQ(gone.load(), 2);
+    std::thread([&] { ui->post(work(), 0); }).join();
+    EXPECT_EQ(gone.load(), 3);
     const auto until = Clock::now() + std::chrono::milliseconds(100);
     pumpUntil([&] { return Clock::now() > until; });
-    EXPECT_FALSE(called);
     EXPECT_FALSE(ran);
 }
 
