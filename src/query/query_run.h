@@ -1,12 +1,12 @@
 // The batch run: one worker thread queries every tracking number of the
 // workspace in tree order. The worker never touches the tree or a control
-// itself: each read and each update is short work run on the UI thread, in
-// the worker's order, and that work first checks that its run is still the
-// current one, so nothing of a stopped run ever reaches the window. The UI
-// thread reads the next number while the request before it is out; the
-// worker takes that read only if the tree has not changed since, and else
-// reads again while it waits, so it always goes by the tree as it is when
-// it moves on.
+// itself: each read and each update is short work posted to the UI thread,
+// run there in the worker's order, and that work first checks that its run
+// is still the current one, so nothing of a stopped run ever reaches the
+// window. The UI thread reads the next numbers while the requests before
+// them are out; the worker takes such a read only if the tree has not
+// changed since, and else reads again and waits for it, so it always goes
+// by the tree as it is when it moves on.
 #pragma once
 
 #include <atomic>
@@ -42,10 +42,11 @@ class QueryWatcher {
     virtual ~QueryWatcher() = default;
     // A run starts: what earlier runs reported no longer holds.
     virtual void runStarted() = 0;
-    // The worker is about to take up the number at this index; the key
-    // returned comes back with its outcome, whatever the tree does meanwhile.
-    // If the tree changes before the worker gets to it, it reads again and
-    // the key is never heard of again.
+    // The worker will take up the number at this index next, or after the
+    // few before it that it read ahead; the key returned comes back with its
+    // outcome, whatever the tree does meanwhile. If the tree changes before
+    // the worker gets to it, it reads again and the key is never heard of
+    // again.
     virtual std::uintptr_t numberTaken(int index) = 0;
     virtual void numberFinished(std::uintptr_t key, const tracking::ParcelOutcome& outcome) = 0;
 };
