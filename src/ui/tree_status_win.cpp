@@ -108,7 +108,9 @@ void TreeStatus::numberFinished(std::uintptr_t key, const ParcelOutcome& outcome
     outcomes_[item] = outcome;
     RECT row{};
     if (TreeView_GetItemRect(treeView_, item, &row, FALSE)) InvalidateRect(treeView_, &row, FALSE);
-    if (tipItem_ == item || tipItem_ == nextItem(treeView_, item, TVGN_PARENT))
+    // Naming an item makes the control search its items for it; with no tip
+    // showing, the parent is not looked up at all.
+    if (tipItem_ && (tipItem_ == item || tipItem_ == nextItem(treeView_, item, TVGN_PARENT)))
         setTipText(tipText(tipItem_));
 }
 
