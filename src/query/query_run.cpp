@@ -134,8 +134,7 @@ constexpr size_t kReadAhead = 32;
 struct NextNumber {
     int index = 0;
     std::string company, number;
-    std::uintptr_t key = 0;     // the watcher's key for the item
-    std::uint64_t changes = 0;  // the tree's change count at the read
+    std::uintptr_t key = 0;  // the watcher's key for the item
 };
 
 // What one read on the UI thread found: the next numbers of the walk in
@@ -144,7 +143,7 @@ struct WalkRead {
     int count = 0;  // the walk's count: the first read takes it
     std::deque<NextNumber> numbers;
     bool end = false;
-    std::uint64_t changes = 0;
+    std::uint64_t changes = 0;  // the tree's change count at the read
 };
 
 // UI thread: up to kReadAhead numbers at or after index `from` and below
@@ -163,7 +162,6 @@ WalkRead readWalk(Shared& shared, int from, int count) {
         next.company = tree.itemText(parent);
         next.number = tree.itemText(index);
         if (shared.watcher) next.key = shared.watcher->numberTaken(index);
-        next.changes = read.changes;
     }
     read.end = index >= read.count;
     return read;
@@ -251,8 +249,8 @@ class Worker {
 
     // Hands a progress text or a finished block to the UI thread without
     // waiting: the next flush shows it, the texts before the blocks, in the
-    // order they came. The UI thread is woken a few times a second so, not
-    // once per number.
+    // order they came, so the UI thread wakes a few times a second rather
+    // than once per number.
     bool tell(std::string status) {
         if (stop_->stopped() || !shared_->feed.addStatus(generation_, std::move(status)))
             return false;
@@ -301,26 +299,24 @@ void Worker::runQueries() {
     // worker asks again and waits.
     int count = -1;  // the first read takes the count: later indexes are not visited
     int from = 0;    // the index after the last number taken up
+    // What is ahead always comes from one read: the next is taken once it
+    // is used up.
     std::deque<NextNumber> ahead;
-    bool endAhead = false;  // nothing is left after `ahead`, as of endChanges
-    std::uint64_t endChanges = 0;
+    bool endAhead = false;  // nothing is left after `ahead`
+    std::uint64_t aheadChanges = 0;
     std::shared_ptr<PendingRead> more;  // the read on its way, if any
-    auto take = [&](WalkRead read) {
-        count = read.count;
-        for (auto& next : read.numbers) ahead.push_back(std::move(next));
-        endAhead = read.end;
-        endChanges = read.changes;
-    };
     for (;;) {
         if (ahead.empty() && !endAhead) {
             if (!more) more = askRead(from, count);
             std::optional<WalkRead> read = more->wait();
             more.reset();
             if (!read) return;
-            take(std::move(*read));
+            count = read->count;
+            ahead = std::move(read->numbers);
+            endAhead = read->end;
+            aheadChanges = read->changes;
         }
-        const std::uint64_t now = treeChanges_->load();
-        if (ahead.empty() ? endChanges != now : ahead.front().changes != now) {
+        if (aheadChanges != treeChanges_->load()) {
             ahead.clear();
             endAhead = false;
             more.reset();  // read in the tree as it was, and from a place that may have moved

@@ -95,7 +95,6 @@ void MemoryTree::adoptTree(Node* parent, const TreeItem& item) {
 }
 
 void MemoryTree::replaceAll(const std::vector<TreeItem>& items) {
-    noteChange();
     clear();
     for (const TreeItem& item : items) adoptTree(nullptr, item);
 }

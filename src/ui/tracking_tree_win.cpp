@@ -238,7 +238,6 @@ void TrackingTree::mirrorTree(Node* parent, const TreeItem& item, size_t depth,
 }
 
 void TrackingTree::replaceAll(const std::vector<TreeItem>& items) {
-    noteChange();
     // One redraw at the end instead of one per inserted item.
     const tracking::EditRun run(*this);
     clear();
