@@ -5,7 +5,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601)
 
 set(KORVEL_WIN_LIBS gdiplus comctl32 comdlg32 wininet version msimg32 uxtheme ole32
-                    oleaut32 shlwapi gdi32 user32 kernel32 winmm bcrypt)
+                    oleaut32 shlwapi shell32 gdi32 user32 kernel32 winmm bcrypt)
 
 add_library(korvel_core STATIC ${KORVEL_PORTABLE_SOURCES})
 

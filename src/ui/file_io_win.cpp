@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "text/wide_text_win.h"
 
 namespace korvel::ui {
@@ -83,7 +85,9 @@ bool writeFileSafely(const std::string& path, const std::string& bytes) {
     if (attrs != INVALID_FILE_ATTRIBUTES &&
         (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return false;
-    const std::wstring temp = target + L".korvel-tmp";
+    // One temporary name per process: two copies of the program replacing
+    // the same file never write into each other's temporary file.
+    const std::wstring temp = target + L".korvel-tmp" + std::to_wstring(GetCurrentProcessId());
     bool ok;
     {
         FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
