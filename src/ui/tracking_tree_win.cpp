@@ -1,7 +1,5 @@
 #include "ui/tracking_tree_win.h"
 
-#include <tuple>
-
 #include "text/wide_text_win.h"
 
 namespace korvel::ui {
@@ -47,6 +45,7 @@ TrackingTree::TrackingTree(HWND treeView) : tree_(treeView) {
         Node* node = forest_.append(open.empty() ? nullptr : open.back(),
                                     text::toGbk(readText(tree_, item)));
         node->handle = reinterpret_cast<std::uintptr_t>(item);
+        node->state = readState(item);
         nodes_[item] = node;
         if (HTREEITEM child = nextItem(tree_, item, TVGN_CHILD)) {
             open.push_back(node);
@@ -116,17 +115,16 @@ HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text,
         ins.item.state = (state->bold ? TVIS_BOLD : 0) |
                          INDEXTOSTATEIMAGEMASK(static_cast<UINT>(state->stateImage & 15));
     }
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+    return reinterpret_cast<HTREEITEM>(
         SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
-    if (item && keptHere) images_[item] = {state->image, state->selectedImage};
-    return item;
 }
 
 TrackingTree::Node* TrackingTree::insertNode(Node* parent, const std::string& text,
                                              const ItemState* state) {
     HTREEITEM item = insert(parent ? handleOf(parent) : nullptr, text, state);
     if (!item) return nullptr;
-    Node* node = forest_.append(parent, text);
+    Node* node = forest_.append(parent, text, state ? *state : ItemState{});
+    node->state.expanded = false;  // until expand() says otherwise
     node->handle = reinterpret_cast<std::uintptr_t>(item);
     nodes_[item] = node;
     return node;
@@ -155,11 +153,7 @@ void TrackingTree::setItemText(int index, const std::string& text) {
 // hand their values out again.
 void TrackingTree::forget(int index) {
     const Node* node = forest_.at(index);
-    for (int i = index; i < index + node->size; ++i) {
-        const HTREEITEM item = handleAt(i);
-        nodes_.erase(item);
-        images_.erase(item);
-    }
+    for (int i = index; i < index + node->size; ++i) nodes_.erase(handleAt(i));
 }
 
 void TrackingTree::removeItem(int index) {
@@ -167,8 +161,11 @@ void TrackingTree::removeItem(int index) {
     HTREEITEM item = handleAt(index);
     if (!item) return;
     if (!SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item))) return;
+    Node* parent = forest_.at(index)->parent;
     forget(index);
     forest_.remove(index);
+    // The control may drop the expanded state of an item that lost its last child.
+    if (parent && !parent->hasChildren()) refreshExpanded(*parent);
 }
 
 void TrackingTree::clear() {
@@ -176,12 +173,13 @@ void TrackingTree::clear() {
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     forest_.clear();
     nodes_.clear();
-    images_.clear();
 }
 
 void TrackingTree::expand(int index) {
-    if (HTREEITEM item = handleAt(index))
-        SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    Node* node = forest_.at(index);
+    if (!node) return;
+    SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(handleOf(node)));
+    refreshExpanded(*node);
 }
 
 int TrackingTree::selectedIndex() const { return indexOf(nextItem(tree_, nullptr, TVGN_CARET)); }
@@ -203,21 +201,37 @@ void TrackingTree::endEdits() {
     InvalidateRect(tree_, nullptr, TRUE);
 }
 
-void TrackingTree::readItem(const Node& node, TreeItem& out) const {
+ItemState TrackingTree::readState(HTREEITEM item) const {
     TVITEMW tv{};
     tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE | TVIF_HANDLE;
-    tv.hItem = handleOf(&node);
+    tv.hItem = item;
     tv.stateMask = TVIS_BOLD | TVIS_EXPANDED | TVIS_STATEIMAGEMASK;
     SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    ItemState state;
+    state.image = tv.iImage;
+    state.selectedImage = tv.iSelectedImage;
+    state.data = static_cast<int32_t>(tv.lParam);
+    state.bold = (tv.state & TVIS_BOLD) != 0;
+    state.expanded = (tv.state & TVIS_EXPANDED) != 0;
+    state.stateImage = static_cast<int>((tv.state & TVIS_STATEIMAGEMASK) >> 12);
+    return state;
+}
+
+void TrackingTree::refreshExpanded(Node& node) const {
+    TVITEMW tv{};
+    tv.mask = TVIF_STATE | TVIF_HANDLE;
+    tv.hItem = handleOf(&node);
+    tv.stateMask = TVIS_EXPANDED;
+    if (SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)))
+        node.state.expanded = (tv.state & TVIS_EXPANDED) != 0;
+}
+
+void TrackingTree::readItem(Node& node, TreeItem& out) const {
+    // The user expands and collapses items with children; every other state
+    // is what this class gave the item. So only those items are asked.
+    if (node.hasChildren() || node.state.expanded) refreshExpanded(node);
     out.text = node.text;
-    out.state.image = tv.iImage;
-    out.state.selectedImage = tv.iSelectedImage;
-    if (const auto kept = images_.find(tv.hItem); kept != images_.end())
-        std::tie(out.state.image, out.state.selectedImage) = kept->second;
-    out.state.data = static_cast<int32_t>(tv.lParam);
-    out.state.bold = (tv.state & TVIS_BOLD) != 0;
-    out.state.expanded = (tv.state & TVIS_EXPANDED) != 0;
-    out.state.stateImage = static_cast<int>((tv.state & TVIS_STATEIMAGEMASK) >> 12);
+    out.state = node.state;
     out.children.resize(node.children().size());
     for (size_t i = 0; i < node.children().size(); ++i) readItem(*node.children()[i], out.children[i]);
 }
@@ -231,7 +245,7 @@ std::vector<TreeItem> TrackingTree::snapshot() const {
 
 void TrackingTree::mirrorTree(Node* parent, const TreeItem& item, size_t depth,
                               std::vector<std::vector<Placed>>& levels) {
-    Node* node = forest_.append(parent, item.text);
+    Node* node = forest_.append(parent, item.text, item.state);
     if (levels.size() <= depth) levels.resize(depth + 1);
     levels[depth].push_back({&item, node});
     for (const auto& child : item.children) mirrorTree(node, child, depth + 1, levels);

@@ -1,8 +1,12 @@
 // The tracking workspace on the main window's Win32 tree view ("树型框1").
-// Items are addressed by pre-order index. The tree's shape is mirrored in an
-// ItemForest that every edit made through this class keeps current, so no
-// read or edit walks the control: each costs about what its one TVM_*
-// message costs, however long the list.
+// Items are addressed by pre-order index. The tree's shape, texts and item
+// states are mirrored in an ItemForest that every edit made through this
+// class keeps current, so no read or edit walks the control: each costs
+// about what its one TVM_* message costs, however long the list, and a
+// snapshot asks the control only for what the user can change (expansion).
+// The mirror also keeps image numbers the control cannot hold: -1
+// (I_IMAGECALLBACK) tells it to ask the parent window, which knows nothing
+// of them. A template file may hold -1; the control gets 0 in its place.
 #pragma once
 
 #include <windows.h>
@@ -66,7 +70,11 @@ private:
     };
     void mirrorTree(Node* parent, const tracking::TreeItem& item, size_t depth,
                     std::vector<std::vector<Placed>>& levels);
-    void readItem(const Node& node, tracking::TreeItem& out) const;
+    // The item's whole state as the control holds it.
+    tracking::ItemState readState(HTREEITEM item) const;
+    // Updates the kept expanded state from the control.
+    void refreshExpanded(Node& node) const;
+    void readItem(Node& node, tracking::TreeItem& out) const;
     void forget(int index);
 
     HWND tree_;
@@ -75,12 +83,6 @@ private:
     // message that names one, which would make a walk by index quadratic.
     tracking::ItemForest forest_;
     std::unordered_map<HTREEITEM, Node*> nodes_;
-    // Image numbers the control cannot hold. -1 (I_IMAGECALLBACK) tells it to
-    // ask the parent window, which knows nothing of them, so reading the item
-    // back would give whatever the notification left. A template file may
-    // hold -1: such an item's two numbers are kept here and the control gets
-    // 0 in their place.
-    std::unordered_map<HTREEITEM, std::pair<int32_t, int32_t>> images_;
     int editRuns_ = 0;  // open runs of edits; redrawing is held back while any is
 };
 

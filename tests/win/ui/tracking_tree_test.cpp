@@ -151,6 +151,9 @@ TEST_F(TrackingTreeTest, KeptIndexAgreesWithTheControlUnderRandomEdits) {
             onModel.deleteAllNumbers();
         } else {
             both([&](TreeModel& t) { t.select(any); });
+            // The user opens or closes an item, past this class.
+            if (HTREEITEM item = tree_->itemHandle(any))
+                TreeView_Expand(view_, item, TVE_TOGGLE);
         }
         ASSERT_EQ(readAll(*tree_), readAll(model)) << "step " << step;
         const auto changes = std::pair(tree_->changeCount()->load(), model.changeCount()->load());
@@ -163,6 +166,8 @@ TEST_F(TrackingTreeTest, KeptIndexAgreesWithTheControlUnderRandomEdits) {
         if (step % 25 == 0) {
             const TrackingTree fresh(view_);
             ASSERT_EQ(readAll(fresh), readAll(model)) << "step " << step;
+            // What a save writes, expansion included, is what the control shows.
+            ASSERT_EQ(tree_->snapshot(), fresh.snapshot()) << "step " << step;
             for (int i = 0; i < fresh.itemCount(); ++i)
                 ASSERT_EQ(tree_->indexOf(fresh.itemHandle(i)), i) << "step " << step;
         }
