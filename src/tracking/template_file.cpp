@@ -212,6 +212,27 @@ std::optional<std::vector<TreeItem>> TemplateFile::decode(std::string_view bytes
     return decodeBody(bytes.substr(headEnd, bodyEnd - headEnd));
 }
 
+bool TemplateFile::sameItems(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const size_t headEnd = kHeadWord.size() + kSeparator.size();
+    const size_t tailSize = kSeparator.size() + kTailWord.size();
+    if (a.size() < headEnd + tailSize) return a == b;
+    if (a.substr(0, headEnd) != b.substr(0, headEnd) ||
+        a.substr(a.size() - tailSize) != b.substr(b.size() - tailSize))
+        return false;
+    const std::string_view bodyA = a.substr(headEnd, a.size() - headEnd - tailSize);
+    const std::string_view bodyB = b.substr(headEnd, b.size() - headEnd - tailSize);
+    size_t atA = 0, atB = 0;
+    Record ra{}, rb{};
+    while (atA < bodyA.size() || atB < bodyB.size()) {
+        const bool wholeA = readRecord(bodyA, atA, ra), wholeB = readRecord(bodyB, atB, rb);
+        if (!wholeA || !wholeB) return bodyA.substr(atA) == bodyB.substr(atB) && wholeA == wholeB;
+        ra.state.expanded = rb.state.expanded = false;
+        if (ra.text != rb.text || ra.depth != rb.depth || !(ra.state == rb.state)) return false;
+    }
+    return true;
+}
+
 TemplateOutcome prepareSave(const TreeModel& tree) {
     TemplateOutcome outcome;
     EncodedTemplate encoded = TemplateFile::encode(tree.snapshot());

@@ -45,6 +45,9 @@ class TemplateFile {
     // The items of a file, or nullopt for a damaged one (bad framing, a
     // separator inside the body, a record cut short, nesting too deep).
     static std::optional<std::vector<TreeItem>> decode(std::string_view bytes);
+    // Whether two files hold the same items, whichever of them are expanded:
+    // opening and closing items is no change to the list.
+    static bool sameItems(std::string_view a, std::string_view b);
 };
 
 // What the save and import commands do with the tree, apart from dialogs and files.

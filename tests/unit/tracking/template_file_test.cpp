@@ -298,3 +298,36 @@ TEST(TemplateFile, LongTextsAreCutAt510Bytes) {
 }
 
 }  // namespace
+
+// The list counts as changed when a save would write other items than the
+// last one did; opening or closing an item is no change.
+TEST(TemplateFile, SameItemsWhateverIsExpanded) {
+    ItemState open;
+    open.expanded = true;
+    ItemState bold;
+    bold.bold = true;
+    const auto bytes = [](const Items& items) { return TemplateFile::encode(items).bytes; };
+    const std::string base = bytes({item("申通快递", {item("ST1"), item("ST2")}), item("EMS快递")});
+    struct Case {
+        Items items;
+        bool same;
+    } cases[] = {
+        {{{"申通快递", open, {item("ST1"), item("ST2")}}, {"EMS快递", open, {}}}, true},
+        {{item("申通快递", {item("ST1"), item("ST3")}), item("EMS快递")}, false},
+        {{item("申通快递", {item("ST2"), item("ST1")}), item("EMS快递")}, false},
+        {{item("申通快递", {item("ST1")}), item("EMS快递", {item("ST2")})}, false},
+        {{item("申通快递", {item("ST1"), item("ST2")}), item("EMS快递", {item("")})}, false},
+        {{{"申通快递", bold, {item("ST1"), item("ST2")}}, item("EMS快递")}, false},
+        {{item("申通快递", {item("ST1"), item("ST2")})}, false},
+        {{}, false},
+    };
+    for (const Case& c : cases) {
+        const std::string other = bytes(c.items);
+        EXPECT_EQ(TemplateFile::sameItems(base, other), c.same) << other.size();
+        EXPECT_EQ(TemplateFile::sameItems(other, base), c.same) << other.size();
+    }
+    // Equal sizes, one byte apart at the end of the body.
+    const std::string a = bytes({item("AB")}), b = bytes({item("AC")});
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_FALSE(TemplateFile::sameItems(a, b));
+}
