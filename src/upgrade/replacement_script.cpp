@@ -39,10 +39,12 @@ std::string batchFileArgument(std::string_view name) {
     return quoted;
 }
 
-std::string replacementScript(std::string_view exeName) {
+std::string replacementScript(std::string_view exeName, unsigned long processId) {
     const std::string name = batchFileArgument(exeName);
-    return "@echo off\r\nTaskkill /f /im " + name + "\r\nping -n 1 127.1>nul\r\nDel " + name +
-           "\r\nDel %0\r\nExit";
+    // By id, not by name: another copy of the program (or any program of the
+    // same name) keeps running with its own list.
+    return "@echo off\r\nTaskkill /f /pid " + std::to_string(processId) +
+           "\r\nping -n 1 127.1>nul\r\nDel " + name + "\r\nDel %0\r\nExit";
 }
 
 std::string programCommandLine(std::string_view path) {

@@ -7,13 +7,14 @@
 
 namespace korvel::upgrade {
 
-// The script text for the executable's bare file name, GBK, CR LF between
-// the six lines and none after the last:
-//   @echo off / Taskkill /f /im NAME / ping -n 1 127.1>nul / Del NAME /
+// The script text for the running program, by its process id and its
+// executable's bare file name, GBK, CR LF between the six lines and none
+// after the last:
+//   @echo off / Taskkill /f /pid ID / ping -n 1 127.1>nul / Del NAME /
 //   Del %0 / Exit
 // A plain name stands as it is; a name holding a blank or one of
 // & | < > ^ % ( ) , ; = is written as batchFileArgument gives it.
-std::string replacementScript(std::string_view exeName);
+std::string replacementScript(std::string_view exeName, unsigned long processId);
 
 // name as one argument on a line of a batch file: unchanged when it holds no
 // blank or special character, otherwise in double quotes (which keep

@@ -43,8 +43,9 @@ std::string readFileHead(const std::string& path, size_t count) {
     return head;
 }
 
-bool writeReplacementScript(const std::string& scriptPath, std::string_view exeName) {
-    return ui::writeWholeFile(scriptPath, replacementScript(exeName));
+bool writeReplacementScript(const std::string& scriptPath, std::string_view exeName,
+                            unsigned long processId) {
+    return ui::writeWholeFile(scriptPath, replacementScript(exeName, processId));
 }
 
 bool startProgram(const std::string& commandLine, int showMode,
@@ -73,12 +74,14 @@ std::string commandInterpreterPath() {
     return pathInFolder(text::toGbk(std::wstring_view(folder, n)), "cmd.exe");
 }
 
-bool startSwitchOver(const std::string& targetPath, const std::string& programPath) {
+bool startSwitchOver(const std::string& targetPath, const std::string& programPath,
+                     unsigned long processId) {
     const std::string folder = folderOf(programPath);
     const std::string interpreter = commandInterpreterPath();
     if (folder.empty() || interpreter.empty()) return false;
     const std::string script = pathInFolder(folder, kScriptFileName);
-    if (!writeReplacementScript(script, bareFileName(programPath))) {
+    // The program still runs when its script starts, so the id is its own.
+    if (!writeReplacementScript(script, bareFileName(programPath), processId)) {
         DeleteFileW(text::toWide(script).c_str());  // a part may have been written
         return false;
     }

@@ -103,7 +103,9 @@ UpdateWindow::UpdateWindow(DownloadEngine &engine, UpdateWindowOptions options)
     : engine_(engine),
       pageUrl_(options.pageUrl.empty() ? updatePageUrl() : std::move(options.pageUrl)),
       programPath_(options.programPath.empty() ? runningProgramPath()
-                                               : std::move(options.programPath)) {}
+                                               : std::move(options.programPath)),
+      mayEnd_(std::move(options.mayEnd)),
+      ending_(std::move(options.ending)) {}
 
 UpdateWindow::~UpdateWindow() { close(); }
 
@@ -277,13 +279,16 @@ void UpdateWindow::switchOver() {
     const int answer =
         MessageBoxW(nullptr, text::toWide(kPromptSwitchOver).c_str(),
                     text::toWide(kPromptSwitchOverTitle).c_str(), MB_TASKMODAL | MB_OKCANCEL);
-    if (answer != IDOK) {
+    if (answer != IDOK || (mayEnd_ && !mayEnd_())) {
         close();  // the downloaded program stays where it is
         return;
     }
     // Ending while the new program did not start would leave the user with
     // none: no script is left behind then and this program runs on.
-    if (startSwitchOver(targetPath(), programPath_)) ExitProcess(0);
+    if (startSwitchOver(targetPath(), programPath_)) {
+        if (ending_) ending_();
+        ExitProcess(0);
+    }
     phase_.LabelText(kPhaseFailed);
 }
 

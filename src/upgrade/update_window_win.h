@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,12 @@ std::string updatePageUrl();
 struct UpdateWindowOptions {
     std::string pageUrl;      // empty: updatePageUrl()
     std::string programPath;  // the running program; empty: its real path
+    // Asked once the user agreed to switch over, before the new program
+    // starts (the main window offers to save a changed list): false keeps
+    // this program running, as a refused switch-over does.
+    std::function<bool()> mayEnd = {};
+    // The new program runs; this one ends right after.
+    std::function<void()> ending = {};
 };
 
 class UpdateWindow {
@@ -71,6 +78,8 @@ class UpdateWindow {
     DownloadEngine& engine_;
     const std::string pageUrl_;
     const std::string programPath_;
+    const std::function<bool()> mayEnd_;
+    const std::function<void()> ending_;
 
     skin::SkinEngine skin_;
     skin::Label phase_;

@@ -9,15 +9,15 @@ namespace {
 TEST(ReplacementScript, PlainNameGivesTheExactSixLines) {
     const std::string want =
         "@echo off\r\n"
-        "Taskkill /f /im a.exe\r\n"
+        "Taskkill /f /pid 4242\r\n"
         "ping -n 1 127.1>nul\r\n"
         "Del a.exe\r\n"
         "Del %0\r\n"
         "Exit";
-    EXPECT_EQ(replacementScript("a.exe"), want);
-    EXPECT_NE(replacementScript("a.exe").back(), '\n');
-    EXPECT_EQ(replacementScript("korvel.exe1.exe"),
-              "@echo off\r\nTaskkill /f /im korvel.exe1.exe\r\nping -n 1 127.1>nul\r\n"
+    EXPECT_EQ(replacementScript("a.exe", 4242), want);
+    EXPECT_NE(replacementScript("a.exe", 4242).back(), '\n');
+    EXPECT_EQ(replacementScript("korvel.exe1.exe", 4294967295ul),
+              "@echo off\r\nTaskkill /f /pid 4294967295\r\nping -n 1 127.1>nul\r\n"
               "Del korvel.exe1.exe\r\nDel %0\r\nExit");
 }
 
@@ -47,9 +47,9 @@ TEST(ReplacementScript, NamesThatNeedQuoting) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(batchFileArgument(c.name), c.argument) << c.name;
-        EXPECT_EQ(replacementScript(c.name), "@echo off\r\nTaskkill /f /im " + c.argument +
-                                                 "\r\nping -n 1 127.1>nul\r\nDel " + c.argument +
-                                                 "\r\nDel %0\r\nExit")
+        EXPECT_EQ(replacementScript(c.name, 7), "@echo off\r\nTaskkill /f /pid 7\r\nping -n 1 "
+                                                    "127.1>nul\r\nDel " + c.argument +
+                                                    "\r\nDel %0\r\nExit")
             << c.name;
     }
 }

@@ -24,6 +24,32 @@ bool waitUntil(const std::function<bool()>& done, int ms = 15000) {
     return done();
 }
 
+// A process that runs until it is ended: the program the script must end,
+// or a bystander of the same file name that it must leave alone.
+class Sleeper {
+  public:
+    Sleeper() {
+        std::wstring line = L"ping.exe -n 120 127.0.0.1";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &info_);
+        CloseHandle(info_.hThread);
+    }
+    ~Sleeper() {
+        if (!info_.hProcess) return;
+        TerminateProcess(info_.hProcess, 0);
+        CloseHandle(info_.hProcess);
+    }
+    unsigned long id() const { return info_.dwProcessId; }
+    bool ended() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }
+
+  private:
+    PROCESS_INFORMATION info_{};
+};
+
 // Runs the test body with the scratch folder as the working directory, as
 // the program runs with its own folder as one.
 class InFolder {
@@ -48,10 +74,8 @@ TEST(SwitchOver, ScriptFileHoldsExactlyTheScriptBytes) {
     ScratchFolder folder;
     const std::string script = folder.file(kScriptFileName);
     ASSERT_TRUE(korvel::ui::writeWholeFile(script, std::string(500, 'x')));
-    ASSERT_TRUE(writeReplacementScript(script, "a.exe"));  // truncates the old content
-    EXPECT_EQ(korvel::ui::readWholeFile(script),
-              "@echo off\r\nTaskkill /f /im a.exe\r\nping -n 1 127.1>nul\r\nDel a.exe\r\n"
-              "Del %0\r\nExit");
+    ASSERT_TRUE(writeReplacementScript(script, "a.exe", 12));  // truncates the old content
+    EXPECT_EQ(korvel::ui::readWholeFile(script), replacementScript("a.exe", 12));
     // The name on disk is the GBK one.
     EXPECT_TRUE(korvel::ui::fileExists(folder.file("\xC1\xD9\xCA\xB1.bat")));
 }
@@ -78,9 +102,11 @@ TEST(SwitchOver, StartProgramDoesNotWait) {
     EXPECT_FALSE(startProgram("", SW_HIDE));
 }
 
-// The script really deletes the old program and itself, also for names that
-// need quoting inside a batch file, started as the switch-over starts it: by
-// full paths, from a process whose working directory is another folder. The
+// The script really ends the old program by its id, leaving another program
+// of the same file name running, and deletes the old program and itself,
+// also for names that need quoting inside a batch file, started as the
+// switch-over starts it: by full paths, from a process whose working
+// directory is another folder. The
 // command interpreter reads the script in the OEM code page, so a Chinese
 // name works where that is GBK (936), as on a Chinese Windows, and is tried
 // only there.
@@ -102,10 +128,13 @@ TEST(SwitchOver, ScriptDeletesTheOldFileAndItself) {
                                                      folder.file("b.exe"), folder.file("b=c.exe")};
         ASSERT_TRUE(korvel::ui::writeWholeFile(old, "MZ old program"));
         for (const auto& b : bystanders) ASSERT_TRUE(korvel::ui::writeWholeFile(b, "keep me"));
-        ASSERT_TRUE(writeReplacementScript(script, name));
+        const Sleeper program, sameName;
+        ASSERT_TRUE(writeReplacementScript(script, name, program.id()));
         ASSERT_TRUE(startProgram(scriptCommandLine(interpreter, script), SW_HIDE, folderOf(old)));
         EXPECT_TRUE(waitUntil(
             [&] { return !korvel::ui::fileExists(old) && !korvel::ui::fileExists(script); }));
+        EXPECT_TRUE(program.ended());
+        EXPECT_FALSE(sameName.ended());
         for (const auto& b : bystanders) EXPECT_TRUE(korvel::ui::fileExists(b)) << b;
         EXPECT_FALSE(korvel::ui::fileExists(elsewhere.file(kScriptFileName)));
     }
@@ -131,12 +160,14 @@ TEST(SwitchOver, ScriptGoesBesideTheProgramWhateverTheWorkingDirectory) {
     ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\hostname.exe").c_str(),
                           korvel::text::toWide(next).c_str(), FALSE));
     ASSERT_TRUE(korvel::ui::writeWholeFile(old, "MZ old program"));
-    ASSERT_TRUE(startSwitchOver(next, old));
+    const Sleeper program;
+    ASSERT_TRUE(startSwitchOver(next, old, program.id()));
     EXPECT_TRUE(waitUntil([&] {
         return !korvel::ui::fileExists(old) &&
                !korvel::ui::fileExists(folder.file(kScriptFileName));
     }));
     EXPECT_TRUE(korvel::ui::fileExists(next));
+    EXPECT_TRUE(program.ended());
     EXPECT_FALSE(korvel::ui::fileExists(elsewhere.file(kScriptFileName)));
     // hostname.exe ends by itself; its file can go once it has.
     EXPECT_TRUE(
@@ -145,7 +176,7 @@ TEST(SwitchOver, ScriptGoesBesideTheProgramWhateverTheWorkingDirectory) {
 
 TEST(SwitchOver, NothingIsWrittenWhenTheNewProgramDoesNotStart) {
     ScratchFolder folder;
-    EXPECT_FALSE(startSwitchOver(folder.file("missing.exe1.exe"), folder.file("missing.exe")));
+    EXPECT_FALSE(startSwitchOver(folder.file("missing.exe1.exe"), folder.file("missing.exe"), 0));
     EXPECT_FALSE(korvel::ui::fileExists(folder.file(kScriptFileName)));
 }
 
