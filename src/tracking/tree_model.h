@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,13 +68,20 @@ public:
     // between, without asking the thread that owns them.
     using ChangeCount = std::atomic<std::uint64_t>;
     std::shared_ptr<const ChangeCount> changeCount() const { return changes_; }
+    // Told of every edit, on the editing thread, before the items change:
+    // it may note that they did, not look at them yet.
+    void setEditListener(std::function<void()> listener) { editListener_ = std::move(listener); }
 
 protected:
     // Every edit calls this before it changes anything.
-    void noteChange() { changes_->fetch_add(1); }
+    void noteChange() {
+        changes_->fetch_add(1);
+        if (editListener_) editListener_();
+    }
 
 private:
     std::shared_ptr<ChangeCount> changes_ = std::make_shared<ChangeCount>(0);
+    std::function<void()> editListener_;
 };
 
 // Holds a run of edits open for its lifetime.

@@ -103,28 +103,33 @@ void MainWindow::runCommand(WPARAM command) {
     }
 }
 
-void MainWindow::saveTemplate() {
+bool MainWindow::saveTemplate() {
     fileDialog_.setFilter(texts::kSaveFilter);
     fileDialog_.setDefaultExtension(texts::kTemplateExtension);
     const std::string path = fileDialog_.showSave(hwnd_);
-    if (!path.empty()) saveTemplateTo(path);
+    return !path.empty() && saveTemplateTo(path);
 }
 
-void MainWindow::saveTemplateTo(const std::string& path) {
-    const tracking::TemplateOutcome outcome = tracking::prepareSave(*tree_);
+bool MainWindow::saveTemplateTo(const std::string& path) {
+    tracking::TemplateOutcome outcome = tracking::prepareSave(*tree_);
     if (!outcome.ok) {
         showMessageBox(hwnd_, outcome.message);
-        return;
+        return false;
     }
     // Written beside the old file first: a failed save keeps the old one.
     if (!writeFileSafely(path, outcome.bytes)) {
         showMessageBox(hwnd_, texts::kSaveFailed);
-        return;
+        return false;
     }
+    savedBytes_ = std::move(outcome.bytes);
+    listSaved();
     setStatusText(outcome.message);
+    return true;
 }
 
 void MainWindow::importTemplate() {
+    // An import replaces the whole list.
+    if (!mayDropList()) return;
     fileDialog_.setFilter(texts::kImportFilter);
     fileDialog_.setInitialFolder(place_.runDirectory + texts::kConfigFolder);
     const std::string path = fileDialog_.showOpen(hwnd_);
@@ -141,6 +146,10 @@ void MainWindow::importTemplateFrom(const std::string& path) {
         showMessageBox(hwnd_, outcome.message);
         return;
     }
+    // What a save would write now, which may differ from the file's bytes
+    // (a text cut at 510 bytes, records past the end of the outermost level).
+    savedBytes_ = tracking::prepareSave(*tree_).bytes;
+    listSaved();
     setStatusText(outcome.message);
 }
 

@@ -44,6 +44,17 @@ inline constexpr char kTemplateExtension[] = "dat";
 inline constexpr char kConfigFolder[] = "\\config";
 inline constexpr char kPictureFilter[] =
     "（jpg文件）|*.jpg|（bmp文件）|*.bmp|（png文件）|*.png|（gif文件）|*.gif";
+// The list was changed and not saved: asked before closing, before an
+// import replaces it and before an upgrade ends the program.
+inline constexpr char kAskSaveChanges[] = "单号已修改，是否保存为模版？";
+inline constexpr char kAskTitle[] = "询问";
+// A start finds the list a program left unsaved: "上次未保存的 412 个单号
+// （12月8日 17:40）已找回，是否恢复？"
+inline constexpr char kRecoveryBefore[] = "上次未保存的 ";
+inline constexpr char kRecoveryNumbers[] = " 个单号（";
+inline constexpr char kRecoveryMonth[] = "月";
+inline constexpr char kRecoveryDay[] = "日 ";
+inline constexpr char kRecoveryAfter[] = "）已找回，是否恢复？";
 inline constexpr char kSaveFailed[] = "模版保存失败，原文件未改动。请检查文件是否只读或磁盘已满。";
 
 }  // namespace korvel::ui::texts

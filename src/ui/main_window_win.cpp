@@ -93,11 +93,25 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 showWantedStatus();
                 return 0;
             }
+            if (wp == kListCheckTimer) {
+                checkList();
+                return 0;
+            }
             break;
+        case kMsgOfferLeftCopy:
+            offerLeftCopy();
+            return 0;
         case WM_CLOSE:
-            // A running query must not outlive the window it writes to.
-            if (queryRun_) queryRun_->shutdown();
-            DestroyWindow(hwnd_);
+            requestClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            keepForSessionEnd();
+            return TRUE;
+        case WM_ENDSESSION:
+            // Ending: the copy is written and stays for the next start.
+            // Not ending after all: the list goes on as before.
+            if (wp) keepForSessionEnd();
+            sessionEnding_ = wp != 0;
             return 0;
         case WM_DESTROY:
             if (queryRun_) queryRun_->shutdown();
@@ -121,6 +135,7 @@ void MainWindow::setUp() {
     elements_->addWindowToPage(3, animation_.handle());
     bindWorkspace();
     workspace_->fillCompanies(true);
+    watchList();
 }
 
 void MainWindow::createNativeControls() {

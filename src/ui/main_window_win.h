@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,10 +15,12 @@
 #include "query/result_box_win.h"
 #include "skin/gdi_handles_win.h"
 #include "tracking/courier_catalogue.h"
+#include "tracking/template_file.h"
 #include "tracking/tracking_workspace.h"
 #include "ui/animated_picture_win.h"
 #include "ui/file_dialog_win.h"
 #include "ui/main_window_layout.h"
+#include "ui/recovery_copy_win.h"
 #include "ui/tracking_tree_win.h"
 #include "ui/tree_status_win.h"
 
@@ -29,6 +32,7 @@ class MainWindowElements;
 struct ProgramPlace {
     std::string runDirectory;  // no trailing backslash
     std::string exeName;       // without directory
+    std::string dataFolder = {};  // the program's own files; empty: none are kept
 };
 
 class MainWindow : public query::QueryUi {
@@ -54,10 +58,11 @@ public:
     std::string resultText() const;
 
     // Commands (public so tests can drive them as the bindings do).
-    void saveTemplate();
+    // True once the list was written (the save dialog may be cancelled).
+    bool saveTemplate();
     void importTemplate();
     // The parts after the file dialog.
-    void saveTemplateTo(const std::string& path);
+    bool saveTemplateTo(const std::string& path);
     void importTemplateFrom(const std::string& path);
     void toggleQueryRun();
     void locate();
@@ -90,6 +95,17 @@ public:
     const ProgramPlace& place() const { return place_; }
     const std::string& version() const { return version_; }
 
+    // The list differs from what was last saved, imported or started with
+    // (opening and closing items aside).
+    bool listChanged();
+    // Before the list is dropped (closing, importing, switching over to a
+    // new version): a changed list is offered for saving. True when it may
+    // go: it was saved, or the user said to go without saving.
+    bool mayDropList();
+    // The program ends in order without closing its window (the upgrade
+    // switches over): no recovery copy is left behind.
+    void endInOrder();
+
     // Commands of the "设置" menu, wired by the upgrade windows' owner.
     std::function<void()> onUpgrade;
     std::function<void()> onAbout;
@@ -98,6 +114,11 @@ public:
     std::function<UINT(HMENU, POINT)> trackMenu;
 
 private:
+    // Posted by the set-up: the start offers a list left unsaved once the
+    // window shows.
+    static constexpr UINT kMsgOfferLeftCopy = WM_APP + 2;
+    static constexpr UINT_PTR kListCheckTimer = 0x4C43;
+
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     void setUp();
@@ -108,6 +129,16 @@ private:
     void focusCourierBox();
     void bindWorkspace();
     LRESULT onNotify(const NMHDR& header);
+    // The unsaved list (main_window_unsaved_win.cpp).
+    void watchList();
+    void listEdited();
+    tracking::TemplateOutcome measureList();
+    void disarmCheck();
+    void checkList();
+    void listSaved();
+    void requestClose();
+    void offerLeftCopy();
+    void keepForSessionEnd();
     UINT popUp(HMENU menu, POINT screen);
     int messageBox(const std::string& text, const std::string& title, int buttonSet);
     static LRESULT CALLBACK courierEditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -133,6 +164,17 @@ private:
     std::unique_ptr<MainWindowElements> elements_;
     int page_ = 1;
     MainWindowLayout layout_ = mainWindowLayout();
+    // What a save wrote last (or the import, or the start-up); the list is
+    // changed while a save would write other items.
+    std::string savedBytes_;
+    std::uint64_t checkedChanges_ = 0;  // the tree's change count that changed_ is for
+    std::uint64_t copiedChanges_ = 0;   // ... and that the recovery copy is for
+    bool changed_ = false;
+    bool checkArmed_ = false;
+    ULONGLONG lastCopyAt_ = 0;
+    bool closing_ = false;        // the close question is open
+    bool sessionEnding_ = false;  // Windows ends the session: close without asking
+    std::unique_ptr<RecoveryCopy> recovery_;
 };
 
 }  // namespace korvel::ui

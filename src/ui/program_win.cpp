@@ -5,6 +5,7 @@
 #include "skin/picture_box_win.h"
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
+#include "ui/program_data_win.h"
 #include "ui/program_windows_win.h"
 
 namespace korvel::ui {
@@ -27,8 +28,9 @@ ProgramPlace findProgramPlace() {
 }
 
 int runProgram(int showCommand) {
-    const ProgramPlace place = findProgramPlace();
+    ProgramPlace place = findProgramPlace();
     SetCurrentDirectoryW(text::toWide(place.runDirectory).c_str());
+    place.dataFolder = programDataFolder();
 
     // Every program-wide object exists before the first window.
     ProgramWindows windows(place);

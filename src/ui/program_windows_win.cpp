@@ -17,7 +17,10 @@ std::string trackingEndpointOverride() {
 }  // namespace
 
 ProgramWindows::ProgramWindows(ProgramPlace place)
-    : update_(downloads_, {{}, place.runDirectory + "\\" + place.exeName}),
+    : update_(downloads_, {{},
+                           place.runDirectory + "\\" + place.exeName,
+                           [this] { return main_.mayDropList(); },
+                           [this] { main_.endInOrder(); }}),
       main_(std::move(place), trackingEndpointOverride()) {
     main_.onUpgrade = [this] { update_.show(main_.handle(), main_.version()); };
     main_.onAbout = [this] { about_.show(main_.handle(), main_.version()); };
