@@ -20,6 +20,10 @@
 //   drawn-in HWND KIND X Y W H TEXT|TEXT...
 //                    the same in another window of the program
 //   mean X Y W H     the mean colour of a client rectangle of the main window
+//   programs         every running program's main window and process id
+//   use PID          read the program of that process id from now on (0: any)
+//   endsession       send the main window WM_QUERYENDSESSION, then
+//                    WM_ENDSESSION, as Windows does when the session ends
 //   result-pos N     where character N of the result box shows on the screen
 //   clipboard        the clipboard's text
 //   quit
@@ -154,13 +158,61 @@ BOOL CALLBACK collectChild(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
+// The process whose main window the commands read ("use PID"); 0: any.
+DWORD gTarget = 0;
+
+struct MainSearch {
+    DWORD pid;  // 0: any
+    std::vector<std::pair<HWND, DWORD>> found;
+};
+
+BOOL CALLBACK findMain(HWND hwnd, LPARAM lp) {
+    auto& search = *reinterpret_cast<MainSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (className(hwnd) == L"KorvelMainWindow" && (!search.pid || pid == search.pid))
+        search.found.push_back({hwnd, pid});
+    return TRUE;
+}
+
+std::vector<std::pair<HWND, DWORD>> mainWindows(DWORD pid) {
+    MainSearch search{pid, {}};
+    EnumWindows(findMain, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 Program findProgram() {
     Program p;
-    p.main = FindWindowW(L"KorvelMainWindow", nullptr);
-    if (!p.main) return p;
+    const auto found = mainWindows(gTarget);
+    if (found.empty()) return p;
+    p.main = found.front().first;
     p.thread = GetWindowThreadProcessId(p.main, &p.pid);
     EnumChildWindows(p.main, collectChild, reinterpret_cast<LPARAM>(&p));
     return p;
+}
+
+// Every running program's main window with its process id.
+void answerPrograms() {
+    std::string out = "[";
+    for (const auto& [hwnd, pid] : mainWindows(0)) {
+        if (out.size() > 1) out += ",";
+        out += "{\"main\":" + std::to_string(reinterpret_cast<std::uintptr_t>(hwnd)) +
+               ",\"pid\":" + std::to_string(pid) + "}";
+    }
+    std::cout << out << "]" << std::endl;
+}
+
+// Windows ending its session, as it tells each top-level window: may it
+// end, then that it ends.
+void answerEndSession() {
+    const Program p = findProgram();
+    DWORD_PTR may = 0, ended = 0;
+    const bool asked = p.main && SendMessageTimeoutW(p.main, WM_QUERYENDSESSION, 0, 0,
+                                                     SMTO_ABORTIFHUNG, 10000, &may);
+    const bool told = asked && SendMessageTimeoutW(p.main, WM_ENDSESSION, TRUE, 0,
+                                                   SMTO_ABORTIFHUNG, 10000, &ended);
+    std::cout << "{\"answered\":" << (asked && told ? "true" : "false")
+              << ",\"mayEnd\":" << (may ? "true" : "false") << "}" << std::endl;
 }
 
 RECT screenRect(HWND hwnd) {
@@ -574,6 +626,13 @@ int main() {
         if (command == "quit") break;
         if (command == "state") {
             answerState();
+        } else if (command == "programs") {
+            answerPrograms();
+        } else if (command == "use") {
+            in >> gTarget;
+            std::cout << "{\"pid\":" << gTarget << "}" << std::endl;
+        } else if (command == "endsession") {
+            answerEndSession();
         } else if (command == "tree") {
             answerTree();
         } else if (command == "windows") {
