@@ -23,9 +23,9 @@ upgrade::FileHandle holdLock(const std::string& path) {
                                            nullptr));
 }
 
-// Unique for as long as the folder lives: the process id with the moment
-// the process began (an id alone is handed out again).
-std::string ownId() {
+}  // namespace
+
+std::string runningProgramId() {
     FILETIME created{}, exited{}, kernel{}, user{};
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     char buffer[40];
@@ -33,6 +33,8 @@ std::string ownId() {
     std::snprintf(buffer, sizeof buffer, "%lx-%llx", GetCurrentProcessId(), start);
     return buffer;
 }
+
+namespace {
 
 LocalTime localTimeOf(const FILETIME& utc) {
     FILETIME local{};
@@ -59,9 +61,9 @@ void setAside(const std::string& path) {
 
 }  // namespace
 
-RecoveryCopy::RecoveryCopy(std::string folder) : folder_(std::move(folder)) {
+RecoveryCopy::RecoveryCopy(std::string folder, std::string id)
+    : folder_(std::move(folder)), id_(std::move(id)) {
     if (folder_.empty()) return;
-    id_ = ownId();
     path_ = folder_ + "\\" + recoveryFileName(id_);
     lock_ = holdLock(folder_ + "\\" + recoveryLockName(id_));
     if (!lock_) return;  // a folder that cannot be written: no copy, no fuss
@@ -178,7 +180,8 @@ void RecoveryCopy::run() {
         {
             std::unique_lock slot(slotMutex_);
             wake_.wait(slot, [this] { return stopping_ || job_ != Job::None; });
-            if (stopping_) return;
+            // What was handed over before the end is still done.
+            if (job_ == Job::None) return;
         }
         // The job is taken only while the file is held, so a removal or a
         // write made now on the UI thread is never followed by an older write.

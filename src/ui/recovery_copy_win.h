@@ -35,12 +35,18 @@ struct LeftCopy {
     upgrade::FileHandle lock;
 };
 
+// The process id with the moment the process began (an id alone is handed
+// out again).
+std::string runningProgramId();
+
 class RecoveryCopy {
   public:
-    // folder: the program's data folder; empty keeps no copy at all.
-    explicit RecoveryCopy(std::string folder);
-    // Waits for a write under way; the copy stays, as after any other end
-    // that was not an orderly close.
+    // folder: the program's data folder; empty keeps no copy at all. id:
+    // this program's, unique among all that share the folder (tests give
+    // several copies in one process ids of their own).
+    explicit RecoveryCopy(std::string folder, std::string id = runningProgramId());
+    // Finishes what was handed over; the copy stays, as after any other
+    // end that was not an orderly close.
     ~RecoveryCopy();
     RecoveryCopy(const RecoveryCopy&) = delete;
     RecoveryCopy& operator=(const RecoveryCopy&) = delete;
