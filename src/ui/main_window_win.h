@@ -105,6 +105,9 @@ public:
     // The program ends in order without closing its window (the upgrade
     // switches over): no recovery copy is left behind.
     void endInOrder();
+    // Fires shortly after an edit: the list is compared with what was saved
+    // and its recovery copy handed to the writer.
+    static constexpr UINT_PTR kListCheckTimer = 0x4C43;
 
     // Commands of the "设置" menu, wired by the upgrade windows' owner.
     std::function<void()> onUpgrade;
@@ -117,7 +120,6 @@ private:
     // Posted by the set-up: the start offers a list left unsaved once the
     // window shows.
     static constexpr UINT kMsgOfferLeftCopy = WM_APP + 2;
-    static constexpr UINT_PTR kListCheckTimer = 0x4C43;
 
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
