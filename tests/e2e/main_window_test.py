@@ -97,8 +97,10 @@ class Desktop:
             ["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.display = ":" + self.xvfb.stdout.readline().decode().strip()
+        # The program's own files go to a folder of this run's.
         self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=PREFIX,
-                        WINEDEBUG="-all", LC_ALL="C.UTF-8")
+                        WINEDEBUG="-all", LC_ALL="C.UTF-8",
+                        KORVEL_DATA_DIR=windows_path(os.path.join(folder, "data")))
         self.folder = folder
 
     def wine(self, *args, **kwargs):

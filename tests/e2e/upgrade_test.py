@@ -135,18 +135,24 @@ class UpgradeEndToEnd(unittest.TestCase):
         self.standin = None
         self.drive_link = None
         self.elsewhere = None
+        # The program's own files, apart from the folder whose files are checked.
+        self.data = tempfile.mkdtemp(prefix="korvel_e2e_data_")
 
     def tearDown(self):
         if self.standin:
             self.standin.stop()
         # Nothing the case started may outlive it.
         drive = os.path.basename(self.drive_link) if self.drive_link else None
-        for pid in processes_under(self.folder, drive):
+        pids = processes_under(self.folder, drive)
+        if self.elsewhere:
+            pids += processes_under(self.elsewhere)
+        for pid in pids:
             try:
                 os.kill(pid, signal.SIGKILL)
             except OSError:
                 pass
         shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.rmtree(self.data, ignore_errors=True)
         if self.drive_link:
             os.unlink(self.drive_link)
         if self.elsewhere:
@@ -154,12 +160,14 @@ class UpgradeEndToEnd(unittest.TestCase):
         if self.shots:
             shutil.rmtree(self.shots, ignore_errors=True)
 
-    def drive(self, case, page, program=None, start_in=None):
+    def drive(self, case, page, program=None, start_in=None, bystander=None):
         env = dict(os.environ, KORVEL_E2E_PROGRAM=program or windows_path(
                        os.path.join(self.folder, "korvel.exe")),
-                   KORVEL_UPDATE_PAGE_URL=page)
+                   KORVEL_UPDATE_PAGE_URL=page, KORVEL_DATA_DIR=windows_path(self.data))
         if start_in:
             env["KORVEL_E2E_START_IN"] = start_in
+        if bystander:
+            env["KORVEL_E2E_BYSTANDER"] = bystander
         shooter = None
         if self.shots:
             env["KORVEL_E2E_SHOTS"] = windows_path(self.shots)
@@ -191,11 +199,20 @@ class UpgradeEndToEnd(unittest.TestCase):
             return f.read()
 
     def test_switch_over_leaves_only_the_new_program_running(self):
+        # Another copy of the same file name keeps running.
+        self.elsewhere = tempfile.mkdtemp(prefix="korvel_e2e_other_")
+        shutil.copy(self.program, os.path.join(self.elsewhere, "korvel.exe"))
         page = self.serve(NEXT_VERSION)
-        self.drive("SwitchOver", page)
+        self.drive("SwitchOver", page,
+                   bystander=windows_path(os.path.join(self.elsewhere, "korvel.exe")))
         self.assertEqual(self.files(), ["korvel.exe1.exe"])
         with open(self.next_program, "rb") as f:
             self.assertEqual(self.read("korvel.exe1.exe"), f.read())
+
+    def test_a_changed_list_is_offered_before_the_switch_over(self):
+        self.drive("ChangedListIsOfferedBeforeTheSwitchOver", self.serve(NEXT_VERSION))
+        self.assertEqual(self.files(), ["korvel.exe", "korvel.exe1.exe"])
+        self.assertEqual(os.listdir(self.data), [])
 
     def map_drive(self):
         """Maps a free drive letter of the prefix to the case's folder, so

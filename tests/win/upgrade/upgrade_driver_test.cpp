@@ -7,6 +7,7 @@
 #include <windows.h>
 // Needs the types of windows.h.
 #include <tlhelp32.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -314,7 +315,24 @@ TEST_F(UpgradeDriver, CancelKeepsTheDownload) {
     closeProgram(pid_, main_);
 }
 
+// KORVEL_E2E_BYSTANDER names a second copy of the program, of the same file
+// name in another folder, that runs through the switch-over: the script
+// ends the old program by its id, and the second copy runs on.
 TEST_F(UpgradeDriver, SwitchOver) {
+    const std::string bystander = environment(L"KORVEL_E2E_BYSTANDER");
+    PROCESS_INFORMATION info{};
+    HWND otherMain = nullptr;
+    if (!bystander.empty()) {
+        std::wstring line = L"\"" + toWide(bystander) + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &info));
+        otherMain = waitForWindow(info.dwProcessId, "KorvelMainWindow", "");
+        ASSERT_NE(otherMain, nullptr);
+    }
+    KernelHandle other(info.hProcess), otherThread(info.hThread);
+
     chooseSettingsItem(0);
     acceptUpdatePrompt();
     HWND box = waitForSwitchOverPrompt();
@@ -339,6 +357,55 @@ TEST_F(UpgradeDriver, SwitchOver) {
         << "the script deletes the old program and itself";
     EXPECT_EQ(processOf(program_), 0u);
     if (nextMain) closeProgram(next, nextMain);
+    if (otherMain) {
+        EXPECT_EQ(WaitForSingleObject(other.get(), 0), WAIT_TIMEOUT) << "the second copy runs on";
+        closeProgram(info.dwProcessId, otherMain);
+    }
+}
+
+// With a changed list, agreeing to switch over first offers to save it;
+// 取消 keeps the old program running with its list, as a refused
+// switch-over does, and the download stays beside it.
+TEST_F(UpgradeDriver, ChangedListIsOfferedBeforeTheSwitchOver) {
+    // A number added as the tree's Enter adds one: the company selected,
+    // Enter, the number typed into the dialog, OK.
+    HWND tree = FindWindowExW(main_, nullptr, WC_TREEVIEWW, nullptr);
+    ASSERT_NE(tree, nullptr);
+    PostMessageW(main_, ui::kMsgCommand, static_cast<WPARAM>(ui::MainCommand::PageQuery), 0);
+    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(tree) != FALSE; }, kWindowWaitMs));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    PostMessageW(tree, WM_KEYDOWN, VK_RETURN, 0);
+    HWND dialog = waitForWindow(pid_, "#32770", "输入单号");
+    ASSERT_NE(dialog, nullptr) << "the number dialog";
+    HWND field = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+    ASSERT_NE(field, nullptr);
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"AAE0001"));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kWindowWaitMs));
+
+    chooseSettingsItem(0);
+    acceptUpdatePrompt();
+    HWND prompt = waitForSwitchOverPrompt();
+    ASSERT_NE(prompt, nullptr) << "the switch-over prompt";
+    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+    HWND ask = waitForWindow(pid_, "SkinHostWnd", "询问");
+    ASSERT_NE(ask, nullptr) << "the question about the changed list";
+    clickBoxButton(ask, 0);  // 取消
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(ask) && !updateWindow(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(running());
+    EXPECT_TRUE(answering());
+    EXPECT_TRUE(ui::fileExists(download_));
+    EXPECT_FALSE(ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
+    EXPECT_EQ(processOf(download_), 0u) << "the new program was not started";
+
+    // Closing asks too; 否 lets it go.
+    KernelHandle p(OpenProcess(SYNCHRONIZE, FALSE, pid_));
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    ask = waitForWindow(pid_, "SkinHostWnd", "询问");
+    ASSERT_NE(ask, nullptr) << "the question on close";
+    clickBoxButton(ask, 1);  // 否
+    EXPECT_EQ(WaitForSingleObject(p.get(), 15000), WAIT_OBJECT_0) << "the program ends";
 }
 
 TEST_F(UpgradeDriver, About) {
