@@ -69,8 +69,9 @@ struct QueryRun::Shared {
             for (const auto& block : blocks) watcher->numberFinished(block.item, block.outcome);
     }
 
-    // UI thread: the progress texts waiting, in order. The label shows the
-    // newest; each is set, as the worker took its number up.
+    // UI thread: the progress texts whose earlier blocks are in the box, in
+    // order. The label shows the newest; each is set, as the worker took its
+    // number up.
     void showStatuses(unsigned run) {
         for (const auto& text : feed.takeStatuses(run)) ui->setStatusText(text);
     }
@@ -80,9 +81,9 @@ struct QueryRun::Shared {
     // Slice by slice, so a backlog never holds the UI thread in one piece.
     static void finish(const std::shared_ptr<Shared>& shared, unsigned run) {
         if (!shared->live(run)) return;
-        shared->showStatuses(run);
         size_t left = 0;
         shared->show(shared->feed.take(run, kSliceBytes, &left));
+        shared->showStatuses(run);
         if (left > 0) {
             shared->uiThread->post([shared, run] { finish(shared, run); }, 0);
             return;
@@ -104,17 +105,17 @@ struct QueryRun::Shared {
                                static_cast<unsigned>(wait.count()));
     }
 
-    // UI thread: shows what is waiting: the progress texts, then a slice of
-    // the blocks.
+    // UI thread: shows what is waiting: a slice of the blocks, then the
+    // progress texts that do not run ahead of the box.
     static void flush(const std::shared_ptr<Shared>& shared, unsigned run) {
         // First: whatever the worker queues from here on asks for a flush of its own.
         shared->flushQueued = false;
         if (!shared->live(run)) return;
-        shared->showStatuses(run);
         const auto start = Clock::now();
         size_t left = 0;
         shared->show(shared->feed.take(run, kSliceBytes, &left));
         const auto end = Clock::now();
+        shared->showStatuses(run);
         shared->nextAppend =
             left > kBehindBytes ? end : end + std::max<Clock::duration>(kAppendGap, end - start);
         if (left > 0) requestFlush(shared, run);

@@ -10,26 +10,33 @@ bool ResultFeed::add(unsigned generation, FinishedBlock block) {
     if (generation != live_) return false;
     waitingBytes_ += block.text.size();
     waiting_.push_back(std::move(block));
+    ++blocksAdded_;
     return true;
 }
 
 bool ResultFeed::addStatus(unsigned generation, std::string text) {
     std::lock_guard lock(mutex_);
     if (generation != live_) return false;
-    statuses_.push_back(std::move(text));
+    statuses_.push_back({blocksAdded_, std::move(text)});
     return true;
 }
 
 std::vector<std::string> ResultFeed::takeStatuses(unsigned generation) {
     std::lock_guard lock(mutex_);
-    if (generation != live_) return {};
-    return std::exchange(statuses_, {});
+    std::vector<std::string> out;
+    if (generation != live_) return out;
+    size_t ready = 0;
+    while (ready < statuses_.size() && statuses_[ready].blocksBefore <= blocksTaken_)
+        out.push_back(std::move(statuses_[ready++].text));
+    statuses_.erase(statuses_.begin(), statuses_.begin() + static_cast<long>(ready));
+    return out;
 }
 
 std::vector<FinishedBlock> ResultFeed::take(unsigned generation) {
     std::lock_guard lock(mutex_);
     if (generation != live_) return {};
     waitingBytes_ = 0;
+    blocksTaken_ += waiting_.size();
     return std::exchange(waiting_, {});
 }
 
@@ -48,6 +55,7 @@ std::vector<FinishedBlock> ResultFeed::take(unsigned generation, size_t budget, 
             waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<long>(taken));
         }
         waitingBytes_ -= bytes;
+        blocksTaken_ += taken;
     }
     if (left) *left = generation == live_ ? waitingBytes_ : 0;
     return out;
@@ -57,6 +65,7 @@ std::vector<FinishedBlock> ResultFeed::switchTo(unsigned generation) {
     std::lock_guard lock(mutex_);
     live_ = generation;
     waitingBytes_ = 0;
+    blocksAdded_ = blocksTaken_ = 0;
     statuses_.clear();
     return std::exchange(waiting_, {});
 }

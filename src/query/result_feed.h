@@ -2,7 +2,9 @@
 // text of each number taken up, for the status label, and each number's
 // finished block, for the result box. The worker adds them as they come; the
 // UI thread shows what is waiting. Each block keeps the key of its tree item
-// and its outcome, which the watcher hears once the block is in the box.
+// and its outcome, which the watcher hears once the block is in the box. A
+// progress text waits for the blocks queued before it, so the label never
+// names a number while earlier numbers' blocks are still on their way.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +35,8 @@ class ResultFeed {
     // Worker: queues a progress text of run `generation`; false, and nothing
     // queued, when that run is no longer the live one.
     bool addStatus(unsigned generation, std::string text);
-    // UI thread: the progress texts waiting for run `generation`, in order.
+    // UI thread: the progress texts of run `generation`, in order, whose
+    // earlier blocks have all been taken; the later ones keep waiting.
     std::vector<std::string> takeStatuses(unsigned generation);
 
     // UI thread: every block waiting for run `generation`, in order; nothing
@@ -49,11 +52,17 @@ class ResultFeed {
     std::vector<FinishedBlock> switchTo(unsigned generation);
 
   private:
+    struct Status {
+        size_t blocksBefore;  // blocks of the run queued before the text
+        std::string text;
+    };
+
     std::mutex mutex_;
     unsigned live_ = 0;
     std::vector<FinishedBlock> waiting_;
     size_t waitingBytes_ = 0;
-    std::vector<std::string> statuses_;
+    size_t blocksAdded_ = 0, blocksTaken_ = 0;  // of the live run
+    std::vector<Status> statuses_;
 };
 
 // The blocks' texts run together, as they go into the box.

@@ -36,6 +36,8 @@ struct FakeWindow : QueryUi, QueryWatcher {
     std::chrono::milliseconds appendCost{0};
     // Runs while an append lays its text out, before the text is in the box.
     std::function<void()> duringAppend;
+    // Runs once a status text is set, with the box as it is then.
+    std::function<void(const std::string&)> onStatus;
     int depth = 0, deepest = 0;
 
     void runStarted() override {}
@@ -53,6 +55,7 @@ struct FakeWindow : QueryUi, QueryWatcher {
     void setStatusText(const std::string& text) override {
         status = text, ++writes;
         statuses.push_back(text);
+        if (onStatus) onStatus(text);
     }
     void setResultText(const std::string& text) override { result = text, ++writes; }
     void appendResultText(const std::string& text) override {
@@ -239,11 +242,12 @@ TEST(QueryRun, StopDuringTheThirdOfFiveKeepsTheFirstBlocksOnly) {
     EXPECT_EQ(rig.service->asked().size(), 3u);
 }
 
-TEST(QueryRun, BlocksTravelTogetherWhenTheBoxIsSlowerThanTheRequests) {
+TEST(QueryRun, BlocksTravelTogetherAndTheLabelNeverRunsAheadOfThem) {
     Rig rig;
     Texts numbers;
     std::string want;
-    for (int i = 0; i < 60; ++i) {
+    // Several slices' worth, so the box takes them in more than one append.
+    for (int i = 0; i < 300; ++i) {
         numbers.push_back("N" + std::to_string(i));
         want += block("顺丰快递", numbers.back());
     }
@@ -251,12 +255,23 @@ TEST(QueryRun, BlocksTravelTogetherWhenTheBoxIsSlowerThanTheRequests) {
     // Each append takes far longer than a request: the box gets one append
     // at most per append's time, not one per number.
     rig.window.appendCost = 20ms;
+    // The label names a number only once the blocks of all before it are in
+    // the box.
+    const std::string querying = std::string(texts::kQuerying) + "顺丰快递N";
+    Texts ahead;
+    rig.window.onStatus = [&](const std::string& text) {
+        if (!text.starts_with(querying)) return;
+        const int number = std::stoi(text.substr(querying.size()));
+        if (number > 0 && !rig.resultHas(block("顺丰快递", numbers[number - 1])))
+            ahead.push_back(numbers[number]);
+    };
     rig.run->setWatcher(&rig.window);
     rig.run->toggleQueryRun();
     ASSERT_TRUE(rig.finish());
     EXPECT_EQ(rig.window.result, want);
     EXPECT_LT(rig.window.appends, 30);
     EXPECT_EQ(rig.window.finished, numbers);
+    EXPECT_EQ(ahead, Texts{});
 }
 
 TEST(QueryRun, EachNumberIsReportedFinishedOnceItsBlockIsInTheBox) {
