@@ -66,8 +66,15 @@ std::optional<std::wstring> clipboardText(HWND owner) {
 }
 
 // The one-line field takes a pasted column whole: its line breaks and tabs
-// become blanks instead of ending the paste at the first line.
+// become blanks instead of ending the paste at the first line. Ctrl+V and the
+// field's context menu paste through WM_PASTE; Shift+Insert makes the edit
+// control paste by itself (under Wine and Windows alike), so it is sent the
+// same way.
 LRESULT CALLBACK pasteProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_KEYDOWN && wp == VK_INSERT && (GetKeyState(VK_SHIFT) & 0x8000)) {
+        SendMessageW(edit, WM_PASTE, 0, 0);
+        return 0;
+    }
     if (msg == WM_PASTE) {
         if (std::optional<std::wstring> pasted = clipboardText(edit)) {
             const std::wstring line = text::pastedAsOneLine(*pasted);

@@ -5,7 +5,8 @@ keys and typing) and read only from outside the process: tree items, the
 courier box and the result box through window messages of the cross build's
 window_reader.exe, saved files, the message box's window, and the screen's
 pixels for what the program draws (status label, query button, menus,
-background).
+background). What a person copies in another program to paste here is put
+on the clipboard by window_reader.exe as well.
 
 The program runs on an X server of its own with a Wine prefix of its own, so
 no other test's windows lie over it or take its input. The prefix is the
@@ -48,6 +49,10 @@ TRAILER = b"%-/" + "模版文件尾".encode("gbk")
 STATUS_TEXTS = ["状态", "查询完毕", "已停止查询", "导入成功", "保存成功"]
 CAPTIONS = ["开始查询", "停止查询"]
 BOX_TEXTS = ["文件被损坏", "你确定要删除该公司下全部单号么？", "你确定要删除全部单号么？"]
+# The number dialog's field and the lines of its context menu as Wine's
+# edit control has them (separators are no lines).
+INPUT_FIELD_ID = 1001
+FIELD_MENU = ["undo", "cut", "copy", "paste", "delete", "select all"]
 
 
 def windows_path(path):
@@ -431,6 +436,34 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.assertEqual(self.texts()[:3], ["AAE快递", "安捷快递", "安信达快递"])
         self.assertEqual(len(self.tree()), 79)
         self.assertEqual(self.reader.ask("state")["comboCount"], 79)
+
+    def test_3a_pasted_columns(self):
+        # A column copied elsewhere: every way of pasting adds every number,
+        # its blanks rule included (line breaks and tabs part numbers).
+        def paste_into(company, how, column):
+            self.assertTrue(self.reader.ask("put-clipboard", column)["put"])
+            self.click(*self.item_point(company))
+            wait_for("the selection", lambda: self.item(company)[3])
+            self.key("Return")
+            dialog = self.wait_window("#32770", "输入单号")
+            how(dialog)
+            self.key("Return")
+            self.wait_no_window("#32770")
+            return self.children(company)
+
+        def by_menu(dialog):
+            field = self.reader.ask("item-rect", dialog["hwnd"], INPUT_FIELD_ID)["rect"]
+            self.click((field[0] + field[2]) // 2, (field[1] + field[3]) // 2, button=3)
+            menu = self.wait_menu(len(FIELD_MENU))
+            self.assertTrue(menu["items"][FIELD_MENU.index("paste")]["enabled"])
+            self.choose(menu, "paste", FIELD_MENU)
+
+        self.assertEqual(paste_into("AAE快递", lambda _: self.key("ctrl+v"), r"A1\r\nA2\r\nA3\r\n"),
+                         ["A1", "A2", "A3"])
+        self.assertEqual(paste_into("安捷快递", lambda _: self.key("shift+Insert"), r"B1\nB2\tB3"),
+                         ["B1", "B2", "B3"])
+        self.assertEqual(paste_into("安信达快递", by_menu, r"C1\r\n\r\nC2 C3\r\n"),
+                         ["C1", "C2", "C3"])
 
     def test_4_courier_box(self):
         s = self.reader.ask("state")

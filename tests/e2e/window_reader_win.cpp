@@ -26,6 +26,12 @@
 //                    WM_ENDSESSION, as Windows does when the session ends
 //   result-pos N     where character N of the result box shows on the screen
 //   clipboard        the clipboard's text
+//   put-clipboard TEXT
+//                    puts TEXT (UTF-8; \r, \n and \t stand for those
+//                    characters) on the clipboard, as a copy in another
+//                    program does
+//   item-rect HWND ID
+//                    the screen rectangle of the dialog item ID of HWND
 //   quit
 #include <windows.h>
 #include <commctrl.h>
@@ -289,6 +295,41 @@ void answerClipboard() {
         CloseClipboard();
     }
     std::cout << "{\"text\":" << quote(text) << "}" << std::endl;
+}
+
+void answerPutClipboard(const std::string& escaped) {
+    std::string plain;
+    for (size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] != '\\' || i + 1 == escaped.size()) {
+            plain += escaped[i];
+            continue;
+        }
+        const char c = escaped[++i];
+        plain += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+    }
+    const std::wstring text = fromUtf8(plain);
+    bool put = false;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        if (auto* chars = block ? static_cast<wchar_t*>(GlobalLock(block)) : nullptr) {
+            std::memcpy(chars, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+            GlobalUnlock(block);
+            put = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        }
+        if (!put && block) GlobalFree(block);
+        CloseClipboard();
+    }
+    std::cout << "{\"put\":" << (put ? "true" : "false") << "}" << std::endl;
+}
+
+void answerItemRect(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    if (!item) {
+        std::cout << "{\"rect\":null}" << std::endl;
+        return;
+    }
+    std::cout << "{\"rect\":" << rectJson(screenRect(item)) << "}" << std::endl;
 }
 
 void answerTree() {
@@ -659,6 +700,15 @@ int main() {
             answerResultPosition(at);
         } else if (command == "clipboard") {
             answerClipboard();
+        } else if (command == "put-clipboard") {
+            std::string text;
+            std::getline(in >> std::ws, text);
+            answerPutClipboard(text);
+        } else if (command == "item-rect") {
+            std::uintptr_t hwnd = 0;
+            int id = 0;
+            in >> hwnd >> id;
+            answerItemRect(reinterpret_cast<HWND>(hwnd), id);
         } else if (command == "mean") {
             int x = 0, y = 0, w = 0, h = 0;
             in >> x >> y >> w >> h;
