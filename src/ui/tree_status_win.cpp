@@ -63,11 +63,20 @@ std::string shortened(const std::string& text, size_t limit) {
 }  // namespace
 
 TreeStatus::TreeStatus(TrackingTree& tree) : tree_(tree), treeView_(tree.handle()) {
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+    // The tip lies over other rows, so the mouse goes through it: every
+    // move, click and double-click reaches the row beneath. A layered window
+    // with WS_EX_TRANSPARENT is left out of the system's own hit test, under
+    // Wine too. (The tool flag TTF_TRANSPARENT answers WM_NCHITTEST with
+    // HTTRANSPARENT, which Wine follows only while the window right below
+    // the tip is its owner.)
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT,
+                                   TOOLTIPS_CLASSW, nullptr,
                                    WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, treeView_, nullptr,
                                    GetModuleHandleW(nullptr), nullptr));
     if (tooltip_) {
+        // A layered window shows only once it has its attributes: fully opaque.
+        SetLayeredWindowAttributes(tooltip_.get(), 0, 255, LWA_ALPHA);
         // A tracking tool: the tip shows where and when the tree says, with
         // the text of the item under the pointer, not one text per window.
         TTTOOLINFOW tool{};

@@ -437,7 +437,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.assertEqual(len(self.tree()), 79)
         self.assertEqual(self.reader.ask("state")["comboCount"], 79)
 
-    def test_3a_pasted_columns(self):
+    def test_3a_pasted_columns_and_hover_tips(self):
         # A column copied elsewhere: every way of pasting adds every number,
         # its blanks rule included (line breaks and tabs part numbers).
         def paste_into(company, how, column):
@@ -464,6 +464,28 @@ class MainWindowEndToEnd(unittest.TestCase):
                          ["B1", "B2", "B3"])
         self.assertEqual(paste_into("安信达快递", by_menu, r"C1\r\n\r\nC2 C3\r\n"),
                          ["C1", "C2", "C3"])
+
+        # A tip shows below the pointer, over the rows beneath the one the
+        # pointer rests on; a double-click on such a row reaches the tree.
+        # Resting on the company after the ones just filled, the rows below
+        # are companies too.
+        rows = [item for item in self.tree() if item[4]]
+        rested = next(i for i, item in enumerate(rows) if item[1] == "安信达快递")
+        rested = next(i for i in range(rested + 1, len(rows)) if rows[i][0] == 1)
+        label = rows[rested][4]
+        self.desktop.xdo("mousemove", label[0] + 3, (label[1] + label[3]) // 2)
+        tip = wait_for("the tip", lambda: next(iter(self.windows("tooltips_class32")), None))
+        left, top, right, bottom = tip["rect"]
+        covered = None
+        for depth, text, _, _, r in rows[rested + 1:]:
+            x0, x1 = max(r[0], left + 2), min(r[2], right - 2)
+            if depth == 1 and x1 - x0 >= 4 and top + 2 <= (r[1] + r[3]) // 2 <= bottom - 2:
+                covered = (text, ((x0 + x1) // 2, (r[1] + r[3]) // 2))
+                break
+        self.assertIsNotNone(covered, "no company row under the tip at %s" % tip["rect"])
+        self.click(*covered[1], repeat=2)
+        self.number_dialog(None)
+        self.assertTrue(self.item(covered[0])[3], covered[0] + " selected")
 
     def test_4_courier_box(self):
         s = self.reader.ask("state")
