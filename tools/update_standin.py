@@ -21,8 +21,15 @@ a fixed pseudo-random block of 65521 bytes repeated (see pattern_block), so a
 test can rebuild the expected bytes itself. Faults: ignore-ranges (answer
 every request whole with 200), drop (close the connection once the file
 offset --drop-at is reached), stall (fall silent there, connection open, for
-STALL_SECONDS), missing (404 for the file). --rate limits each
-connection to that many bytes a second.
+STALL_SECONDS), missing (404 for the file), hold (keep every file request
+waiting, before any answer, until /control?release=1 or STALL_SECONDS; the
+stats count the requests held). --rate limits each connection to that many
+bytes a second.
+
+Pages (--page or /control?page=): normal, endless (filler without end after
+the page), trickle (the page one byte a second), headers (the status line,
+then the headers one byte every HEADER_TRICKLE_SECONDS, then the page; the
+stats count the answers whose headers are still trickling).
 
 --port N picks the port (0: a free one); the port is printed on the first
 line of standard output. --default uses 18471, the port of the default
@@ -44,14 +51,17 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 DEFAULT_PORT = 18471
 HOST = "127.0.0.1"
 BLOCK_SIZE = 65521  # prime, so no part boundary lines up with the repetition
-FAULTS = ("none", "ignore-ranges", "drop", "stall", "missing",
+FAULTS = ("none", "ignore-ranges", "drop", "stall", "missing", "hold",
           "nolength", "cut-close", "cut-reset", "cut-chunked")
 UNFRAMED = ("nolength", "cut-close", "cut-reset", "cut-chunked")
 SIGNATURES = ("good", "wrong", "none")
-PAGES = ("normal", "endless", "trickle")
+PAGES = ("normal", "endless", "trickle", "headers")
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import sign_release  # noqa: E402
 STALL_SECONDS = 120
+HEADER_TRICKLE_SECONDS = 2
+# Sent a byte at a time before the real headers: 20 bytes, some 40 seconds.
+TRICKLED_HEADER = b"X-Slow: ............\r\n"
 FILE_PATH = "/files/korvel.exe"
 
 
@@ -111,6 +121,8 @@ class Settings:
         self.file_requests = self.range_requests = 0
         self.page_requests = self.file_ends = 0
         self.active = self.max_parallel = 0
+        self.held = self.headers_held = 0
+        self.release = threading.Event()
 
     def signature_text(self):
         """What the page carries between its signature markers, or None."""
@@ -148,6 +160,9 @@ class Settings:
                     if query["fault"] not in FAULTS:
                         return "unknown fault " + query["fault"]
                     self.fault = query["fault"]
+                    self.release.clear()
+                if "release" in query:
+                    self.release.set()
                 if "drop_at" in query:
                     self.drop_at = int(query["drop_at"])
                 if "signature" in query:
@@ -227,8 +242,36 @@ class Handler(BaseHTTPRequestHandler):
         body = page.encode("gbk")
         if mode == "normal":
             self.reply(200, body, "text/html; charset=gbk")
+        elif mode == "headers":
+            self.trickled_headers(body)
         else:
             self.hostile_page(body, mode)
+
+    def trickled_headers(self, body):
+        """The status line at once, then the headers a byte at a time, as a
+        slow proxy or a captive portal may send them. Ends early when the
+        client goes away."""
+        s = self.server.settings
+        self.close_connection = True
+        head = (b"Content-Type: text/html; charset=gbk\r\nContent-Length: %d\r\n"
+                b"Connection: close\r\n\r\n" % len(body))
+        def held(step):
+            with s.lock:
+                s.headers_held += step
+        held(1)
+        try:
+            self.wfile.write(b"HTTP/1.1 200 OK\r\n")
+            for i in range(len(TRICKLED_HEADER)):
+                time.sleep(HEADER_TRICKLE_SECONDS)
+                self.wfile.write(TRICKLED_HEADER[i:i + 1])
+        except OSError:
+            return
+        finally:
+            held(-1)
+        try:
+            self.wfile.write(head + body)
+        except OSError:
+            pass
 
     def hostile_page(self, body, mode):
         """A page without a length: endless filler after the page, or the
@@ -273,12 +316,20 @@ class Handler(BaseHTTPRequestHandler):
                                "range_requests": s.range_requests,
                                "max_parallel": s.max_parallel,
                                "page_requests": s.page_requests,
-                               "file_ends": s.file_ends})
+                               "file_ends": s.file_ends,
+                               "held": s.held,
+                               "headers_held": s.headers_held})
         self.reply(200, body.encode(), "application/json")
 
     def file(self, _query):
         s = self.server.settings
         _version, data, fault, drop_at, rate = s.snapshot()
+        if fault == "hold":
+            with s.lock:
+                s.held += 1
+            s.release.wait(STALL_SECONDS)
+            with s.lock:
+                s.held -= 1
         wanted = None if fault in ("ignore-ranges",) + UNFRAMED else self.headers.get("Range")
         with s.lock:
             s.file_requests += 1

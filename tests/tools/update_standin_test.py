@@ -213,6 +213,44 @@ class StandinTest(unittest.TestCase):
                 got += sock.recv(4096)
             self.assertGreater(time.monotonic() - began, 1.5)
 
+    def stats(self):
+        with urllib.request.urlopen(self.base + "/stats") as r:
+            return json.loads(r.read())
+
+    def wait_stats(self, key, value):
+        import time
+        deadline = time.monotonic() + 20
+        while self.stats()[key] != value:
+            self.assertLess(time.monotonic(), deadline, "%s never became %d" % (key, value))
+            time.sleep(0.05)
+
+    def test_held_answers(self):
+        # A held file request gets no answer until released, then the file.
+        self.control("fault=hold")
+        with socket.create_connection(("127.0.0.1", self.port), timeout=10) as sock:
+            sock.sendall(b"GET /files/korvel.exe HTTP/1.0\r\n\r\n")
+            self.wait_stats("held", 1)
+            self.control("release=1")
+            got = b""
+            while True:
+                piece = sock.recv(65536)
+                if not piece:
+                    break
+                got += piece
+        self.assertEqual(got.split(b"\r\n\r\n", 1)[1], update_standin.generated_file(100000))
+        self.assertEqual(self.stats()["held"], 0)
+        # Headers that trickle: the status line comes at once, the rest
+        # waits; a client that goes away ends the trickle.
+        self.control("fault=none&page=headers")
+        with socket.create_connection(("127.0.0.1", self.port), timeout=10) as sock:
+            sock.sendall(b"GET /update.htm HTTP/1.0\r\n\r\n")
+            line = b""
+            while not line.endswith(b"\r\n"):
+                line += sock.recv(1)
+            self.assertEqual(line, b"HTTP/1.1 200 OK\r\n")
+            self.assertEqual(self.stats()["headers_held"], 1)
+        self.wait_stats("headers_held", 0)
+
     def test_rate_limit_and_stats(self):
         import time
         self.control("rate=100000&size=50000")
