@@ -89,6 +89,27 @@ struct Transfer::Probe {
 Transfer::Transfer(int handle, DownloadTask task, HttpAddress address, HINTERNET session)
     : handle_(handle), task_(std::move(task)), address_(std::move(address)), session_(session) {}
 
+void Transfer::RequestStop() {
+    std::lock_guard lock(fileMutex_);
+    stop_ = true;
+}
+
+void Transfer::Abandon() {
+    std::lock_guard lock(fileMutex_);
+    abandoned_ = true;
+    stop_ = true;
+}
+
+bool Transfer::createFile() {
+    std::lock_guard lock(fileMutex_);
+    if (stop_) return false;
+    // Never over an existing file: a second copy of the program upgrading
+    // in the same folder may have taken the name since it was chosen.
+    file_.reset(CreateFileW(text::toWide(task_.filePath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file_);
+}
+
 void Transfer::notify(int kind, int value) {
     if (task_.callback && !abandoned_) task_.callback(kind, handle_, value, 0, handle_);
 }
@@ -295,14 +316,7 @@ void Transfer::Run() {
         total = probe(first);
     }
     // The notifications carry 32-bit sizes: a larger file is refused.
-    if (total && *total <= INT_MAX) {
-        // Never over an existing file: a second copy of the program upgrading
-        // in the same folder may have taken the name since it was chosen.
-        file_.reset(CreateFileW(text::toWide(task_.filePath).c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    }
-    if (!file_) {
+    if (!total || *total > INT_MAX || !createFile()) {
         first.request.reset();
         connection_.reset();
         notify(kNotifyStarted, -1);

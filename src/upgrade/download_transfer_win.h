@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -40,13 +41,13 @@ class Transfer {
     // itself finished.
     void Run();
 
-    void RequestStop() { stop_ = true; }
+    // Once either returns, the transfer never creates its file: a stop that
+    // comes while the thread still waits for the server's first answer ends
+    // the transfer without a file, however late that answer comes.
+    void RequestStop();
     // Stops the transfer and silences its notifications: its owner is going
     // away without waiting for the thread.
-    void Abandon() {
-        abandoned_ = true;
-        stop_ = true;
-    }
+    void Abandon();
     bool Finished() const { return finished_; }
     int Handle() const { return handle_; }
     int64_t Received() const { return received_; }
@@ -65,6 +66,8 @@ class Transfer {
     void fetchChunks(ChunkQueue& queue, const std::atomic<int>& active, int64_t lastBytes,
                      int64_t lastMs);
     PumpEnd pump(HINTERNET request, int64_t& pos, int64_t last);
+    // Creates the file unless a stop came first.
+    bool createFile();
     bool writeAt(int64_t offset, const char* bytes, DWORD count);
     void notify(int kind, int value);
 
@@ -73,6 +76,7 @@ class Transfer {
     const HttpAddress address_;
     HINTERNET session_;
     InternetHandle connection_;
+    std::mutex fileMutex_;  // a stop and the file's creation, one after the other
     FileHandle file_;
     int64_t total_ = 0;
     std::atomic<bool> stop_{false};

@@ -6,8 +6,9 @@ upgrade_driver_test.exe.
 The stand-in announces version 1.0.0.1 and serves a real korvel.exe built
 with that version (a second cross build folder beside KORVEL_CROSS_DIR, made
 or brought up to date here), signed with the cross build's throwaway key.
-A hostile stand-in cuts that file off, signs it wrongly or not at all, or
-serves an announcement page that never ends or trickles. Every case runs a copy of the program in a
+A hostile stand-in cuts that file off, signs it wrongly or not at all,
+holds its first answer, or serves an announcement page that never ends or
+trickles. Every case runs a copy of the program in a
 fresh folder, so the switch-over deletes the copy, never the build's exe.
 The program reads the announcement page from KORVEL_UPDATE_PAGE_URL, its
 test and operations override.
@@ -283,6 +284,11 @@ class UpgradeEndToEnd(unittest.TestCase):
         self.assertEqual(self.files(), ["korvel.exe"])
         with open(self.program, "rb") as f:
             self.assertEqual(self.read("korvel.exe"), f.read())
+
+    def test_closed_while_the_first_request_is_held_leaves_no_file(self):
+        self.drive("ClosedWhileTheFirstRequestIsHeld",
+                   self.serve(NEXT_VERSION, "--fault", "hold"))
+        self.assertEqual(self.files(), ["korvel.exe"])
 
     def test_cancel_keeps_the_download_beside_the_program(self):
         self.drive("CancelKeepsTheDownload", self.serve(NEXT_VERSION))

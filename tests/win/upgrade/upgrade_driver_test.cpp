@@ -202,14 +202,22 @@ class UpgradeDriver : public ::testing::Test {
         return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
     }
 
-    // How many file responses the update stand-in has finished.
-    int fileEnds() const {
-        std::string base = environment(L"KORVEL_UPDATE_PAGE_URL");
-        base = base.substr(0, base.find_last_of('/'));
-        const std::string stats = upgrade::testing::plainGet(base + "/stats");
-        const size_t at = stats.find("\"file_ends\": ");
-        return at == std::string::npos ? -1 : std::atoi(stats.c_str() + at + 13);
+    // The update stand-in's address, from the page's.
+    std::string standin() const {
+        const std::string page = environment(L"KORVEL_UPDATE_PAGE_URL");
+        return page.substr(0, page.find_last_of('/'));
     }
+
+    // A count of the update stand-in's /stats: "file_ends" (file responses
+    // finished), "held" (file requests kept waiting), "headers_held"
+    // (answers whose headers still trickle); -1 when it is not there.
+    int standinCount(const std::string& name) const {
+        const std::string stats = upgrade::testing::plainGet(standin() + "/stats");
+        const std::string key = "\"" + name + "\": ";
+        const size_t at = stats.find(key);
+        return at == std::string::npos ? -1 : std::atoi(stats.c_str() + at + key.size());
+    }
+    int fileEnds() const { return standinCount("file_ends"); }
 
     // Closes the program as the user would and waits for it to end.
     void closeProgram(DWORD pid, HWND main) {
@@ -298,6 +306,30 @@ TEST_F(UpgradeDriver, DroppedTransfer) {
     EXPECT_TRUE(ui::fileExists(program_)) << "the old program stays";
     EXPECT_FALSE(ui::fileExists(download_)) << "the broken download goes";
     closeProgram(pid_, main_);
+}
+
+// The window is closed while the transfer's first request waits for the
+// server beyond the engine's stop budget; the server answers afterwards. The
+// stopped transfer creates no file, before or after the program ends.
+TEST_F(UpgradeDriver, ClosedWhileTheFirstRequestIsHeld) {
+    chooseSettingsItem(0);
+    acceptUpdatePrompt();
+    ASSERT_TRUE(waitUntil([&] { return standinCount("held") == 1; }, kDownloadWaitMs));
+    HWND window = updateWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !updateWindow(); }, kWindowWaitMs));
+    // The window hides before it stops the transfer; the program answers
+    // once the stop has given up waiting.
+    DWORD_PTR result = 0;
+    ASSERT_NE(SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kWindowWaitMs, &result), 0u);
+    EXPECT_EQ(standinCount("held"), 1);
+    EXPECT_TRUE(IsWindowEnabled(main_));
+    ASSERT_TRUE(upgrade::testing::plainGet(standin() + "/control?release=1") == "ok");
+    ASSERT_TRUE(waitUntil([&] { return fileEnds() >= 1; }, kWindowWaitMs)) << "the answer went out";
+    EXPECT_TRUE(answering());
+    closeProgram(pid_, main_);
+    EXPECT_FALSE(ui::fileExists(download_)) << "a stopped transfer made its file";
 }
 
 TEST_F(UpgradeDriver, CancelKeepsTheDownload) {
