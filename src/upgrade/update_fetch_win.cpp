@@ -8,8 +8,9 @@ std::string fetchPage(const std::string& url, query::StopSignal* stop) {
     return query::httpGet(url, kPageLimits, stop);
 }
 
-std::string fetchLatestVersion(const std::string& url, const std::string& current) {
-    return parseLatestVersion(fetchPage(url), current);
+std::string fetchLatestVersion(const std::string& url, const std::string& current,
+                               query::StopSignal* stop) {
+    return parseLatestVersion(fetchPage(url, stop), current);
 }
 
 std::string fetchDownloadLink(const std::string& url) { return parseDownloadLink(fetchPage(url)); }

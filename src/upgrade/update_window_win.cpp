@@ -27,14 +27,17 @@ namespace korvel::upgrade {
 
 static_assert(kKindStarted == kNotifyStarted && kKindEnded == kNotifyEnded);
 
-// What one opening of the window shares with its worker thread and with the
-// engine's notifications. The worker hands over the target path and whether
-// it started a transfer under the lock, so closing either sees the transfer
-// and stops it or keeps the worker from starting one.
+// What one opening of the window shares with its threads (the update
+// check's and the download's worker) and with the engine's notifications.
+// The worker hands over the target path and whether it started a transfer
+// under the lock, so closing either sees the transfer and stops it or keeps
+// the worker from starting one.
 struct DownloadSession {
-    query::StopSignal stop;  // abandons the worker's page fetches
+    query::StopSignal checkStop;  // abandons the update check's page fetch
+    query::StopSignal stop;       // abandons the worker's page fetches
     DownloadWatch watch;
     std::mutex mutex;
+    std::string latest;  // what the update check found
     bool cancelled = false;
     bool started = false;
     std::string target;
@@ -47,9 +50,27 @@ constexpr wchar_t kSelfProperty[] = L"korvel_update_wnd";
 // The engine thread tells the UI thread that the transfer has begun:
 // wParam the session number, lParam 1 when it failed at its start.
 constexpr UINT kMsgTransferStarted = WM_APP + 0x41;
+// The update check's thread has put what it found into the session: wParam
+// the session number.
+constexpr UINT kMsgUpdateChecked = WM_APP + 0x42;
 constexpr UINT_PTR kProgressTimerId = 1;
+constexpr UINT_PTR kCheckDeadlineTimerId = 2;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr DWORD kEnvBufferChars = 2048;
+
+// The update check's thread: reads the announcement page and hands what it
+// found to the window's thread, unless the window gave up on it. It owns
+// copies of what it reads, so it may outlive the window (a fetch the
+// platform cannot interrupt ends at the server's pace or its time-outs).
+void checkLatestVersion(std::shared_ptr<DownloadSession> session, std::string pageUrl,
+                        std::string currentVersion, HWND hwnd, unsigned number) {
+    std::string latest = fetchLatestVersion(pageUrl, currentVersion, &session->checkStop);
+    {
+        std::lock_guard lock(session->mutex);
+        session->latest = std::move(latest);
+    }
+    if (!session->checkStop.stopped()) PostMessageW(hwnd, kMsgUpdateChecked, number, 0);
+}
 
 // The worker: reads the two link pages, picks the target and starts the
 // transfer. It owns copies of everything but the engine, which lives for
@@ -129,7 +150,7 @@ void UpdateWindow::show(HWND owner, const std::string &currentVersion) {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     ::UpdateWindow(hwnd_);
     if (owner_) EnableWindow(owner_, FALSE);
-    updateCheck(currentVersion);
+    startUpdateCheck(currentVersion);
     runModalLoop();
     if (owner_) {
         EnableWindow(owner_, TRUE);
@@ -172,8 +193,29 @@ bool UpdateWindow::create(HWND owner) {
     return true;
 }
 
-void UpdateWindow::updateCheck(const std::string &currentVersion) {
-    const std::string latest = fetchLatestVersion(pageUrl_, currentVersion);
+void UpdateWindow::startUpdateCheck(const std::string &currentVersion) {
+    checking_ = true;
+    std::thread(checkLatestVersion, session_, pageUrl_, currentVersion, hwnd_, sessionNumber_)
+        .detach();
+    // The fetch keeps its own deadline while the page's body comes in, but
+    // not while the server holds back its headers: the window keeps time.
+    SetTimer(hwnd_, kCheckDeadlineTimerId, kPageLimits.deadlineMs, checkDeadlineProc);
+}
+
+void CALLBACK UpdateWindow::checkDeadlineProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
+    if (auto *self = static_cast<UpdateWindow *>(GetPropW(hwnd, kSelfProperty)))
+        self->onUpdateCheckDeadline();
+}
+
+void UpdateWindow::onUpdateCheckDeadline() {
+    if (!checking_) return;
+    session_->checkStop.stop();
+    updateCheckDone(std::string(kNoNewerVersion));
+}
+
+void UpdateWindow::updateCheckDone(const std::string &latest) {
+    checking_ = false;
+    KillTimer(hwnd_, kCheckDeadlineTimerId);
     if (latest == kNoNewerVersion) {
         ui::showMessageBox(owner_, kPromptUpToDate);
         close();
@@ -223,6 +265,16 @@ LRESULT UpdateWindow::onMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
         case kMsgTransferStarted:
             if (wParam == sessionNumber_) onTransferStarted(lParam != 0);
+            return 0;
+        case kMsgUpdateChecked:
+            if (wParam == sessionNumber_ && checking_) {
+                std::string latest;
+                {
+                    std::lock_guard lock(session_->mutex);
+                    latest = session_->latest;
+                }
+                updateCheckDone(latest);
+            }
             return 0;
         case WM_CLOSE:
             if (owner_) EnableWindow(owner_, TRUE);
@@ -299,8 +351,11 @@ void UpdateWindow::stopTick() {
 
 void UpdateWindow::onClosing() {
     stopTick();
+    KillTimer(hwnd_, kCheckDeadlineTimerId);
+    checking_ = false;
     std::string partial;
     if (session_) {
+        session_->checkStop.stop();  // a check still going ends without a word
         session_->stop.stop();
         bool started = false;
         {

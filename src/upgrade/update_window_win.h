@@ -49,8 +49,11 @@ class UpdateWindow {
 
     // Opens the window centred over owner, runs the update check for
     // currentVersion and returns when the window has closed. The owner
-    // accepts no input meanwhile. Returns at once (bringing the window
-    // forward) when it is already open.
+    // accepts no input meanwhile. The check's page is read on a thread of its
+    // own, so both windows keep answering whatever the server does; a page
+    // not arrived whole within kPageLimits' deadline counts as unreachable,
+    // and closing the window during the check ends it without a word.
+    // Returns at once (bringing the window forward) when it is already open.
     void show(HWND owner, const std::string& currentVersion);
     void close();
 
@@ -64,7 +67,11 @@ class UpdateWindow {
 
   private:
     bool create(HWND owner);
-    void updateCheck(const std::string& currentVersion);
+    void startUpdateCheck(const std::string& currentVersion);
+    void onUpdateCheckDeadline();
+    // What the check found (kNoNewerVersion when it failed): says so, or
+    // asks and starts the download.
+    void updateCheckDone(const std::string& latest);
     void startWorker();
     void runModalLoop();
     LRESULT onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,6 +81,7 @@ class UpdateWindow {
     void onClosing();
     void stopTick();
     static void CALLBACK tickProc(HWND hwnd, UINT, UINT_PTR, DWORD);
+    static void CALLBACK checkDeadlineProc(HWND hwnd, UINT, UINT_PTR, DWORD);
 
     DownloadEngine& engine_;
     const std::string pageUrl_;
@@ -89,6 +97,7 @@ class UpdateWindow {
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
     bool tickRunning_ = false;
+    bool checking_ = false;  // the update check has not come to its outcome
     bool keepDownload_ = false;  // a complete program: closing leaves it in place
     // One per opening, shared with its worker thread and the engine's
     // notifications, so neither outlives what it writes into.

@@ -8,8 +8,9 @@ with that version (a second cross build folder beside KORVEL_CROSS_DIR, made
 or brought up to date here), signed with the cross build's throwaway key.
 A hostile stand-in cuts that file off, signs it wrongly or not at all,
 holds its first answer, or serves an announcement page that never ends or
-trickles. Every case runs a copy of the program in a
-fresh folder, so the switch-over deletes the copy, never the build's exe.
+trickles (the page or its headers). Every case runs a copy of the program
+in a fresh folder, so the switch-over deletes the copy, never the build's
+exe.
 The program reads the announcement page from KORVEL_UPDATE_PAGE_URL, its
 test and operations override.
 
@@ -161,10 +162,11 @@ class UpgradeEndToEnd(unittest.TestCase):
         if self.shots:
             shutil.rmtree(self.shots, ignore_errors=True)
 
-    def drive(self, case, page, program=None, start_in=None, bystander=None):
+    def drive(self, case, page, program=None, start_in=None, bystander=None, **extra):
         env = dict(os.environ, KORVEL_E2E_PROGRAM=program or windows_path(
                        os.path.join(self.folder, "korvel.exe")),
-                   KORVEL_UPDATE_PAGE_URL=page, KORVEL_DATA_DIR=windows_path(self.data))
+                   KORVEL_UPDATE_PAGE_URL=page, KORVEL_DATA_DIR=windows_path(self.data),
+                   **extra)
         if start_in:
             env["KORVEL_E2E_START_IN"] = start_in
         if bystander:
@@ -262,9 +264,12 @@ class UpgradeEndToEnd(unittest.TestCase):
                 self.assertEqual(self.read("korvel.exe"), old)
 
     def test_endless_or_trickling_page_is_up_to_date(self):
-        for page in ("endless", "trickle"):
+        # With headers that trickle, the driver also sees the main window
+        # answer while the stand-in still holds them.
+        for page in ("endless", "trickle", "headers"):
             with self.subTest(page=page):
-                self.drive("UpToDate", self.serve(NEXT_VERSION, "--page", page))
+                extra = {"KORVEL_E2E_HEADERS_TRICKLE": "1"} if page == "headers" else {}
+                self.drive("UpToDate", self.serve(NEXT_VERSION, "--page", page), **extra)
                 self.standin.stop()
                 self.standin = None
                 self.assertEqual(self.files(), ["korvel.exe"])

@@ -368,6 +368,24 @@ TEST_F(UpdateWindowTest, EndlessOrTricklingPageCountsAsUpToDate) {
     EXPECT_EQ(stats("file_requests"), 0);
 }
 
+// The window is closed while the check waits on a server that holds back
+// the page's headers: nothing is shown, and the window is gone before the
+// server is done.
+TEST_F(UpdateWindowTest, ClosingDuringTheCheckEndsItWithoutAWord) {
+    ASSERT_TRUE(control("page=headers"));
+    bool closed = false;
+    const std::vector<SeenBox> seen = run({}, [&](const Sample&) {
+        if (!closed && stats("headers_held") == 1) {
+            closed = true;
+            PostMessageW(window_->handle(), WM_CLOSE, 0, 0);
+        }
+    });
+    EXPECT_TRUE(closed) << "the window ticked while the check waited";
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(stats("headers_held"), 1);
+    EXPECT_EQ(stats("file_requests"), 0);
+}
+
 TEST_F(UpdateWindowTest, ClosingMidDownloadStopsTheTransfer) {
     ASSERT_TRUE(control("size=3000000&rate=40000"));
     DWORD closedAt = 0;
