@@ -67,7 +67,8 @@ int main() {
     wchar_t port[16];
     const DWORD n = GetEnvironmentVariableW(L"KORVEL_UPDATE_PORT", port, 16);
     if (n == 0 || n >= 16) {
-        std::printf("update_check_bench: needs the update stand-in; run bench/update_check_bench.py\n");
+        std::printf(
+            "update_check_bench: needs the update stand-in; run bench/update_check_bench.py\n");
         return 0;
     }
     if (!korvel::skin::InitToolkit()) return 1;
@@ -87,9 +88,10 @@ int main() {
             const bool answered =
                 SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &result);
             const long long waited =
-                answered ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent)
-                               .count()
-                         : kAnswerLimitMs;
+                answered
+                    ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent)
+                          .count()
+                    : kAnswerLimitMs;
             worstMs = std::max(worstMs.load(), waited);
             Sleep(kStepMs);
         }

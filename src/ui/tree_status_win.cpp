@@ -69,11 +69,10 @@ TreeStatus::TreeStatus(TrackingTree& tree) : tree_(tree), treeView_(tree.handle(
     // Wine too. (The tool flag TTF_TRANSPARENT answers WM_NCHITTEST with
     // HTTRANSPARENT, which Wine follows only while the window right below
     // the tip is its owner.)
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT,
-                                   TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, treeView_, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr));
+    tooltip_.reset(CreateWindowExW(
+        WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT, TOOLTIPS_CLASSW, nullptr,
+        WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, treeView_, nullptr, GetModuleHandleW(nullptr), nullptr));
     if (tooltip_) {
         // A layered window shows only once it has its attributes: fully opaque.
         SetLayeredWindowAttributes(tooltip_.get(), 0, 255, LWA_ALPHA);

@@ -97,7 +97,7 @@ class UpdateWindow {
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
     bool tickRunning_ = false;
-    bool checking_ = false;  // the update check has not come to its outcome
+    bool checking_ = false;      // the update check has not come to its outcome
     bool keepDownload_ = false;  // a complete program: closing leaves it in place
     // One per opening, shared with its worker thread and the engine's
     // notifications, so neither outlives what it writes into.

@@ -256,8 +256,8 @@ TEST_F(UpgradeDriver, UpToDate) {
         // answers meanwhile, before the stand-in has sent them.
         ASSERT_TRUE(waitUntil([&] { return standinCount("headers_held") == 1; }, kWindowWaitMs));
         DWORD_PTR result = 0;
-        EXPECT_NE(SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kWindowWaitMs * 2, &result),
-                  0u);
+        EXPECT_NE(
+            SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kWindowWaitMs * 2, &result), 0u);
         EXPECT_EQ(standinCount("headers_held"), 1) << "answered only once the headers were in";
     }
     HWND box = waitForWindow(pid_, "SkinHostWnd", ui::kBoxTitle);
