@@ -281,13 +281,27 @@ void TreeStatus::hideTip() {
     SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
+bool TreeStatus::onTip(LPARAM clientPoint) const {
+    if (!tipItem_) return false;
+    POINT at{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
+    ClientToScreen(treeView_, &at);
+    RECT tip{};
+    return GetWindowRect(tooltip_.get(), &tip) && PtInRect(&tip, at);
+}
+
+// The mouse goes through the tip, but a window hidden while pointer input is
+// still on its way to it loses that input under Wine (it lands on the desktop
+// at a point of the tip's own), so a double-click on a row under the tip came
+// in as one click. While the pointer is on the tip, a move or a left click
+// leaves it up: it goes once the pointer is off it, or moves to the row the
+// pointer rests on.
 LRESULT CALLBACK TreeStatus::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                       DWORD_PTR data) {
     auto* self = reinterpret_cast<TreeStatus*>(data);
     switch (msg) {
         case WM_MOUSEMOVE: {
             self->trackMouse();
-            if (self->tipItem_) {
+            if (self->tipItem_ && !self->onTip(lp)) {
                 TVHITTESTINFO hit{};
                 hit.pt = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
                 SendMessageW(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
@@ -298,8 +312,10 @@ LRESULT CALLBACK TreeStatus::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
         case WM_MOUSEHOVER:
             self->showTip({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
             break;
-        case WM_MOUSELEAVE:
         case WM_LBUTTONDOWN:
+            if (!self->onTip(lp)) self->hideTip();
+            break;
+        case WM_MOUSELEAVE:
         case WM_RBUTTONDOWN:
         case WM_MOUSEWHEEL:
         case WM_KEYDOWN:

@@ -52,6 +52,8 @@ class TreeStatus : public query::QueryWatcher {
     void trackMouse();
     void showTip(POINT client);
     void hideTip();
+    // The tip shows and a point of the tree's client area lies on it.
+    bool onTip(LPARAM clientPoint) const;
     void setTipText(const std::string& text);
     std::string numberTip(HTREEITEM item, HTREEITEM company) const;
     std::string companyTip(HTREEITEM company) const;

@@ -487,6 +487,12 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.number_dialog(None)
         self.assertTrue(self.item(covered[0])[3], covered[0] + " selected")
 
+        # The companies alone again, as the next cases expect.
+        menu, _ = self.right_click_menu("A1")
+        self.choose(menu, "删除全部单号")
+        self.answer_box("询问", confirm=True)
+        self.assertEqual(len(self.tree()), 79)
+
     def test_4_courier_box(self):
         s = self.reader.ask("state")
         r = s["comboEditRect"]
