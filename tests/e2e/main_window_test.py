@@ -48,7 +48,8 @@ HEADER = "模版文件".encode("gbk") + b"%-/"
 TRAILER = b"%-/" + "模版文件尾".encode("gbk")
 STATUS_TEXTS = ["状态", "查询完毕", "已停止查询", "导入成功", "保存成功"]
 CAPTIONS = ["开始查询", "停止查询"]
-BOX_TEXTS = ["文件被损坏", "你确定要删除该公司下全部单号么？", "你确定要删除全部单号么？"]
+BOX_TEXTS = ["文件被损坏", "你确定要删除该公司下全部单号么？", "你确定要删除全部单号么？",
+             "单号已修改，是否保存为模版？"]
 # The number dialog's field and the lines of its context menu as Wine's
 # edit control has them (separators are no lines).
 INPUT_FIELD_ID = 1001
@@ -663,7 +664,15 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.key("ctrl+s")
         details = self.file_dialog(None)
         self.assertEqual(details["types"], ["（模版文件.dat）"])
+        # The list was changed since the import: Ctrl+O first asks; 否 goes on.
         self.key("ctrl+o")
+        box = self.wait_window("SkinHostWnd", "询问")
+        left, top, right, bottom = box["rect"]
+        self.park_mouse()
+        self.assertEqual(self.reader.ask("drawn-in", box["hwnd"], "label", 30, 47,
+                                         right - left - 60, 50, "|".join(BOX_TEXTS))["best"],
+                         "单号已修改，是否保存为模版？")
+        self.click(right - 158 + 35, bottom - 36 + 12)  # "否", left of "取消"
         details = self.file_dialog(None)
         self.assertEqual(details["types"], ["（模版文件）"])
 
