@@ -23,4 +23,10 @@ inline constexpr std::string_view kSeparatorInTextAfter =
     "”中含有字符“%-/”，这样保存的模版文件将无法导入。请先修改该单号。";
 inline constexpr std::string_view kEllipsis = "…";  // ends a text shortened for a message
 
+// A number no query has answered yet, in its tip and in the exported table.
+inline constexpr std::string_view kNotQueried = "尚未查询";
+// The exported table's header row, one text per column.
+inline constexpr std::string_view kTableColumns[] = {"快递公司", "单号",     "状态",
+                                                     "最新时间", "最新记录", "查询时间"};
+
 }  // namespace korvel::tracking::texts
