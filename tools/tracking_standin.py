@@ -34,17 +34,29 @@ Fault modes are chosen by the number, by a prefix up to its first "-":
     OLDFIRST-x  a normal reply listed oldest entry first (plain numbers end
                 delivered, 已签收, listed newest first)
     COOKIE-x    a normal reply that also sets a cookie for the whole site
+    GONE-x      a normal reply that offers to keep the connection, which is
+                then closed all the same (as a server whose keep-alive time
+                ran out does)
     JUNK-x      a 200 reply with Content-Length in no shape of the service's:
                 JSON broken off inside a key, bytes that are not GBK (0x80,
                 0xFF, lead bytes before bytes no trail can be), a zero byte,
                 and after it one entry in the service's shape. Before the zero
                 there is no ASCII letter after the broken key, so no "time".
 
+A request that asks to keep its connection ("Connection: Keep-Alive") gets
+a reply that keeps it, when the reply has a length; the next request may
+then come on the same connection. Any other reply closes it.
+
 Control paths (never logged):
 
     GET /_log         every logged request, concatenated: its raw request line
                       and headers as received, up to and including the blank line
-    GET /_log/clear   empties the log
+    GET /_log/clear   empties the log, the numbers asked and the count of
+                      connections
+    GET /_asked       the number of every logged request, one per line (GBK,
+                      LF), in the order asked
+    GET /_connections how many connections carried a logged request since
+                      the log was cleared
     GET /_last_body   the whole body meant for the most recent request (a DROP
                       or BIG reply in full), with Content-Length
     GET /_let_go      answers every HANG request still held, at once, with a
@@ -57,10 +69,15 @@ Options:
                       as the first line on stdout.
     --default         listen on 18470, the default tracking endpoint of the build
     --delay-ms MS     answer every request after MS milliseconds
+    --round-trip-ms MS
+                      play a network MS milliseconds away: a new connection
+                      waits MS before its first request is read (the
+                      handshake), and every request MS before its answer
 
 Tests start it through tools/with_standin.py, which passes the port on.
 """
 import argparse
+import itertools
 import random
 import re
 import socket
@@ -163,36 +180,69 @@ class Handler(socketserver.BaseRequestHandler):
         server = self.server
         conn = self.request
         conn.settimeout(30)
-        head = b""
-        try:
-            while b"\r\n\r\n" not in head and len(head) < MAX_HEAD:
-                data = conn.recv(4096)
-                if not data:
-                    return
-                head += data
-        except OSError:
-            return
-        head = head[:head.find(b"\r\n\r\n") + 4] if b"\r\n\r\n" in head else head
-        parts = head.split(b"\r\n", 1)[0].split(b" ")
-        target = parts[1] if len(parts) >= 2 else b"/"
-
-        if target.startswith(b"/_"):
-            return self.control(target)
+        if server.round_trip:
+            time.sleep(server.round_trip)
+        self.pending = b""
         with server.lock:
-            server.log.append(head)
-        if server.delay:
-            time.sleep(server.delay)
+            self.serial = next(server.serials)
+        while True:
+            head = self.read_head()
+            if head is None:
+                return
+            parts = head.split(b"\r\n", 1)[0].split(b" ")
+            target = parts[1] if len(parts) >= 2 else b"/"
+            keep = re.search(rb"\r\nconnection: *keep-alive\r\n", head.lower()) is not None
+            if target.startswith(b"/_"):
+                if not self.control(target, keep):
+                    return
+                continue
+            query = target.split(b"?", 1)[1] if b"?" in target else b""
+            number = between(b"&" + query, b"&nu=", b"&type=")
+            with server.lock:
+                server.log.append(head)
+                server.asked.append(number)
+                server.connections.add(self.serial)
+            if server.delay:
+                time.sleep(server.delay)
+            if server.round_trip:
+                time.sleep(server.round_trip)
+            if not self.serve(query, number, keep):
+                return
 
-        query = target.split(b"?", 1)[1] if b"?" in target else b""
+    def read_head(self):
+        """The next request's head, up to its blank line; None once the
+        client is gone or sends no whole head."""
+        if self.pending is None:
+            return None
+        data = self.pending
+        try:
+            while b"\r\n\r\n" not in data and len(data) < MAX_HEAD:
+                chunk = self.request.recv(4096)
+                if not chunk:
+                    break
+                data += chunk
+        except OSError:
+            return None
+        end = data.find(b"\r\n\r\n")
+        if end < 0:
+            # Cut short or too long: answered as it is, as the last request.
+            self.pending = None
+            return data or None
+        self.pending = data[end + 4:]
+        return data[:end + 4]
+
+    def serve(self, query, number, keep):
+        """Answers one request; True when the connection stays open."""
         code = between(query, b"com=", b"&nu=")
-        number = between(b"&" + query, b"&nu=", b"&type=")
         mode, _, rest = number.partition(b"-")
         if not rest:
             mode = b""
         status, body, length = self.answer(query, code, number, mode)
-        with server.lock:
-            server.last_body = body
-        self.send(status, body, length, mode)
+        with self.server.lock:
+            self.server.last_body = body
+        keep = keep and length and mode != b"GONE"
+        self.send(status, body, length, mode, keep or mode == b"GONE")
+        return keep
 
     def answer(self, query, code, number, mode):
         """Status, body and whether Content-Length is sent."""
@@ -220,7 +270,7 @@ class Handler(socketserver.BaseRequestHandler):
             return "200 OK", tracking_reply(code, number, ending=ENDINGS[mode]), True
         if mode == b"OLDFIRST":
             return "200 OK", tracking_reply(code, number, oldest_first=True), True
-        if mode == b"COOKIE":
+        if mode in (b"COOKIE", b"GONE"):
             return "200 OK", tracking_reply(code, number), True
         m = re.fullmatch(rb"LINES(\d+)", mode)
         if m:
@@ -262,11 +312,12 @@ class Handler(socketserver.BaseRequestHandler):
                 with server.lock:
                     server.held -= 1
 
-    def send(self, status, body, with_length, mode):
+    def send(self, status, body, with_length, mode, keep=False):
         if status is None:
             return
         head = "HTTP/1.1 {0}\r\nServer: tracking-standin\r\n".format(status)
-        head += "Content-Type: text/html; charset=GBK\r\nConnection: close\r\n"
+        head += "Content-Type: text/html; charset=GBK\r\n"
+        head += "Connection: Keep-Alive\r\n" if keep else "Connection: close\r\n"
         if with_length:
             head += "Content-Length: {0}\r\n".format(len(body))
         if mode == b"COOKIE":
@@ -282,18 +333,26 @@ class Handler(socketserver.BaseRequestHandler):
                 conn.close()
                 return
             conn.sendall(head + body)
-            conn.shutdown(socket.SHUT_WR)
+            if not keep or mode == b"GONE":
+                conn.shutdown(socket.SHUT_WR)
         except OSError:
             pass
 
-    def control(self, target):
+    def control(self, target, keep):
+        """Answers a control path; True when the connection stays open."""
         server = self.server
         with server.lock:
             if target == b"/_log/clear":
                 server.log.clear()
+                server.asked.clear()
+                server.connections.clear()
                 body = b""
             elif target == b"/_log":
                 body = b"".join(server.log)
+            elif target == b"/_asked":
+                body = b"".join(n + b"\n" for n in server.asked)
+            elif target == b"/_connections":
+                body = str(len(server.connections)).encode("ascii")
             elif target == b"/_last_body":
                 body = server.last_body
             elif target == b"/_let_go":
@@ -302,23 +361,28 @@ class Handler(socketserver.BaseRequestHandler):
             else:
                 body = None
         if body is None:
-            self.send("404 Not Found", html_page("404", "unknown control path"), True, b"")
+            self.send("404 Not Found", html_page("404", "unknown control path"), True, b"", keep)
         else:
-            self.send("200 OK", body, True, b"")
+            self.send("200 OK", body, True, b"", keep)
+        return keep
 
 
 class StandIn(socketserver.ThreadingTCPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, port, delay_ms=0):
+    def __init__(self, port, delay_ms=0, round_trip_ms=0):
         super().__init__(("127.0.0.1", port), Handler)
         self.lock = threading.Lock()
         self.log = []
+        self.asked = []  # the number of each logged request
+        self.serials = itertools.count()  # one for each connection
+        self.connections = set()  # the serials of those that carried a logged request
         self.last_body = b""
         self.held = 0  # HANG requests waiting now
         self.let_go_count = 0  # bumped by /_let_go
         self.delay = delay_ms / 1000.0
+        self.round_trip = round_trip_ms / 1000.0
         self.stopping = threading.Event()
 
     def stop(self):
@@ -333,9 +397,11 @@ def main():
     where.add_argument("--port", type=int)
     where.add_argument("--default", action="store_true")
     parser.add_argument("--delay-ms", type=int, default=0)
+    parser.add_argument("--round-trip-ms", type=int, default=0)
     args = parser.parse_args()
 
-    server = StandIn(DEFAULT_PORT if args.default else args.port, args.delay_ms)
+    server = StandIn(DEFAULT_PORT if args.default else args.port, args.delay_ms,
+                     args.round_trip_ms)
     print(server.server_address[1], flush=True)
     try:
         server.serve_forever()

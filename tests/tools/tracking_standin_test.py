@@ -175,6 +175,49 @@ class StandInTest(unittest.TestCase):
         self.raw(b"/_log/clear")
         self.assertEqual(self.raw(b"/_log")[2], b"")
 
+    def test_a_connection_is_kept_only_when_asked_and_the_reply_has_a_length(self):
+        """Requests on one socket; each answer is read by its Content-Length."""
+        def ask(sock, number, keep=True):
+            sock.sendall(b"GET " + query(b"ems", number) + b" HTTP/1.0\r\n" +
+                         (b"Connection: Keep-Alive\r\n" if keep else b"") + b"\r\n")
+            data = b""
+            while b"\r\n\r\n" not in data:
+                data += sock.recv(65536)
+            head, _, body = data.partition(b"\r\n\r\n")
+            headers = dict(line.split(b": ", 1) for line in head.split(b"\r\n")[1:])
+            while len(body) < int(headers.get(b"Content-Length", 0)):
+                body += sock.recv(65536)
+            return headers[b"Connection"], body
+
+        def closed(sock):
+            return sock.recv(1) == b""
+
+        self.raw(b"/_log/clear")
+        with socket.create_connection(("127.0.0.1", self.port), timeout=10) as sock:
+            for number in (b"KA100001", b"KA100002", b"E404-3"):
+                connection, body = ask(sock, number)
+                self.assertEqual(connection, b"Keep-Alive")
+                self.assertEqual(body, self.raw(b"/_last_body")[2])
+            # Not asked to stay open: the answer ends the connection.
+            self.assertEqual(ask(sock, b"KA100003", keep=False)[0], b"close")
+            self.assertTrue(closed(sock))
+        # A reply without a length ends with its connection, however asked.
+        with socket.create_connection(("127.0.0.1", self.port), timeout=10) as sock:
+            sock.sendall(b"GET " + query(b"ems", b"NOLEN-2") +
+                         b" HTTP/1.0\r\nConnection: Keep-Alive\r\n\r\n")
+            data = b""
+            while not data.endswith(b"]}"):
+                data += sock.recv(65536)
+            self.assertIn(b"Connection: close", data)
+            self.assertTrue(closed(sock))
+        # GONE offers to keep the connection and closes it all the same.
+        with socket.create_connection(("127.0.0.1", self.port), timeout=10) as sock:
+            self.assertEqual(ask(sock, b"GONE-1")[0], b"Keep-Alive")
+            self.assertTrue(closed(sock))
+        self.assertEqual(self.raw(b"/_connections")[2], b"3")
+        self.assertEqual(self.raw(b"/_asked")[2],
+                         b"KA100001\nKA100002\nE404-3\nKA100003\nNOLEN-2\nGONE-1\n")
+
     def test_listens_on_loopback_only(self):
         self.assertEqual(self.server.server_address[0], "127.0.0.1")
 

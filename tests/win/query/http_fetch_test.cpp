@@ -36,8 +36,8 @@ class HttpFetch : public ::testing::Test {
 };
 
 // What the platform's HTTP stack makes of the fetch's request, as the
-// server received it: HTTP/1.0, the agent text, and one Accept header; no
-// cookie, even after a reply that set one.
+// server received it: HTTP/1.0, the agent text, one Accept header and the
+// wish to keep the connection; no cookie, even after a reply that set one.
 TEST_F(HttpFetch, RequestLineAndHeadersAreSentExactly) {
     const std::string setsCookie = httpGet(base() + "/?com=shunfeng&nu=COOKIE-1&type=html");
     EXPECT_NE(setsCookie.find("\"time\":\""), std::string::npos);
@@ -49,7 +49,25 @@ TEST_F(HttpFetch, RequestLineAndHeadersAreSentExactly) {
     const std::string port = std::getenv("KORVEL_TRACKING_PORT");
     EXPECT_EQ(requestLog(), "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1:" + port +
                                 "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT "
-                                "5.0)\r\nAccept: */*\r\n\r\n");
+                                "5.0)\r\nAccept: */*\r\nConnection: Keep-Alive\r\n\r\n");
+}
+
+// One connection carries a whole series of requests; a server that closes
+// it after offering to keep it, or answers without a length, costs a new one
+// and no answer.
+TEST_F(HttpFetch, OneConnectionCarriesRequestAfterRequest) {
+    const std::string query = base() + "/?id=5F0E3A9C21B74D68A0C3E19B7D2F4A61&com=ems&nu=";
+    httpGet(base() + "/_log/clear");
+    for (int i = 0; i < 5; ++i) {
+        const std::string number = "KA" + std::to_string(200000 + i);
+        EXPECT_NE(httpGet(query + number).find("\"nu\":\"" + number + "\""), std::string::npos);
+    }
+    EXPECT_EQ(httpGet(base() + "/_connections"), "1");
+    for (const char* number : {"GONE-1", "KA300001", "NOLEN-1", "KA300002"}) {
+        const std::string body = httpGet(query + number);
+        EXPECT_TRUE(body == lastBody() && body.find(number) != std::string::npos) << number;
+    }
+    EXPECT_EQ(httpGet(base() + "/_connections"), "3");
 }
 
 TEST_F(HttpFetch, UrlBytesReachTheServerUnchangedButFragmentAndControls) {
