@@ -302,7 +302,17 @@ bool tenThousand(int kCount) {
     GetTempPathA(MAX_PATH, tmp);
     std::string folder = tmp;
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-    TimedMainWindow window(korvel::ui::ProgramPlace{folder, "korvel.exe"}, endpoint);
+    // The window keeps its outcomes as the program does, in a folder of its own.
+    struct StoreFolder {
+        std::string path;
+        ~StoreFolder() {
+            for (const char* name : {"\\outcomes.txt", "\\outcomes.lock"})
+                DeleteFileA((path + name).c_str());
+            RemoveDirectoryA(path.c_str());
+        }
+    } store{folder + "\\korvel_query_bench_" + std::to_string(GetCurrentProcessId())};
+    CreateDirectoryA(store.path.c_str(), nullptr);
+    TimedMainWindow window(korvel::ui::ProgramPlace{folder, "korvel.exe", store.path}, endpoint);
     if (!window.create(SW_SHOW)) return false;
     window.selectPage(2);
     std::vector<korvel::tracking::TreeItem> items;

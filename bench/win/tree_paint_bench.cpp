@@ -95,12 +95,12 @@ int main() {
         tracking::ParcelState::InTransit, tracking::ParcelState::Problem,
         tracking::ParcelState::WrongNumber};
     auto colourAll = [&] {
-        status.runStarted();
         const int n = tree.itemCount();
         for (int i = 0, k = 0; i < n; ++i) {
-            if (tree.parentOf(i) == -1) continue;
+            const int parent = tree.parentOf(i);
+            if (parent == -1) continue;
             tracking::ParcelOutcome outcome{states[k++ % 5], "2013-01-03 15:30:00", "已签收"};
-            status.numberFinished(status.numberTaken(i), outcome);
+            status.numberFinished(tree.itemText(parent), tree.itemText(i), outcome);
         }
     };
 

@@ -51,6 +51,7 @@ struct QueryRun::Shared {
     ResultFeed feed;
     std::atomic<int> workers{0};
     QueryWatcher* watcher = nullptr;  // UI thread only
+    NumberFilter only;                // the live run's, UI thread only
 
     // The current service code is sticky across numbers and runs. Only the
     // live worker looks codes up, but an abandoned one may overlap it for a
@@ -66,7 +67,8 @@ struct QueryRun::Shared {
         if (blocks.empty()) return;
         ui->appendResultText(joinedText(blocks));
         if (watcher)
-            for (const auto& block : blocks) watcher->numberFinished(block.item, block.outcome);
+            for (const auto& block : blocks)
+                watcher->numberFinished(block.company, block.number, block.outcome);
     }
 
     // UI thread: the progress texts whose earlier blocks are in the box, in
@@ -135,7 +137,6 @@ constexpr size_t kReadAhead = 32;
 struct NextNumber {
     int index = 0;
     std::string company, number;
-    std::uintptr_t key = 0;  // the watcher's key for the item
 };
 
 // What one read on the UI thread found: the next numbers of the walk in
@@ -148,7 +149,8 @@ struct WalkRead {
 };
 
 // UI thread: up to kReadAhead numbers at or after index `from` and below
-// `count` (-1: the tree's count now). Company entries produce nothing.
+// `count` (-1: the tree's count now). Company entries produce nothing, nor
+// do numbers the run's filter leaves out.
 WalkRead readWalk(Shared& shared, int from, int count) {
     const tracking::TreeModel& tree = *shared.tree;
     WalkRead read;
@@ -158,11 +160,9 @@ WalkRead readWalk(Shared& shared, int from, int count) {
     for (; index < read.count && read.numbers.size() < kReadAhead; ++index) {
         const int parent = tree.parentOf(index);
         if (parent == -1) continue;
-        NextNumber& next = read.numbers.emplace_back();
-        next.index = index;
-        next.company = tree.itemText(parent);
-        next.number = tree.itemText(index);
-        if (shared.watcher) next.key = shared.watcher->numberTaken(index);
+        NextNumber next{index, tree.itemText(parent), tree.itemText(index)};
+        if (shared.only && !shared.only(next.company, next.number)) continue;
+        read.numbers.push_back(std::move(next));
     }
     read.end = index >= read.count;
     return read;
@@ -258,9 +258,10 @@ class Worker {
         Shared::requestFlush(shared_, generation_);
         return true;
     }
-    bool deliver(std::uintptr_t item, std::string block, tracking::ParcelOutcome outcome) {
+    bool deliver(const NextNumber& number, std::string block, tracking::ParcelOutcome outcome) {
         if (stop_->stopped() ||
-            !shared_->feed.add(generation_, {item, std::move(block), std::move(outcome)}))
+            !shared_->feed.add(generation_, {number.company, number.number, std::move(block),
+                                             std::move(outcome)}))
             return false;
         Shared::requestFlush(shared_, generation_);
         return true;
@@ -333,7 +334,7 @@ void Worker::runQueries() {
         block.clear();
         outcome = {};
         if (!queryNumber(current.company, current.number, services) ||
-            !deliver(current.key, std::move(block), outcome.finish()))
+            !deliver(current, std::move(block), outcome.finish()))
             return;
     }
     toUi([run = generation_](const std::shared_ptr<Shared>& shared) { Shared::finish(shared, run); });
@@ -344,6 +345,23 @@ bool hasWork(const tracking::TreeModel& tree) {
     const int count = tree.itemCount();
     for (int i = 0; i < count; ++i) {
         if (tree.hasChildren(i)) return true;
+    }
+    return false;
+}
+
+// Some number the filter lets through.
+bool hasWork(const tracking::TreeModel& tree, const NumberFilter& only) {
+    const int count = tree.itemCount();
+    int companyIndex = -1;
+    std::string company;
+    for (int i = 0; i < count; ++i) {
+        const int parent = tree.parentOf(i);
+        if (parent == -1) continue;
+        if (parent != companyIndex) {
+            companyIndex = parent;
+            company = tree.itemText(parent);
+        }
+        if (only(company, tree.itemText(i))) return true;
     }
     return false;
 }
@@ -362,13 +380,14 @@ QueryRun::QueryRun(tracking::TreeModel& tree, QueryUi& ui, std::shared_ptr<UiThr
 
 QueryRun::~QueryRun() { shutdown(); }
 
-void QueryRun::toggleQueryRun() {
+void QueryRun::toggleQueryRun(NumberFilter only) {
     if (shared_->closed || !shared_->uiThread || !hasWork(*shared_->tree)) return;
     QueryUi& ui = *shared_->ui;
     if (ui.queryButtonCaption() == texts::kStartQuery) {
+        if (only && !hasWork(*shared_->tree, only)) return;
         ui.setResultText("");
         stopCurrent();
-        if (shared_->watcher) shared_->watcher->runStarted();
+        shared_->only = std::move(only);
         currentStop_ = std::make_shared<StopSignal>();
         shared_->running = true;
         shared_->nextAppend = Clock::time_point{};
@@ -405,6 +424,7 @@ void QueryRun::setWatcher(QueryWatcher* watcher) { shared_->watcher = watcher; }
 void QueryRun::shutdown() {
     if (shared_->closed) return;
     shared_->watcher = nullptr;  // it may be going away with the window
+    shared_->only = nullptr;     // and so may what the filter asks
     stopCurrent();
     shared_->closed = true;
     if (shared_->uiThread) shared_->uiThread->close();

@@ -37,19 +37,20 @@ class QueryUi {
 // Optional watcher of how the live run's numbers come out, told on the UI
 // thread. A number's outcome arrives right after its block went into the box,
 // and a stopped run still reports the numbers whose blocks the box shows.
+// The company and the number are the texts the run read from the tree when it
+// took the number up: the outcome belongs to them, whatever became of the
+// tree item since.
 class QueryWatcher {
   public:
     virtual ~QueryWatcher() = default;
-    // A run starts: what earlier runs reported no longer holds.
-    virtual void runStarted() = 0;
-    // The worker will take up the number at this index next, or after the
-    // few before it that it read ahead; the key returned comes back with its
-    // outcome, whatever the tree does meanwhile. If the tree changes before
-    // the worker gets to it, it reads again and the key is never heard of
-    // again.
-    virtual std::uintptr_t numberTaken(int index) = 0;
-    virtual void numberFinished(std::uintptr_t key, const tracking::ParcelOutcome& outcome) = 0;
+    virtual void numberFinished(const std::string& company, const std::string& number,
+                                const tracking::ParcelOutcome& outcome) = 0;
 };
+
+// Which numbers a run asks for: true to ask. Called on the UI thread as the
+// run reads the tree, so it goes by what is known when the number's turn
+// comes near.
+using NumberFilter = std::function<bool(const std::string& company, const std::string& number)>;
 
 // Work for the UI thread, handed over by a worker.
 class UiThreadCall {
@@ -76,8 +77,10 @@ class QueryRun {
 
     // Click handler of the query button (UI thread): starts a run when the
     // caption says "开始查询", stops the current one otherwise. Does nothing
-    // while no company holds a number.
-    void toggleQueryRun();
+    // while no company holds a number. Given a filter, a run asks only the
+    // numbers it lets through, and none starts when it lets none through;
+    // stopping is the same either way.
+    void toggleQueryRun(NumberFilter only = nullptr);
 
     // The window is going away (UI thread): stops the run and makes sure no
     // worker touches the tree or the window from now on. Never waits for a

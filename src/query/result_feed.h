@@ -1,13 +1,12 @@
 // What the live batch run has for the window, on its way there: the progress
 // text of each number taken up, for the status label, and each number's
 // finished block, for the result box. The worker adds them as they come; the
-// UI thread shows what is waiting. Each block keeps the key of its tree item
+// UI thread shows what is waiting. Each block keeps its company and number
 // and its outcome, which the watcher hears once the block is in the box. A
 // progress text waits for the blocks queued before it, so the label never
 // names a number while earlier numbers' blocks are still on their way.
 #pragma once
 
-#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,10 +15,10 @@
 
 namespace korvel::query {
 
-// One number's whole block, the key of its tree item (0 = none) and how the
-// number came out.
+// One number's whole block, the company and number it was asked for and how
+// the number came out.
 struct FinishedBlock {
-    std::uintptr_t item = 0;
+    std::string company, number;
     std::string text;
     tracking::ParcelOutcome outcome;
 

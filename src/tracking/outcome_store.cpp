@@ -265,6 +265,8 @@ OutcomeSync::Result OutcomeSync::sync(std::string_view fileBytes, Seconds now) {
             known_.merge(record);
         }
     }
+    // No file and nothing to keep: none is made.
+    if (records.empty() && fileBytes.empty()) return result;
     std::string bytes = serializeOutcomes(records);
     if (bytes != fileBytes) result.write = std::move(bytes);
     return result;

@@ -192,7 +192,7 @@ void MainWindow::createNativeControls() {
     animation_.create(hwnd_, a.x, a.y, a.width, a.height, pictures::parcelAnimation());
 
     tree_ = std::make_unique<TrackingTree>(treeView_);
-    treeStatus_ = std::make_unique<TreeStatus>(*tree_);
+    treeStatus_ = std::make_unique<TreeStatus>(*tree_, place_.dataFolder);
 }
 
 void MainWindow::fitCourierBoxHeight() {

@@ -82,6 +82,12 @@ int TrackingTree::indexOf(HTREEITEM item) const {
     return node ? forest_.indexOf(node) : -1;
 }
 
+TrackingTree::ItemTexts TrackingTree::textsOf(HTREEITEM item) const {
+    const Node* node = nodeOf(item);
+    if (!node) return {};
+    return {node->parent ? &node->parent->text : nullptr, &node->text};
+}
+
 int TrackingTree::itemCount() const { return forest_.count(); }
 
 std::string TrackingTree::itemText(int index) const {

@@ -52,6 +52,14 @@ public:
     int indexOf(HTREEITEM item) const;
     // Handle of the item at an index, or null.
     HTREEITEM itemHandle(int index) const { return handleAt(index); }
+    // The texts of an item and of its parent, without a message to the
+    // control: for a number entry, its company and itself. Null for what is
+    // not there; valid until the next edit.
+    struct ItemTexts {
+        const std::string* parent = nullptr;
+        const std::string* item = nullptr;
+    };
+    ItemTexts textsOf(HTREEITEM item) const;
 
 private:
     using Node = tracking::ItemForest::Node;

@@ -7,9 +7,12 @@
 #include "text/gbk_text.h"
 #include "text/wide_text_win.h"
 #include "tracking/courier_hint.h"
+#include "tracking/tracking_texts.h"
 
 namespace korvel::ui {
 
+using tracking::KeptOutcome;
+using tracking::OutcomeRecord;
 using tracking::ParcelOutcome;
 using tracking::ParcelState;
 
@@ -17,7 +20,8 @@ namespace {
 
 // Every text of the tooltips (GBK literals).
 namespace texts {
-constexpr std::string_view kNotQueried = "尚未查询";
+constexpr std::string_view kNotQueried = tracking::texts::kNotQueried;
+constexpr std::string_view kAskedAt = "上次查询：";
 constexpr std::string_view kTotalBefore = "共 ";
 constexpr std::string_view kTotalAfter = " 单";
 constexpr std::string_view kCountsStart = "：";
@@ -28,6 +32,14 @@ constexpr std::string_view kEllipsis = "…";
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr UINT_PTR kSubclassId = 0x5453;  // "TS"
 constexpr UINT_PTR kToolId = 1;
+// Timers of the tree window, apart from the control's own (small numbers).
+constexpr UINT_PTR kRefreshTimer = 0x5453;  // colours and tip after new outcomes
+constexpr UINT kRefreshMs = 15;
+constexpr UINT_PTR kSeenTimer = 0x5454;  // the store hears which numbers the tree holds
+constexpr UINT kSeenMs = 60 * 1000;
+// The tree's numbers go to the store at least this often, unchanged or not,
+// so a list left open for months is never forgotten.
+constexpr tracking::Seconds kSeenAgain = 24 * 3600;
 constexpr int kTipWidth = 420;         // pixels; wider contexts wrap
 constexpr int kTipBelow = 20;          // pixels below the pointer, clear of the cursor
 constexpr size_t kContextShown = 240;  // bytes of a context a tooltip shows
@@ -41,11 +53,6 @@ constexpr std::array<COLORREF, tracking::kParcelStateCount> kStateColours = {
 constexpr std::array<ParcelState, tracking::kParcelStateCount> kCountOrder = {
     ParcelState::Delivered, ParcelState::OutForDelivery, ParcelState::InTransit,
     ParcelState::Problem, ParcelState::WrongNumber};
-
-HTREEITEM nextItem(HWND tree, HTREEITEM item, UINT how) {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
-}
 
 // At most limit bytes of a GBK text, never half a character, with an
 // ellipsis when something was left off.
@@ -62,7 +69,8 @@ std::string shortened(const std::string& text, size_t limit) {
 
 }  // namespace
 
-TreeStatus::TreeStatus(TrackingTree& tree) : tree_(tree), treeView_(tree.handle()) {
+TreeStatus::TreeStatus(TrackingTree& tree, std::string storeFolder)
+    : tree_(tree), treeView_(tree.handle()) {
     // The tip lies over other rows, so the mouse goes through it: every
     // move, click and double-click reaches the row beneath. A layered window
     // with WS_EX_TRANSPARENT is left out of the system's own hit test, under
@@ -88,38 +96,75 @@ TreeStatus::TreeStatus(TrackingTree& tree) : tree_(tree), treeView_(tree.handle(
         SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, kTipWidth);
     }
     SetWindowSubclass(treeView_, treeProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (!storeFolder.empty()) {
+        keeper_ = std::make_unique<OutcomeKeeper>(
+            std::move(storeFolder),
+            [this](std::vector<OutcomeRecord> records) { heardFromStore(records); });
+        SetTimer(treeView_, kSeenTimer, kSeenMs, nullptr);
+    }
 }
 
 TreeStatus::~TreeStatus() {
-    if (IsWindow(treeView_)) RemoveWindowSubclass(treeView_, treeProc, kSubclassId);
+    if (keeper_) {
+        tellSeen(false);
+        keeper_.reset();  // waits for the last sync
+    }
+    if (IsWindow(treeView_)) {
+        KillTimer(treeView_, kRefreshTimer);
+        KillTimer(treeView_, kSeenTimer);
+        RemoveWindowSubclass(treeView_, treeProc, kSubclassId);
+    }
 }
 
-void TreeStatus::runStarted() {
-    const bool hadAny = !outcomes_.empty();
-    outcomes_.clear();
-    taken_.clear();
-    if (hadAny) InvalidateRect(treeView_, nullptr, FALSE);
+void TreeStatus::numberFinished(const std::string& company, const std::string& number,
+                                const ParcelOutcome& outcome) {
+    const tracking::Seconds now = OutcomeKeeper::now();
+    OutcomeRecord record{company, number, {outcome, now, now}};
+    store_.merge(record);
+    if (keeper_) keeper_->add(std::move(record));
+    refreshSoon();
+}
+
+void TreeStatus::heardFromStore(const std::vector<OutcomeRecord>& records) {
+    bool changed = false;
+    for (const auto& record : records) changed |= store_.merge(record);
+    if (changed) refreshSoon();
+}
+
+// The tree repaints and the tip is made again once for all the outcomes of
+// a moment, not once for each: a company's tip counts all its numbers.
+void TreeStatus::refreshSoon() {
+    if (refreshDue_) return;
+    refreshDue_ = SetTimer(treeView_, kRefreshTimer, kRefreshMs, nullptr) != 0;
+    if (!refreshDue_) refresh();
+}
+
+void TreeStatus::refresh() {
+    KillTimer(treeView_, kRefreshTimer);
+    refreshDue_ = false;
+    InvalidateRect(treeView_, nullptr, FALSE);
     if (tipItem_) setTipText(tipText(tipItem_));
 }
 
-std::uintptr_t TreeStatus::numberTaken(int index) {
-    HTREEITEM item = tree_.itemHandle(index);
-    if (item) taken_.insert(item);
-    return reinterpret_cast<std::uintptr_t>(item);
+void TreeStatus::tellSeen(bool always) {
+    const std::uint64_t changes = tree_.changeCount()->load();
+    const tracking::Seconds now = OutcomeKeeper::now();
+    if (!always && changes == seenChanges_ && now - seenAt_ < kSeenAgain) return;
+    seenChanges_ = changes;
+    seenAt_ = now;
+    OutcomeKeeper::Numbers numbers;
+    const int count = tree_.itemCount();
+    for (int i = 0; i < count; ++i) {
+        const int parent = tree_.parentOf(i);
+        if (parent != -1) numbers.emplace_back(tree_.itemText(parent), tree_.itemText(i));
+    }
+    keeper_->seen(std::move(numbers));
 }
 
-void TreeStatus::numberFinished(std::uintptr_t key, const ParcelOutcome& outcome) {
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(key);
-    // An item deleted since it was taken up is gone from taken_, and its
-    // handle may already name a new item.
-    if (!taken_.erase(item)) return;
-    outcomes_[item] = outcome;
-    RECT row{};
-    if (TreeView_GetItemRect(treeView_, item, &row, FALSE)) InvalidateRect(treeView_, &row, FALSE);
-    // Naming an item makes the control search its items for it; with no tip
-    // showing, the parent is not looked up at all.
-    if (tipItem_ && (tipItem_ == item || tipItem_ == nextItem(treeView_, item, TVGN_PARENT)))
-        setTipText(tipText(tipItem_));
+bool TreeStatus::keepNow() {
+    if (!keeper_) return false;
+    tellSeen(true);
+    return keeper_->syncNow();
 }
 
 bool TreeStatus::onNotify(const NMHDR& header, LRESULT& result) {
@@ -129,14 +174,14 @@ bool TreeStatus::onNotify(const NMHDR& header, LRESULT& result) {
             auto& draw = *reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(&header));
             if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
                 // Nothing coloured: the tree draws as if nobody listened.
-                result = outcomes_.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+                result = store_.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
                 return true;
             }
             if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-                const auto found =
-                    outcomes_.find(reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec));
-                if (found != outcomes_.end() && found->second.state != ParcelState::InTransit)
-                    draw.clrText = colourOf(found->second.state);
+                const KeptOutcome* kept =
+                    outcomeOf(reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec));
+                if (kept && kept->outcome.state != ParcelState::InTransit)
+                    draw.clrText = colourOf(kept->outcome.state);
                 result = CDRF_DODEFAULT;
                 return true;
             }
@@ -144,12 +189,10 @@ bool TreeStatus::onNotify(const NMHDR& header, LRESULT& result) {
         }
         case TVN_DELETEITEMW:
         case TVN_DELETEITEMA: {
-            // Both forms carry the old item's handle at the same place.
+            // Both forms carry the old item's handle at the same place. The
+            // outcome stays with its number.
             const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
-            HTREEITEM gone = change.itemOld.hItem;
-            outcomes_.erase(gone);
-            taken_.erase(gone);
-            if (gone == tipItem_) hideTip();
+            if (change.itemOld.hItem == tipItem_) hideTip();
             return false;  // the window may want to hear of it too
         }
     }
@@ -160,33 +203,41 @@ COLORREF TreeStatus::colourOf(ParcelState state) {
     return kStateColours[static_cast<size_t>(state)];
 }
 
-const ParcelOutcome* TreeStatus::outcomeOf(HTREEITEM item) const {
-    const auto found = outcomes_.find(item);
-    return found == outcomes_.end() ? nullptr : &found->second;
+const KeptOutcome* TreeStatus::outcomeOf(HTREEITEM item) const {
+    const TrackingTree::ItemTexts texts = tree_.textsOf(item);
+    return texts.parent ? store_.find(*texts.parent, *texts.item) : nullptr;
 }
 
-std::string TreeStatus::textOf(HTREEITEM item) const { return tree_.itemText(tree_.indexOf(item)); }
+bool TreeStatus::open(const std::string& company, const std::string& number) const {
+    const KeptOutcome* kept = store_.find(company, number);
+    return !kept || kept->outcome.state != ParcelState::Delivered;
+}
 
 std::string TreeStatus::tipText(HTREEITEM item) const {
-    if (!item) return {};
-    HTREEITEM parent = nextItem(treeView_, item, TVGN_PARENT);
-    return parent ? numberTip(item, parent) : companyTip(item);
+    const TrackingTree::ItemTexts texts = tree_.textsOf(item);
+    if (!texts.item) return {};
+    return texts.parent ? numberTip(item) : companyTip(item);
 }
 
-std::string TreeStatus::numberTip(HTREEITEM item, HTREEITEM company) const {
+std::string TreeStatus::numberTip(HTREEITEM item) const {
+    const TrackingTree::ItemTexts texts = tree_.textsOf(item);
     std::string tip;
-    if (const ParcelOutcome* outcome = outcomeOf(item)) {
-        tip = tracking::parcelStateName(outcome->state);
-        if (outcome->state != ParcelState::WrongNumber) {
+    if (const KeptOutcome* kept = store_.find(*texts.parent, *texts.item)) {
+        const ParcelOutcome& outcome = kept->outcome;
+        tip = tracking::parcelStateName(outcome.state);
+        if (outcome.state != ParcelState::WrongNumber) {
             tip += kLineBreak;
-            tip += outcome->time;
+            tip += outcome.time;
             tip += ' ';
-            tip += shortened(outcome->context, kContextShown);
+            tip += shortened(outcome.context, kContextShown);
         }
+        tip += kLineBreak;
+        tip += texts::kAskedAt;
+        tip += OutcomeKeeper::localMinuteText(kept->askedAt);
     } else {
         tip = texts::kNotQueried;
     }
-    const std::string hint = tracking::courierHint(textOf(item), textOf(company));
+    const std::string hint = tracking::courierHint(*texts.item, *texts.parent);
     if (!hint.empty()) {
         tip += kLineBreak;
         tip += hint;
@@ -194,14 +245,20 @@ std::string TreeStatus::numberTip(HTREEITEM item, HTREEITEM company) const {
     return tip;
 }
 
+// Counted in the tree's own mirror by index: the numbers of a company follow
+// it, and no message names an item.
 std::string TreeStatus::companyTip(HTREEITEM company) const {
     std::array<int, tracking::kParcelStateCount> counts{};
     int total = 0, queried = 0;
-    for (HTREEITEM child = nextItem(treeView_, company, TVGN_CHILD); child;
-         child = nextItem(treeView_, child, TVGN_NEXT)) {
+    const int index = tree_.indexOf(company), count = tree_.itemCount();
+    const std::string name = tree_.itemText(index);
+    for (int i = index + 1; i < count; ++i) {
+        const int parent = tree_.parentOf(i);
+        if (parent == -1) break;
+        if (parent != index) continue;
         ++total;
-        if (const ParcelOutcome* outcome = outcomeOf(child)) {
-            ++counts[static_cast<size_t>(outcome->state)];
+        if (const KeptOutcome* kept = store_.find(name, tree_.itemText(i))) {
+            ++counts[static_cast<size_t>(kept->outcome.state)];
             ++queried;
         }
     }
@@ -299,6 +356,16 @@ LRESULT CALLBACK TreeStatus::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                       DWORD_PTR data) {
     auto* self = reinterpret_cast<TreeStatus*>(data);
     switch (msg) {
+        case WM_TIMER:
+            if (wp == kRefreshTimer) {
+                self->refresh();
+                return 0;
+            }
+            if (wp == kSeenTimer) {
+                self->tellSeen(false);
+                return 0;
+            }
+            break;
         case WM_MOUSEMOVE: {
             self->trackMouse();
             if (self->tipItem_ && !self->onTip(lp)) {

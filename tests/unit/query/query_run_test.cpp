@@ -29,10 +29,10 @@ struct FakeWindow : QueryUi, QueryWatcher {
     std::string caption = kStart, status, result;
     int writes = 0, appends = 0;
     Texts statuses;
-    // As a watcher: keys name the items' texts when taken up; each finished
-    // number is recorded with whether the box held its block by then.
+    // As a watcher: each finished number is recorded with whether the box
+    // held its block by then.
     const MemoryTree* tree = nullptr;
-    Texts taken, finished;
+    Texts finished;
     std::chrono::milliseconds appendCost{0};
     // Runs while an append lays its text out, before the text is in the box.
     std::function<void()> duringAppend;
@@ -40,15 +40,10 @@ struct FakeWindow : QueryUi, QueryWatcher {
     std::function<void(const std::string&)> onStatus;
     int depth = 0, deepest = 0;
 
-    void runStarted() override {}
-    std::uintptr_t numberTaken(int index) override {
-        taken.push_back(tree->itemText(index));
-        return taken.size();
-    }
-    void numberFinished(std::uintptr_t key, const korvel::tracking::ParcelOutcome&) override {
-        const std::string& text = taken.at(key - 1);
-        const bool shown = result.find(text + "\r\n") != std::string::npos;
-        finished.push_back(text + (shown ? "" : " not in the box"));
+    void numberFinished(const std::string&, const std::string& number,
+                        const korvel::tracking::ParcelOutcome&) override {
+        const bool shown = result.find(number + "\r\n") != std::string::npos;
+        finished.push_back(number + (shown ? "" : " not in the box"));
     }
     std::string queryButtonCaption() const override { return caption; }
     void setQueryButtonCaption(const std::string& text) override { caption = text, ++writes; }
@@ -400,51 +395,40 @@ TEST(QueryRun, ShutdownDuringARunLeavesTheWindowAlone) {
     EXPECT_EQ(service->asked().size(), 1u);
 }
 
-// Records what the run tells its watcher; a key names the text its item had
-// when the worker took it up.
+// Records what the run tells its watcher, by company and number.
 struct Watcher : QueryWatcher {
-    MemoryTree* tree = nullptr;
-    int starts = 0;
-    std::vector<std::string> keyTexts;
-    std::map<std::string, korvel::tracking::ParcelOutcome> outcomes;  // by text at take-up
+    std::map<std::string, korvel::tracking::ParcelOutcome> outcomes;  // company + " " + number
 
-    void runStarted() override {
-        ++starts;
-        outcomes.clear();
-    }
-    std::uintptr_t numberTaken(int index) override {
-        keyTexts.push_back(tree->itemText(index));
-        return keyTexts.size();
-    }
-    void numberFinished(std::uintptr_t key, const korvel::tracking::ParcelOutcome& o) override {
-        outcomes[keyTexts.at(key - 1)] = o;
+    void numberFinished(const std::string& company, const std::string& number,
+                        const korvel::tracking::ParcelOutcome& o) override {
+        outcomes[company + " " + number] = o;
     }
 };
 
-TEST(QueryRun, TheWatcherHearsEachNumbersOutcomeUnderTheKeyItWasTakenWith) {
+TEST(QueryRun, TheWatcherHearsEachOutcomeUnderTheTextsTheNumberWasAskedFor) {
     using korvel::tracking::ParcelState;
     Rig rig;
     Watcher watcher;
-    watcher.tree = &rig.tree;
     rig.run->setWatcher(&watcher);
     rig.add("顺丰快递", {"签收1", "W2", "派件3", "N4", "N5"});
     rig.service->hold("派件3");
     rig.service->hold("N5");
     rig.run->toggleQueryRun();
-    EXPECT_EQ(watcher.starts, 1);
     ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 3; }));
-    // An item before the one in flight goes away: its outcome keeps its key
-    // (and the walk, by index, skips N4).
+    // While 派件3 is in flight its item is renamed and the item before it
+    // goes away: the outcome still belongs to 派件3 (and the walk, by index,
+    // skips N4).
     const int company = topLevelIndex(rig.tree, "顺丰快递");
+    rig.tree.setItemText(company + 3, "改3");
     rig.tree.removeItem(company + 2);
     rig.service->release("派件3");
     ASSERT_TRUE(rig.ui->pumpUntil(
         [&] { return rig.service->asked().size() == 4 && watcher.outcomes.size() == 3; }));
-    EXPECT_EQ(watcher.outcomes["签收1"].state, ParcelState::Delivered);
-    EXPECT_EQ(watcher.outcomes["签收1"].context, "签收1-b");
-    EXPECT_EQ(watcher.outcomes["W2"], korvel::tracking::ParcelOutcome{});
-    EXPECT_EQ(watcher.outcomes["派件3"].state, ParcelState::OutForDelivery);
-    EXPECT_EQ(watcher.outcomes["派件3"].time, "t2");
+    EXPECT_EQ(watcher.outcomes["顺丰快递 签收1"].state, ParcelState::Delivered);
+    EXPECT_EQ(watcher.outcomes["顺丰快递 签收1"].context, "签收1-b");
+    EXPECT_EQ(watcher.outcomes["顺丰快递 W2"], korvel::tracking::ParcelOutcome{});
+    EXPECT_EQ(watcher.outcomes["顺丰快递 派件3"].state, ParcelState::OutForDelivery);
+    EXPECT_EQ(watcher.outcomes["顺丰快递 派件3"].time, "t2");
 
     // Stopped with N5 in flight: nothing more is told, the box and the
     // watcher agree on what finished.
@@ -455,24 +439,22 @@ TEST(QueryRun, TheWatcherHearsEachNumbersOutcomeUnderTheKeyItWasTakenWith) {
     EXPECT_EQ(watcher.outcomes.size(), 3u);
     EXPECT_FALSE(rig.resultHas("N5"));
 
-    // A new run starts afresh; unset, the watcher hears nothing more.
+    watcher.outcomes.clear();
     rig.run->toggleQueryRun();
-    EXPECT_EQ(watcher.starts, 2);
-    EXPECT_TRUE(watcher.outcomes.empty());
     ASSERT_TRUE(rig.finish());
     EXPECT_EQ(watcher.outcomes.size(), 4u);
-    EXPECT_EQ(watcher.outcomes["N5"].state, ParcelState::InTransit);
+    EXPECT_EQ(watcher.outcomes["顺丰快递 N5"].state, ParcelState::InTransit);
 
     // Stopped right after a number finished, before the UI thread heard of
     // it: its block reaches the box with the stop, and so does its outcome.
+    watcher.outcomes.clear();
     rig.service->hold("签收1");
-    rig.service->hold("派件3");
+    rig.service->hold("改3");
     rig.run->toggleQueryRun();
-    EXPECT_TRUE(watcher.outcomes.empty());
     ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 9; }));
     rig.ui->pumpFor(20ms);  // the read ahead
     rig.service->release("签收1");
-    // The UI thread runs nothing meanwhile: the worker goes on to 派件3 by itself.
+    // The UI thread runs nothing meanwhile: the worker goes on to 改3 by itself.
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (rig.service->asked().size() < 10 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
@@ -480,13 +462,58 @@ TEST(QueryRun, TheWatcherHearsEachNumbersOutcomeUnderTheKeyItWasTakenWith) {
     EXPECT_FALSE(rig.resultHas("签收1"));
     rig.run->toggleQueryRun();
     EXPECT_TRUE(rig.resultHas("签收1"));
-    EXPECT_EQ(watcher.outcomes.count("签收1"), 1u);
-    rig.service->release("派件3");
+    EXPECT_EQ(watcher.outcomes.count("顺丰快递 签收1"), 1u);
+    rig.service->release("改3");
 
     rig.run->setWatcher(nullptr);
+    watcher.outcomes.clear();
     rig.run->toggleQueryRun();
     ASSERT_TRUE(rig.finish());
-    EXPECT_EQ(watcher.starts, 3);
+    EXPECT_TRUE(watcher.outcomes.empty());
+}
+
+// The way "查询未签收" starts: the same run over the numbers a filter lets
+// through, asked as the walk reaches them; the same toggle stops it.
+TEST(QueryRun, AFilteredRunAsksOnlyTheNumbersItLetsThrough) {
+    Rig rig;
+    rig.add("顺丰快递", {"S1", "S2", "S3"});
+    rig.add("申通快递", {"T1", "T2"});
+    std::set<std::string> delivered = {"S1", "S2", "S3", "T1", "T2"};
+    int consulted = 0;
+    auto open = [&](const std::string&, const std::string& number) {
+        ++consulted;
+        return delivered.count(number) == 0;
+    };
+    // Everything delivered: nothing starts, as with no numbers at all.
+    rig.run->toggleQueryRun(open);
+    EXPECT_EQ(rig.window.caption, kStart);
+    EXPECT_EQ(rig.window.writes, 0);
+    EXPECT_EQ(consulted, 5);
+
+    delivered = {"S1", "S3"};
+    rig.service->hold("T1");
+    rig.run->toggleQueryRun(open);
+    EXPECT_EQ(rig.window.caption, kStop);
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 2; }));
+    // The filter is asked when the walk reads a number: one delivered since
+    // then is asked all the same, one read later is left out.
+    delivered.insert("T2");
+    rig.service->release("T1");
+    ASSERT_TRUE(rig.finish());
+    EXPECT_EQ(rig.service->asked(), (Texts{"shunfeng:S2", "shentong:T1", "shentong:T2"}));
+    EXPECT_FALSE(rig.resultHas("S1"));
+    EXPECT_TRUE(rig.resultHas("顺丰快递S2"));
+
+    // While a run goes, the filtered toggle stops it even when the filter
+    // would let nothing through.
+    rig.service->hold("S1");
+    rig.run->toggleQueryRun();
+    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 4; }));
+    delivered = {"S1", "S2", "S3", "T1", "T2"};
+    rig.run->toggleQueryRun(open);
+    EXPECT_EQ(rig.window.caption, kStart);
+    EXPECT_EQ(rig.window.status, std::string(texts::kQueryStopped));
+    rig.service->release("S1");
 }
 
 TEST(QueryRun, ClosedUiThreadEndsTheWorker) {

@@ -8,9 +8,9 @@ namespace {
 
 using Blocks = std::vector<FinishedBlock>;
 
-FinishedBlock fb(std::uintptr_t item, std::string text) {
+FinishedBlock fb(int number, std::string text) {
     FinishedBlock block;
-    block.item = item;
+    block.number = std::to_string(number);
     block.text = std::move(text);
     return block;
 }
