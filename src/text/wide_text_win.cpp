@@ -25,4 +25,16 @@ std::string toGbk(std::wstring_view wide) {
     return out;
 }
 
+std::string gbkToUtf8(std::string_view gbk) {
+    const std::wstring wide = toWide(gbk);
+    if (wide.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
 }  // namespace korvel::text

@@ -12,5 +12,7 @@ constexpr unsigned kGbkCodePage = 936;
 
 std::wstring toWide(std::string_view gbk);
 std::string toGbk(std::wstring_view wide);
+// For files other programs read as UTF-8 (the exported table).
+std::string gbkToUtf8(std::string_view gbk);
 
 }  // namespace korvel::text

@@ -16,7 +16,15 @@ namespace korvel::ui {
 
 namespace {
 
-enum TreeMenuId : UINT { kAdd = 1, kChange, kDelete, kDeleteCompany, kDeleteAll };
+enum TreeMenuId : UINT {
+    kAdd = 1,
+    kChange,
+    kDelete,
+    kDeleteCompany,
+    kDeleteAll,
+    kQueryOpen,
+    kExport
+};
 enum SettingsMenuId : UINT { kUpgrade = 11, kAbout = 12 };
 
 }  // namespace
@@ -50,6 +58,8 @@ void MainWindow::showTreeMenu(POINT treeClient) {
         case kDelete: workspace_->deleteNumber(); break;
         case kDeleteCompany: workspace_->deleteCompanyNumbers(); break;
         case kDeleteAll: workspace_->deleteAllNumbers(); break;
+        case kQueryOpen: queryOpenNumbers(); break;
+        case kExport: exportTable(); break;
         default: break;
     }
 }
@@ -186,14 +196,16 @@ bool MainWindow::handleShortcut(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || page_ != 2 || !hwnd_) return false;
     if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
     const bool control = GetKeyState(VK_CONTROL) < 0;
-    if (GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) return false;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    if (GetKeyState(VK_MENU) < 0) return false;
     // A held key repeats; one press is one command.
     const bool repeat = (msg.lParam & (1 << 30)) != 0;
+    if (msg.wParam == VK_F5 && !control) {
+        if (!repeat) shift ? queryOpenNumbers() : toggleQueryRun();
+        return true;
+    }
+    if (shift) return false;
     switch (msg.wParam) {
-        case VK_F5:
-            if (control) return false;
-            if (!repeat) toggleQueryRun();
-            return true;
         case 'S':
             if (!control) return false;
             if (!repeat) saveTemplate();
@@ -201,6 +213,10 @@ bool MainWindow::handleShortcut(const MSG& msg) {
         case 'O':
             if (!control) return false;
             if (!repeat) importTemplate();
+            return true;
+        case 'E':
+            if (!control) return false;
+            if (!repeat) exportTable();
             return true;
         case 'F':
             if (!control) return false;

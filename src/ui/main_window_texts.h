@@ -34,6 +34,8 @@ inline constexpr char kMenuChangeNumber[] = "修改单号";
 inline constexpr char kMenuDeleteNumber[] = "删除单号";
 inline constexpr char kMenuDeleteCompany[] = "删除该公司下单号";
 inline constexpr char kMenuDeleteAll[] = "删除全部单号";
+inline constexpr char kMenuQueryOpen[] = "查询未签收";
+inline constexpr char kMenuExport[] = "导出表格";
 inline constexpr char kMenuUpgrade[] = "在线升级";
 inline constexpr char kMenuAbout[] = "关于";
 
@@ -56,5 +58,12 @@ inline constexpr char kRecoveryMonth[] = "月";
 inline constexpr char kRecoveryDay[] = "日 ";
 inline constexpr char kRecoveryAfter[] = "）已找回，是否恢复？";
 inline constexpr char kSaveFailed[] = "模版保存失败，原文件未改动。请检查文件是否只读或磁盘已满。";
+
+// The exported table.
+inline constexpr char kTableFilter[] = "（表格文件.csv）|*.csv";
+inline constexpr char kTableExtension[] = "csv";
+inline constexpr char kExportDone[] = "导出成功";
+inline constexpr char kExportFailed[] =
+    "表格导出失败，原文件未改动。请检查文件是否只读、是否正在表格软件中打开，或磁盘已满。";
 
 }  // namespace korvel::ui::texts

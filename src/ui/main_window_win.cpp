@@ -220,7 +220,9 @@ void MainWindow::createMenus() {
     const std::pair<UINT, const char*> treeItems[] = {
         {1, texts::kMenuAddNumbers},    {2, texts::kMenuChangeNumber},
         {3, texts::kMenuDeleteNumber},  {4, texts::kMenuDeleteCompany},
-        {0, nullptr},                   {5, texts::kMenuDeleteAll}};
+        {0, nullptr},                   {5, texts::kMenuDeleteAll},
+        {0, nullptr},                   {6, texts::kMenuQueryOpen},
+        {7, texts::kMenuExport}};
     for (const auto& [id, caption] : treeItems) {
         if (!caption)
             AppendMenuW(treeMenu_, MF_SEPARATOR, 0, nullptr);

@@ -65,6 +65,13 @@ public:
     bool saveTemplateTo(const std::string& path);
     void importTemplateFrom(const std::string& path);
     void toggleQueryRun();
+    // "查询未签收" and Shift+F5: a run over the numbers not known to be
+    // delivered; while any run goes, it stops it as the query button does.
+    void queryOpenNumbers();
+    // "导出表格" and Ctrl+E: the list with each number's last outcome as a
+    // CSV table, through a save dialog of its own.
+    void exportTable();
+    void exportTableTo(const std::string& path);  // the part after the dialog
     void locate();
     void selectPage(int page);
     void chooseBackgroundPicture();
@@ -76,7 +83,8 @@ public:
     // The page container reports the page now shown.
     void pageChanged(int page);
     void runCommand(WPARAM command);
-    // The program's keys (F5, Ctrl+S, Ctrl+O, Ctrl+F, Delete) on page 2, for
+    // The program's keys (F5, Shift+F5, Ctrl+S, Ctrl+O, Ctrl+E, Ctrl+F,
+    // Delete) on page 2, for
     // a key-down the message loop is about to dispatch anywhere in this
     // window. True when the key was used and must not be dispatched.
     bool handleShortcut(const MSG& msg);
@@ -91,6 +99,7 @@ public:
     HWND courierBoxHandle() const { return courierBox_; }
     HWND animationHandle() const { return animation_.handle(); }
     FileDialog& fileDialog() { return fileDialog_; }
+    FileDialog& exportDialog() { return exportDialog_; }
     int selectedPage() const { return page_; }
     const ProgramPlace& place() const { return place_; }
     const std::string& version() const { return version_; }
@@ -157,6 +166,8 @@ private:
     skin::GdiObject controlFont_;  // only where "宋体" is missing
     AnimatedPicture animation_;
     FileDialog fileDialog_;
+    // The table's own: its folder and name are not the template's.
+    FileDialog exportDialog_;
     HMENU treeMenu_ = nullptr, settingsMenu_ = nullptr;
     std::unique_ptr<TrackingTree> tree_;
     std::unique_ptr<tracking::TrackingWorkspace> workspace_;

@@ -43,7 +43,8 @@ STATUS = (202, 210, 136, 110)
 CAPTION_32 = (559, 6, 28, 19)
 CAPTION_64 = (531, 6, 28, 19)
 
-MENU_ITEMS = ["曾加新单号", "修改单号", "删除单号", "删除该公司下单号", "删除全部单号"]
+MENU_ITEMS = ["曾加新单号", "修改单号", "删除单号", "删除该公司下单号", "删除全部单号",
+              "查询未签收", "导出表格"]
 HEADER = "模版文件".encode("gbk") + b"%-/"
 TRAILER = b"%-/" + "模版文件尾".encode("gbk")
 STATUS_TEXTS = ["状态", "查询完毕", "已停止查询", "导入成功", "保存成功"]
@@ -392,19 +393,19 @@ class MainWindowEndToEnd(unittest.TestCase):
 
         # "曾加新单号" from the menu, on a company without numbers.
         menu, enabled = self.right_click_menu("Aramex国际快递")
-        self.assertEqual(enabled, [True, False, False, False, True])
+        self.assertEqual(enabled, [True, False, False, False, True, True, True])
         self.choose(menu, "曾加新单号")
         self.number_dialog("444")
         self.assertEqual(self.children("Aramex国际快递"), ["444"])
 
     def test_3_menu_items_on_numbers(self):
         menu, enabled = self.right_click_menu("安捷快递")
-        self.assertEqual(enabled, [True, False, False, True, True])
+        self.assertEqual(enabled, [True, False, False, True, True, True, True])
         self.key("Escape")
         wait_for("the menu to close", lambda: not self.reader.ask("menu")["open"])
 
         menu, enabled = self.right_click_menu("111")
-        self.assertEqual(enabled, [False, True, True, True, True])
+        self.assertEqual(enabled, [False, True, True, True, True, True, True])
         self.choose(menu, "修改单号")
         self.number_dialog("111 x")
         self.assertEqual(self.children("安捷快递"), ["111 x", "222"])
