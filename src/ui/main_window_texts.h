@@ -66,4 +66,11 @@ inline constexpr char kExportDone[] = "导出成功";
 inline constexpr char kExportFailed[] =
     "表格导出失败，原文件未改动。请检查文件是否只读、是否正在表格软件中打开，或磁盘已满。";
 
+// Drawn in the middle of the empty result box.
+inline constexpr char kResultHint[] =
+    "添加单号：在左边选中快递公司，按 Enter 或双击，\r\n"
+    "也可以右键选择“曾加新单号”；\r\n"
+    "输入框里可以直接粘贴表格中的一整列单号。\r\n"
+    "按 F5 开始查询。";
+
 }  // namespace korvel::ui::texts

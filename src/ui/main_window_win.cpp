@@ -173,6 +173,8 @@ void MainWindow::createNativeControls() {
                                  WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY, r.x, r.y,
                                  r.width, r.height, hwnd_, nullptr, inst, nullptr);
     results_ = std::make_unique<query::ResultBox>(resultBox_);
+    SendMessageW(resultBox_, EM_SETCUEBANNER, TRUE,
+                 reinterpret_cast<LPARAM>(text::toWide(texts::kResultHint).c_str()));
 
     const Box& c = layout_.courierBox;
     courierBox_ = CreateWindowExW(0, L"COMBOBOX", L"",

@@ -1,5 +1,6 @@
 #include "ui/result_view_win.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -32,6 +33,8 @@ enum : UINT { kCommandCopy = 1, kCommandSelectAll = 2 };
 
 constexpr COLORREF kText = RGB(0, 0, 0);
 constexpr COLORREF kBackground = RGB(255, 255, 255);
+constexpr COLORREF kCue = RGB(150, 150, 150);
+constexpr int kCueMargin = 16;  // pixels the hint keeps from the sides
 
 std::u16string_view asText(const wchar_t* s, size_t n) {
     return {reinterpret_cast<const char16_t*>(s), n};
@@ -78,6 +81,7 @@ class View {
     void invalidateLines(size_t first, size_t last);
     void paint();
     void paintLine(HDC dc, size_t line, int y, int right);
+    void paintCue(HDC dc);
     size_t hit(int x, int y) const;
 
     // Input.
@@ -105,6 +109,7 @@ class View {
     bool dragging_ = false;
     bool scrollBarDue_ = false;
     int wheelRest_ = 0;
+    std::wstring cue_;  // drawn while there is no text; never part of it
 };
 
 // --- Layout ------------------------------------------------------------------
@@ -154,10 +159,13 @@ size_t View::maxFirstLine() const {
 // --- Text --------------------------------------------------------------------
 
 void View::replace(size_t from, size_t to, std::u16string_view text) {
+    const bool wasEmpty = text_.text().empty();
     const size_t oldLines = text_.lineCount();
     from = std::min(from, text_.size());
     const size_t firstChanged = text_.lineOf(from);
     text_.replace(from, to, text);
+    // The hint goes with the first text and comes back when the last goes.
+    if (!cue_.empty() && wasEmpty != text_.text().empty()) InvalidateRect(hwnd_, nullptr, FALSE);
     anchor_ = caret_ = from + text.size();
     const size_t lastVisible = firstLine_ + static_cast<size_t>(pageLines());
     if (firstLine_ > maxFirstLine()) {
@@ -326,8 +334,24 @@ void View::paint() {
         SetBkColor(dc, kBackground);
         ExtTextOutW(dc, 0, y, ETO_OPAQUE, &below, nullptr, 0, nullptr);
     }
+    if (text_.text().empty() && !cue_.empty()) paintCue(dc);
     SelectObject(dc, oldFont);
     EndPaint(hwnd_, &ps);
+}
+
+// The hint, centred line by line in the middle of the box, in grey.
+void View::paintCue(HDC dc) {
+    RECT box{kCueMargin, 0, std::max(kCueMargin + 1, clientWidth_ - kCueMargin), clientHeight_};
+    constexpr UINT kFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+    RECT measured = box;
+    DrawTextW(dc, cue_.c_str(), static_cast<int>(cue_.size()), &measured, kFormat | DT_CALCRECT);
+    const int height = measured.bottom - measured.top;
+    box.top = std::max(0, (clientHeight_ - height) / 2);
+    box.bottom = box.top + height;
+    SetTextColor(dc, kCue);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, cue_.c_str(), static_cast<int>(cue_.size()), &box, kFormat);
+    SetBkMode(dc, OPAQUE);
 }
 
 size_t View::hit(int x, int y) const {
@@ -512,6 +536,18 @@ LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(font_);
+        case EM_SETCUEBANNER:
+            cue_ = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
+            if (text_.text().empty()) InvalidateRect(hwnd_, nullptr, FALSE);
+            return TRUE;
+        case EM_GETCUEBANNER: {
+            auto* out = reinterpret_cast<wchar_t*>(wp);
+            if (!out || lp <= 0) return FALSE;
+            const size_t n = std::min<size_t>(cue_.size(), static_cast<size_t>(lp) - 1);
+            std::copy_n(cue_.data(), n, out);
+            out[n] = L'\0';
+            return TRUE;
+        }
         case WM_SETTEXT: {
             const auto* s = reinterpret_cast<const wchar_t*>(lp);
             text_.setText(s ? asText(s, wcslen(s)) : std::u16string_view());

@@ -9,6 +9,9 @@
 // The reader selects with the mouse or Shift and the arrow keys, copies with
 // Ctrl+C or the context menu, and scrolls with the bar, the wheel and the keys.
 // EM_REPLACESEL never scrolls: what the reader looks at stays put.
+//
+// EM_SETCUEBANNER sets a hint it draws in grey in its middle while it holds
+// no text; the hint is never part of the text.
 #pragma once
 
 #include <windows.h>
