@@ -68,7 +68,7 @@ class MainWindowFixture : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(skin::InitToolkit());
         window_ =
-            std::make_unique<MainWindow>(ProgramPlace{tempDir(), exeName_, {}}, trackingEndpoint());
+            std::make_unique<MainWindow>(ProgramPlace{tempDir(), exeName_}, trackingEndpoint());
         ASSERT_TRUE(window_->create(SW_SHOW));
     }
     void TearDown() override {

@@ -64,7 +64,8 @@ TEST_F(TreeStatusTest, AnOutcomeStaysWithItsNumberWhateverBecomesOfItsItem) {
     tree_->removeItem(1);
     std::string reused;
     for (int i = 0; i < 50 && reused.empty(); ++i) {
-        const std::string number = "Y" + std::to_string(i);
+        std::string number = "Y";
+        number += std::to_string(i);
         tree_->addItems(0, {number});
         if (tree_->itemHandle(tree_->itemCount() - 1) == old) reused = number;
     }
