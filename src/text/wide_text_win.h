@@ -14,5 +14,6 @@ std::wstring toWide(std::string_view gbk);
 std::string toGbk(std::wstring_view wide);
 // For files other programs read as UTF-8 (the exported table).
 std::string gbkToUtf8(std::string_view gbk);
+void appendUtf8(std::string& out, std::string_view gbk);
 
 }  // namespace korvel::text

@@ -142,9 +142,21 @@ std::string OutcomeStore::keyOf(std::string_view company, std::string_view numbe
     return key;
 }
 
+template <typename Found>
+auto OutcomeStore::lookUp(std::string_view company, std::string_view number, Found&& found) const {
+    char key[256];
+    if (company.size() + 1 + number.size() > sizeof key)
+        return found(kept_.find(keyOf(company, number)));
+    std::copy(company.begin(), company.end(), key);
+    key[company.size()] = '\0';
+    std::copy(number.begin(), number.end(), key + company.size() + 1);
+    return found(kept_.find(std::string_view(key, company.size() + 1 + number.size())));
+}
+
 const KeptOutcome* OutcomeStore::find(std::string_view company, std::string_view number) const {
-    const auto found = kept_.find(keyOf(company, number));
-    return found == kept_.end() ? nullptr : &found->second;
+    return lookUp(company, number, [&](auto it) -> const KeptOutcome* {
+        return it == kept_.end() ? nullptr : &it->second;
+    });
 }
 
 bool OutcomeStore::merge(const OutcomeRecord& record) {

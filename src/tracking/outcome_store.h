@@ -64,8 +64,15 @@ class OutcomeStore {
     std::vector<OutcomeRecord> records() const;
 
   private:
+    // Looked up by a key built on the stack: an export looks up every number.
+    struct KeyHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
     static std::string keyOf(std::string_view company, std::string_view number);
-    std::unordered_map<std::string, KeptOutcome> kept_;
+    template <typename Found>
+    auto lookUp(std::string_view company, std::string_view number, Found&& found) const;
+    std::unordered_map<std::string, KeptOutcome, KeyHash, std::equal_to<>> kept_;
 };
 
 // The file's bytes for the records given, in that order.

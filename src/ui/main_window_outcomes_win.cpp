@@ -1,5 +1,7 @@
 // The commands built on the numbers' remembered outcomes: "查询未签收" and
 // "导出表格".
+#include <unordered_map>
+
 #include "text/wide_text_win.h"
 #include "tracking/outcome_table.h"
 #include "ui/file_io_win.h"
@@ -31,10 +33,17 @@ void MainWindow::exportTable() {
 }
 
 void MainWindow::exportTableTo(const std::string& path) {
-    const std::string table =
-        tracking::outcomeTable(*tree_, treeStatus_->outcomes(), OutcomeKeeper::localMinuteText);
-    std::string bytes = kUtf8Mark;
-    bytes += text::gbkToUtf8(table);
+    // Numbers asked in one run share their minutes: each minute is turned
+    // into local time once.
+    std::unordered_map<tracking::Seconds, std::string> minutes;
+    auto askedText = [&](tracking::Seconds at) -> std::string_view {
+        auto [it, added] = minutes.try_emplace(at / 60);
+        if (added) it->second = OutcomeKeeper::localMinuteText(at);
+        return it->second;
+    };
+    std::string bytes =
+        tracking::outcomeTable(*tree_, treeStatus_->outcomes(), askedText, text::appendUtf8);
+    bytes.insert(0, kUtf8Mark);
     // Written beside the old file first: a failed export keeps the old one.
     if (!writeFileSafely(path, bytes)) {
         showMessageBox(hwnd_, texts::kExportFailed);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "tracking/memory_tree.h"
 
 using namespace korvel::tracking;
@@ -52,8 +54,10 @@ TEST(OutcomeTable, OneRowPerNumberInTreeOrderWithItsLastOutcome) {
                  {{ParcelState::Delivered, "2026-12-07 18:00:00", "已签收,本人"}, 100, 100}});
     store.merge({"顺丰快递", "SF1", {{ParcelState::WrongNumber, "", ""}, 200, 200}});
     store.merge({"EMS快递", "SF1", {{ParcelState::Problem, "t", "拒收"}, 300, 300}});
-    const std::string table =
-        outcomeTable(tree, store, [](Seconds at) { return "at " + std::to_string(at); });
+    std::map<Seconds, std::string> asked;
+    const std::string table = outcomeTable(tree, store, [&](Seconds at) -> std::string_view {
+        return asked[at] = "at " + std::to_string(at);
+    });
     EXPECT_EQ(table,
               "快递公司,单号,状态,最新时间,最新记录,查询时间\r\n"
               "申通快递,\"=\"\"ST9\"\"\",尚未查询,,,\r\n"
