@@ -682,7 +682,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         wait_for("page 1", lambda: not self.reader.ask("state")["treeVisible"])
         result = self.reader.ask("state")["result"]
         count = len(self.tree())
-        self.key("F5", "ctrl+s", "ctrl+o", "Delete")
+        self.key("F5", "shift+F5", "ctrl+s", "ctrl+o", "ctrl+e", "Delete")
         self.assertEqual(self.windows("#32770"), [])
         self.assertEqual(len(self.tree()), count)
         self.assertEqual(self.reader.ask("state")["result"], result)

@@ -24,6 +24,10 @@
 //   use PID          read the program of that process id from now on (0: any)
 //   endsession       send the main window WM_QUERYENDSESSION, then
 //                    WM_ENDSESSION, as Windows does when the session ends
+//   ink X Y W H      the colours of a screen rectangle: the most frequent
+//                    (the background), the one farthest from it (the ink
+//                    where strokes are whole, not smoothed), and how many
+//                    pixels differ from the background
 //   result-pos N     where character N of the result box shows on the screen
 //   clipboard        the clipboard's text
 //   put-clipboard TEXT
@@ -40,6 +44,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -611,6 +616,31 @@ void answerMean(int x, int y, int w, int h) {
     std::cout << "[" << int(r / n) << "," << int(g / n) << "," << int(b / n) << "]" << std::endl;
 }
 
+void answerInk(int x, int y, int w, int h) {
+    const auto pixels = w > 0 && h > 0 ? grab(x, y, w, h) : std::vector<std::uint32_t>();
+    std::map<std::uint32_t, int> counts;
+    for (std::uint32_t c : pixels) ++counts[c];
+    std::uint32_t background = 0, farColour = 0;
+    int most = -1, farthest = -1;
+    for (auto [colour, count] : counts)
+        if (count > most) most = count, background = colour;
+    auto channel = [](std::uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
+    for (const auto& entry : counts) {
+        int distance = 0;
+        for (int shift : {16, 8, 0})
+            distance += std::abs(channel(entry.first, shift) - channel(background, shift));
+        if (distance > farthest) farthest = distance, farColour = entry.first;
+    }
+    auto rgb = [&](std::uint32_t c) {
+        std::ostringstream o;
+        o << "[" << channel(c, 16) << "," << channel(c, 8) << "," << channel(c, 0) << "]";
+        return o.str();
+    };
+    std::cout << "{\"background\":" << rgb(background) << ",\"far\":" << rgb(farColour)
+              << ",\"differing\":" << (static_cast<int>(pixels.size()) - std::max(most, 0)) << "}"
+              << std::endl;
+}
+
 // Menu items are drawn lines of text: find the bands of rows that hold text
 // and tell black (enabled) from grey (disabled) text. A separator is a thin
 // band without black or grey text glyphs in the middle.
@@ -713,6 +743,10 @@ int main() {
             int x = 0, y = 0, w = 0, h = 0;
             in >> x >> y >> w >> h;
             answerMean(x, y, w, h);
+        } else if (command == "ink") {
+            int x = 0, y = 0, w = 0, h = 0;
+            in >> x >> y >> w >> h;
+            answerInk(x, y, w, h);
         } else {
             std::cout << "{\"error\":\"unknown command\"}" << std::endl;
         }
