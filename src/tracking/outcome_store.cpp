@@ -246,8 +246,17 @@ std::vector<OutcomeRecord> parseOutcomes(std::string_view bytes) {
     return out;
 }
 
+bool OutcomeSync::knowNewer(const OutcomeRecord& record) {
+    auto [it, added] =
+        known_.try_emplace(OutcomeStore::keyOf(record.company, record.number), record.kept.askedAt);
+    if (added) return true;
+    if (it->second >= record.kept.askedAt) return false;
+    it->second = record.kept.askedAt;
+    return true;
+}
+
 void OutcomeSync::add(OutcomeRecord record) {
-    known_.merge(record);
+    knowNewer(record);
     added_.push_back(std::move(record));
 }
 
@@ -261,22 +270,16 @@ void OutcomeSync::seen(std::vector<std::pair<std::string, std::string>> numbers,
 }
 
 OutcomeSync::Result OutcomeSync::sync(std::string_view fileBytes, Seconds now) {
-    OutcomeStore file;
-    for (const auto& record : parseOutcomes(fileBytes)) file.merge(record);
-    OutcomeStore merged = file;
+    OutcomeStore merged;
+    for (const auto& record : parseOutcomes(fileBytes)) merged.merge(record);
     for (const auto& record : added_) merged.merge(record);
     for (const auto& [company, number] : seen_) merged.markSeen(company, number, seenAt_);
     merged.dropUnseen(now);
 
     Result result;
     std::vector<OutcomeRecord> records = merged.records();
-    for (const auto& record : records) {
-        const KeptOutcome* had = known_.find(record.company, record.number);
-        if (!had || had->askedAt < record.kept.askedAt) {
-            result.news.push_back(record);
-            known_.merge(record);
-        }
-    }
+    for (const auto& record : records)
+        if (knowNewer(record)) result.news.push_back(record);
     // No file and nothing to keep: none is made.
     if (records.empty() && fileBytes.empty()) return result;
     std::string bytes = serializeOutcomes(records);

@@ -45,6 +45,9 @@ struct OutcomeRecord {
 
 class OutcomeStore {
   public:
+    // The key of a number: no item text holds a zero byte.
+    static std::string keyOf(std::string_view company, std::string_view number);
+
     const KeptOutcome* find(std::string_view company, std::string_view number) const;
 
     // Takes a record in: its outcome replaces the one kept when it was asked
@@ -69,7 +72,6 @@ class OutcomeStore {
         using is_transparent = void;
         size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
     };
-    static std::string keyOf(std::string_view company, std::string_view number);
     template <typename Found>
     auto lookUp(std::string_view company, std::string_view number, Found&& found) const;
     std::unordered_map<std::string, KeptOutcome, KeyHash, std::equal_to<>> kept_;
@@ -107,7 +109,10 @@ class OutcomeSync {
     std::vector<OutcomeRecord> added_;
     std::vector<std::pair<std::string, std::string>> seen_;
     Seconds seenAt_ = 0;
-    OutcomeStore known_;  // what the window has: what it handed over and every news
+    // Records the window does not have: asked later than what it has.
+    bool knowNewer(const OutcomeRecord& record);
+    // What the window has, by key: when the outcome it has was asked.
+    std::unordered_map<std::string, Seconds> known_;
 };
 
 // "2026-12-08 09:30" for a time already in the local zone, as seconds since

@@ -99,6 +99,14 @@ OutcomeKeeper::~OutcomeKeeper() {
     if (uiThread_) uiThread_->close();
 }
 
+void OutcomeKeeper::start() {
+    {
+        std::lock_guard lock(mutex_);
+        ++asked_;
+    }
+    changed_.notify_all();
+}
+
 void OutcomeKeeper::add(OutcomeRecord record) {
     {
         std::lock_guard lock(mutex_);

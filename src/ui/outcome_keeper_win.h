@@ -30,13 +30,15 @@ class OutcomeKeeper {
     using News = std::function<void(std::vector<tracking::OutcomeRecord>)>;
 
     // On the user-interface thread, which hears the news: what the file
-    // holds first, then what other copies add. The file is read at once.
+    // holds first (once start() asks for it), then what other copies add.
     OutcomeKeeper(std::string folder, News onNews);
     // Brings in what was handed over, waiting for it, then stops.
     ~OutcomeKeeper();
     OutcomeKeeper(const OutcomeKeeper&) = delete;
     OutcomeKeeper& operator=(const OutcomeKeeper&) = delete;
 
+    // Reads the file now, without waiting for it.
+    void start();
     // A number's new outcome, for the next sync.
     void add(tracking::OutcomeRecord record);
     // These numbers are in the window's tree now.
@@ -64,7 +66,7 @@ class OutcomeKeeper {
     std::condition_variable changed_;
     std::vector<tracking::OutcomeRecord> records_;  // handed over, not yet taken by the thread
     Numbers seen_;
-    unsigned asked_ = 1;   // syncs asked for at once; the first reads the file
+    unsigned asked_ = 0;   // syncs asked for at once
     unsigned served_ = 0;  // of those, how many have been made
     bool lastOk_ = false;
     bool stopping_ = false;

@@ -37,6 +37,9 @@ constexpr UINT_PTR kRefreshTimer = 0x5453;  // colours and tip after new outcome
 constexpr UINT kRefreshMs = 15;
 constexpr UINT_PTR kSeenTimer = 0x5454;  // the store hears which numbers the tree holds
 constexpr UINT kSeenMs = 60 * 1000;
+// The store is read once the window has shown itself: timers come after every
+// paint waiting, and nothing shows an outcome before the list holds numbers.
+constexpr UINT_PTR kLoadTimer = 0x5455;
 // The tree's numbers go to the store at least this often, unchanged or not,
 // so a list left open for months is never forgotten.
 constexpr tracking::Seconds kSeenAgain = 24 * 3600;
@@ -101,6 +104,7 @@ TreeStatus::TreeStatus(TrackingTree& tree, std::string storeFolder)
             std::move(storeFolder),
             [this](std::vector<OutcomeRecord> records) { heardFromStore(records); });
         SetTimer(treeView_, kSeenTimer, kSeenMs, nullptr);
+        if (!SetTimer(treeView_, kLoadTimer, USER_TIMER_MINIMUM, nullptr)) keeper_->start();
     }
 }
 
@@ -112,6 +116,7 @@ TreeStatus::~TreeStatus() {
     if (IsWindow(treeView_)) {
         KillTimer(treeView_, kRefreshTimer);
         KillTimer(treeView_, kSeenTimer);
+        KillTimer(treeView_, kLoadTimer);
         RemoveWindowSubclass(treeView_, treeProc, kSubclassId);
     }
 }
@@ -363,6 +368,11 @@ LRESULT CALLBACK TreeStatus::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
             }
             if (wp == kSeenTimer) {
                 self->tellSeen(false);
+                return 0;
+            }
+            if (wp == kLoadTimer) {
+                KillTimer(hwnd, kLoadTimer);
+                self->keeper_->start();
                 return 0;
             }
             break;

@@ -118,6 +118,7 @@ TEST_F(OutcomeKeeperTest, TwoCopiesWritingAtOnceLoseNothing) {
     // A copy started later reads it all at once.
     std::vector<OutcomeRecord> atStart;
     OutcomeKeeper later(dir_, [&](std::vector<OutcomeRecord> news) { atStart = std::move(news); });
+    later.start();
     EXPECT_TRUE(pumpUntil([&] { return !atStart.empty(); }));
     EXPECT_EQ(atStart.size(), 81u);
 }
