@@ -3,14 +3,18 @@
 
 Starts the tracking stand-in on its default port (the build's endpoint) and
 the program under Wine, drives it as a person does (xdotool clicks and
-typing), and writes small PNGs to docs/: each page, and a finished query
-with coloured numbers and a tooltip. Stops everything it started.
+typing), and writes small PNGs to docs/: each page, a finished query with
+coloured numbers and a tooltip, and the program started again the next
+time with the saved list imported, its colours kept. The program keeps its
+files in a temporary folder. Stops everything it started.
 
 Usage: screenshots.py CROSS_DIR OUT_DIR   (run by `make screenshots`)
 """
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -44,10 +48,28 @@ def window_shown():
     return bool(found.stdout.strip())
 
 
-def dialog_shown():
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "输入单号"],
+def dialog_shown(title="输入单号"):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
                            capture_output=True, text=True)
     return bool(found.stdout.strip())
+
+
+def file_dialog(path):
+    """Types a full path into the open file dialog and takes it."""
+    wait_for(lambda: dialog_shown("^(Save As|Open|另存为|打开)$"), 20, "the file dialog")
+    time.sleep(0.5)
+    xdo("type", "--delay", "30", path)
+    xdo("key", "Return")
+    time.sleep(1)
+
+
+def rest_on_ems_number():
+    """Rests the pointer on the EMS number under AAE快递 until its tip shows."""
+    click(600, 300)  # away from the tree, so no item stays selected
+    xdo("mousemove", WINDOW_X + 50, WINDOW_Y + 115 + 9 + 6 * 16)
+    time.sleep(0.3)
+    xdo("mousemove", WINDOW_X + 52, WINDOW_Y + 115 + 9 + 6 * 16)
+    time.sleep(2)
 
 
 def shoot(out, name, extra_width=0, extra_height=0):
@@ -73,11 +95,15 @@ def main():
     standin = subprocess.Popen([sys.executable, os.path.join(HERE, "tools", "tracking_standin.py"),
                                 "--default"], stdout=subprocess.PIPE, text=True)
     program = None
+    data = tempfile.mkdtemp(prefix="korvel_screenshots_")
+    env = dict(os.environ, KORVEL_DATA_DIR="Z:" + os.path.join(data, "store").replace("/", "\\"))
+    saved = "Z:" + os.path.join(data, "list.dat").replace("/", "\\")
+    start = lambda: subprocess.Popen([os.path.join(HERE, "scripts", "wine-run.sh"),
+                                      os.path.join(cross, "korvel.exe")], env=env)
     try:
         if not standin.stdout.readline().strip():
             raise SystemExit("screenshots: the tracking stand-in did not start (port 18470 busy?)")
-        program = subprocess.Popen([os.path.join(HERE, "scripts", "wine-run.sh"),
-                                    os.path.join(cross, "korvel.exe")])
+        program = start()
         wait_for(window_shown, 120, "the main window")
         time.sleep(2)
         shoot(out, "page_home")
@@ -94,21 +120,31 @@ def main():
             "EE123456785CN")
         xdo("key", "Return")
         time.sleep(1)
+        xdo("key", "ctrl+s")
+        file_dialog(saved)
         click(248 + 45, 410 + 15)  # 开始查询
         time.sleep(4)  # six numbers against a loopback stand-in
-        click(600, 300)  # away from the tree, so no item stays selected
-        # Rest the pointer on the EMS number under AAE快递 until its tip shows.
-        xdo("mousemove", WINDOW_X + 50, WINDOW_Y + 115 + 9 + 6 * 16)
-        time.sleep(0.3)
-        xdo("mousemove", WINDOW_X + 52, WINDOW_Y + 115 + 9 + 6 * 16)
-        time.sleep(2)
+        rest_on_ems_number()
         shoot(out, "query_finished")
+
+        # The next morning: closed, started again, the saved list imported.
+        click(615 + 19, 6 + 9)  # the caption's close button
+        program.wait(timeout=30)
+        program = start()
+        wait_for(window_shown, 120, "the main window")
+        time.sleep(2)
+        click(130, 67)  # tab 单号查询
+        xdo("key", "ctrl+o")
+        file_dialog(saved)
+        rest_on_ems_number()
+        shoot(out, "restart_colours")
     finally:
         if program:
             subprocess.run(["wineserver", "-k"], check=False)
             program.wait()
         standin.terminate()
         standin.wait()
+        shutil.rmtree(data, ignore_errors=True)
 
 
 if __name__ == "__main__":
