@@ -310,7 +310,7 @@ std::string minuteText(Seconds local) {
     const Seconds day = dayOfYear - (153 * mp + 2) / 5 + 1;
     const Seconds month = mp < 10 ? mp + 3 : mp - 9;
     const Seconds year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    char text[40];
+    char text[96];  // room for any year a 64-bit count of seconds gives
     std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld",
                   static_cast<long long>(year), static_cast<long long>(month),
                   static_cast<long long>(day), static_cast<long long>(rest / 3600),

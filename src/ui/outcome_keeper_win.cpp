@@ -28,6 +28,7 @@ constexpr auto kSyncGap = std::chrono::seconds(2);
 constexpr auto kRetryGap = std::chrono::seconds(30);
 // Another copy holds the lock for one read and one write of the file.
 constexpr int kLockTries = 250;
+constexpr int kDeniedTries = 5;
 constexpr DWORD kLockPollMs = 20;
 // Far beyond 90 days of any list; a file this large is no store of ours.
 constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} << 20;
@@ -37,14 +38,22 @@ constexpr std::int64_t kEpochTicks = 116444736000000000LL;
 constexpr std::int64_t kTicksPerSecond = 10000000;
 
 // The lock file opened with no sharing: whoever holds it open syncs; the
-// others wait until it is closed, which a crash does too.
+// others wait until it is closed, which a crash does too. Closing deletes
+// it, so the folder holds only the store between syncs. While it is being
+// deleted an open is refused as denied, briefly; a folder that cannot be
+// written refuses the same way for good, so those tries are few.
 upgrade::FileHandle takeLock(const std::string& path) {
     const std::wstring wide = text::toWide(path);
+    int denied = 0;
     for (int attempt = 0; attempt < kLockTries; ++attempt) {
-        HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                               nullptr);
         if (h != INVALID_HANDLE_VALUE) return upgrade::FileHandle(h);
-        if (GetLastError() != ERROR_SHARING_VIOLATION) break;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION &&
+            (error != ERROR_ACCESS_DENIED || ++denied > kDeniedTries))
+            break;
         Sleep(kLockPollMs);
     }
     return {};

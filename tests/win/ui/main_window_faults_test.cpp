@@ -328,6 +328,33 @@ TEST_F(MainWindowSaveFaults, AReadOnlyTemplateKeepsItsBytesAndTheUserIsTold) {
     EXPECT_TRUE(GetFileAttributesW(toWide(path_).c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
+// The table goes the same safe way: a file that cannot be replaced keeps
+// its bytes and the user is told; once it can, the export says so.
+TEST_F(MainWindowSaveFaults, AFailedExportKeepsTheOldTableAndTheUserIsTold) {
+    const std::string table = folder_ + "\\表格.csv";
+    window_->tree().addItems(indexOfText(*window_, "申通快递"), {"ST6000001"});
+    window_->exportTableTo(table);
+    EXPECT_EQ(window_->statusText(), "导出成功");
+    const auto old = readWholeFile(table);
+    ASSERT_TRUE(old && old->size() > 3);
+    window_->tree().addItems(indexOfText(*window_, "申通快递"), {"ST6000002"});
+    ASSERT_TRUE(SetFileAttributesW(toWide(table).c_str(), FILE_ATTRIBUTE_READONLY));
+
+    window_->setStatusText("");
+    Texts boxes;
+    {
+        BoxAnswerer answerer({Press::Ok});
+        window_->exportTableTo(table);
+        for (const auto& box : answerer.seen()) boxes.push_back(box.text);
+        EXPECT_FALSE(answerer.timedOut());
+    }
+    EXPECT_EQ(boxes, Texts{"表格导出失败，原文件未改动。请检查文件是否只读、是否正在表格软件中打开，"
+                           "或磁盘已满。"});
+    EXPECT_EQ(window_->statusText(), "");
+    EXPECT_EQ(readWholeFile(table), old);
+    EXPECT_EQ(namesIn(folder_), Texts{"表格.csv"});
+}
+
 // A cap on the size of every file this process writes, set by
 // tools/file_limit_runner.py on request: a write that would pass it fails
 // as a write onto a full disk does, part of the bytes written. (Root, as the

@@ -115,6 +115,8 @@ TEST_F(OutcomeKeeperTest, TwoCopiesWritingAtOnceLoseNothing) {
         EXPECT_EQ(seenByA.find("顺丰快递", "SHARED")->askedAt,
                   record("", ParcelState::Delivered, 2000 + kRounds - 1).kept.askedAt);
     }
+    // Between syncs the folder holds the store alone.
+    EXPECT_EQ(GetFileAttributesW(toWide(dir_ + "\\outcomes.lock").c_str()), INVALID_FILE_ATTRIBUTES);
     // A copy started later reads it all at once.
     std::vector<OutcomeRecord> atStart;
     OutcomeKeeper later(dir_, [&](std::vector<OutcomeRecord> news) { atStart = std::move(news); });
