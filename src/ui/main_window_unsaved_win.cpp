@@ -110,6 +110,8 @@ void MainWindow::requestClose() {
 
 void MainWindow::keepForSessionEnd() {
     sessionEnding_ = true;
+    // The process may end without its destructors: the outcomes go now.
+    if (treeStatus_) treeStatus_->keepNow();
     if (!recovery_) return;
     disarmCheck();
     copiedChanges_ = tree_->changeCount()->load();

@@ -55,7 +55,7 @@ class TreeStatus : public query::QueryWatcher {
     std::string tipText(HTREEITEM item) const;
 
     // Brings the store's file up to date now and waits; true when it holds
-    // every outcome so far (tests; also done when the window goes).
+    // every outcome so far (the session ends; also done when the window goes).
     bool keepNow();
 
     HWND tooltip() const { return tooltip_.get(); }
