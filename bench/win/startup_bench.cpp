@@ -4,8 +4,9 @@
 //      idle waiting for input, and its main window is visible with nothing
 //      left to paint (goal: at most 2 times the baseline's, median of runs);
 //   2. the same for korvel.exe with 10,000 outcomes in its store against
-//      korvel.exe with an empty store, each in a data folder of its own
-//      (goal: at most 1.05 times);
+//      korvel.exe with an empty store, each in a data folder of its own,
+//      started one right after the other: the median of the runs' ratios
+//      (goal: at most 1.05), so a spell of a busy host weighs on both sides;
 //   3. private memory of each once it has sat idle for a second.
 // The programs take turns in each run. A program that shows no window in
 // time is reported, not waited for.
@@ -29,7 +30,7 @@ using korvel::upgrade::KernelHandle;
 
 namespace {
 
-constexpr int kRuns = 7;
+constexpr int kRuns = 9;
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kIdleBeforeMemoryMs = 1000;
 constexpr DWORD kCloseTimeoutMs = 5000;
@@ -197,8 +198,10 @@ int main() {
                      {"korvel.exe with 10,000 outcomes", folder + L"..\\korvel.exe", stored.path()}};
     std::vector<double> seconds[3], memory[3];
     for (int run = -1; run < kRuns; ++run) {  // run -1 warms the file cache
+        // The two korvel.exe starts stay next to each other, in turns first.
+        const int order[2][3] = {{0, 1, 2}, {0, 2, 1}};
         for (int k = 0; k < 3; ++k) {
-            const int p = (k + std::max(run, 0)) % 3;  // each goes first in turn
+            const int p = order[std::max(run, 0) % 2][k];
             const std::optional<Start> start = startOnce(programs[p].exe, programs[p].dataFolder);
             if (!start) {
                 std::printf("startup: %s showed no painted window within %lu s; not measured\n",
@@ -212,12 +215,16 @@ int main() {
     }
     const double baseline = median(seconds[0]), program = median(seconds[1]),
                  withStore = median(seconds[2]);
+    std::vector<double> storeRatios;
+    for (size_t i = 0; i < seconds[1].size(); ++i)
+        storeRatios.push_back(seconds[2][i] / seconds[1][i]);
     std::printf(
         "startup to first frame (median of %d): minimal window %.0f ms, korvel.exe %.0f ms, "
         "with %d stored outcomes %.0f ms\n",
         kRuns, baseline * 1e3, program * 1e3, kStoredOutcomes, withStore * 1e3);
     std::printf("startup_over_minimal_window: %.2f (goal <= 2)\n", program / baseline);
-    std::printf("startup_10k_outcomes_over_empty_store: %.3f (goal <= 1.05)\n", withStore / program);
+    std::printf("startup_10k_outcomes_over_empty_store: %.3f (goal <= 1.05)\n",
+                median(storeRatios));
     std::printf("idle_private_memory_mib: %.1f (minimal window %.1f; with the store %.1f)\n",
                 median(memory[1]), median(memory[0]), median(memory[2]));
     return 0;

@@ -176,6 +176,27 @@ bool OutcomeStore::merge(const OutcomeRecord& record) {
     return changed;
 }
 
+bool OutcomeStore::merge(const OutcomeStore& other) {
+    bool changed = false;
+    for (const auto& [key, kept] : other.kept_) {
+        auto [it, added] = kept_.try_emplace(key, kept);
+        if (added) {
+            changed = true;
+            continue;
+        }
+        if (kept.askedAt > it->second.askedAt) {
+            it->second.outcome = kept.outcome;
+            it->second.askedAt = kept.askedAt;
+            changed = true;
+        }
+        if (kept.seenAt > it->second.seenAt) {
+            it->second.seenAt = kept.seenAt;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 bool OutcomeStore::markSeen(std::string_view company, std::string_view number, Seconds now) {
     const auto found = kept_.find(keyOf(company, number));
     if (found == kept_.end() || found->second.seenAt >= now) return false;

@@ -54,6 +54,8 @@ class OutcomeStore {
     // later, and the later of the two seen times stays. True when anything
     // kept changed.
     bool merge(const OutcomeRecord& record);
+    // Every record of another store taken in as merge() takes one.
+    bool merge(const OutcomeStore& other);
     // The number is in a tree at `now`; nothing happens for one never asked.
     // True when its seen time moved.
     bool markSeen(std::string_view company, std::string_view number, Seconds now);

@@ -188,10 +188,12 @@ bool OutcomeKeeper::syncOnce(std::vector<OutcomeRecord> records, Numbers seen) {
     tracking::OutcomeSync::Result result = sync_.sync(bytes, now());
     const bool ok = !result.write || writeFileSafely(file_, *result.write);
     if (ok) sync_.done();
-    if (!result.news.empty() && uiThread_)
-        uiThread_->post([onNews = onNews_,
-                         news = std::move(result.news)]() mutable { onNews(std::move(news)); },
-                        0);
+    if (!result.news.empty() && uiThread_) {
+        tracking::OutcomeStore news;
+        for (const auto& record : result.news) news.merge(record);
+        uiThread_->post(
+            [onNews = onNews_, news = std::move(news)]() mutable { onNews(std::move(news)); }, 0);
+    }
     return ok;
 }
 

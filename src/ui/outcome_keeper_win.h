@@ -27,7 +27,9 @@ namespace korvel::ui {
 class OutcomeKeeper {
   public:
     using Numbers = std::vector<std::pair<std::string, std::string>>;  // company, number
-    using News = std::function<void(std::vector<tracking::OutcomeRecord>)>;
+    // Built on the keeper's thread: the window takes a whole store over at
+    // once when it has none yet.
+    using News = std::function<void(tracking::OutcomeStore)>;
 
     // On the user-interface thread, which hears the news: what the file
     // holds first (once start() asks for it), then what other copies add.

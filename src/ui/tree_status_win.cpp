@@ -102,7 +102,7 @@ TreeStatus::TreeStatus(TrackingTree& tree, std::string storeFolder)
     if (!storeFolder.empty()) {
         keeper_ = std::make_unique<OutcomeKeeper>(
             std::move(storeFolder),
-            [this](std::vector<OutcomeRecord> records) { heardFromStore(records); });
+            [this](tracking::OutcomeStore news) { heardFromStore(std::move(news)); });
         SetTimer(treeView_, kSeenTimer, kSeenMs, nullptr);
         if (!SetTimer(treeView_, kLoadTimer, USER_TIMER_MINIMUM, nullptr)) keeper_->start();
     }
@@ -130,9 +130,11 @@ void TreeStatus::numberFinished(const std::string& company, const std::string& n
     refreshSoon();
 }
 
-void TreeStatus::heardFromStore(const std::vector<OutcomeRecord>& records) {
-    bool changed = false;
-    for (const auto& record : records) changed |= store_.merge(record);
+// The first news, what the file held at start, is taken over whole: no
+// record at a time on this thread.
+void TreeStatus::heardFromStore(tracking::OutcomeStore news) {
+    const bool changed = store_.empty() ? !news.empty() : store_.merge(news);
+    if (store_.empty()) store_ = std::move(news);
     if (changed) refreshSoon();
 }
 

@@ -64,7 +64,7 @@ class TreeStatus : public query::QueryWatcher {
 
   private:
     static LRESULT CALLBACK treeProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    void heardFromStore(const std::vector<tracking::OutcomeRecord>& records);
+    void heardFromStore(tracking::OutcomeStore news);
     void refreshSoon();
     void refresh();
     void tellSeen(bool always);

@@ -69,11 +69,9 @@ bool pumpUntil(const std::function<bool()>& done) {
 // lock keeps each from writing over the other's news, and each hears the
 // other's numbers.
 TEST_F(OutcomeKeeperTest, TwoCopiesWritingAtOnceLoseNothing) {
-    std::vector<OutcomeRecord> heard[2];
+    OutcomeStore heard[2];
     auto listen = [&](int copy) {
-        return [&heard, copy](std::vector<OutcomeRecord> news) {
-            heard[copy].insert(heard[copy].end(), news.begin(), news.end());
-        };
+        return [&heard, copy](OutcomeStore news) { heard[copy].merge(news); };
     };
     {
         OutcomeKeeper a(dir_, listen(0)), b(dir_, listen(1));
@@ -104,9 +102,7 @@ TEST_F(OutcomeKeeperTest, TwoCopiesWritingAtOnceLoseNothing) {
         // for A the shared number as B asked it.
         EXPECT_TRUE(a.syncNow() && b.syncNow());
         pumpUntil([&] { return heard[0].size() >= kRounds + 1 && heard[1].size() >= kRounds; });
-        OutcomeStore seenByA, seenByB;
-        for (const auto& r : heard[0]) seenByA.merge(r);
-        for (const auto& r : heard[1]) seenByB.merge(r);
+        const OutcomeStore &seenByA = heard[0], &seenByB = heard[1];
         for (int i = 0; i < kRounds; ++i) {
             EXPECT_NE(seenByA.find("顺丰快递", numbered("B", i)), nullptr) << i;
             EXPECT_NE(seenByB.find("顺丰快递", numbered("A", i)), nullptr) << i;
@@ -118,8 +114,8 @@ TEST_F(OutcomeKeeperTest, TwoCopiesWritingAtOnceLoseNothing) {
     // Between syncs the folder holds the store alone.
     EXPECT_EQ(GetFileAttributesW(toWide(dir_ + "\\outcomes.lock").c_str()), INVALID_FILE_ATTRIBUTES);
     // A copy started later reads it all at once.
-    std::vector<OutcomeRecord> atStart;
-    OutcomeKeeper later(dir_, [&](std::vector<OutcomeRecord> news) { atStart = std::move(news); });
+    OutcomeStore atStart;
+    OutcomeKeeper later(dir_, [&](OutcomeStore news) { atStart = std::move(news); });
     later.start();
     EXPECT_TRUE(pumpUntil([&] { return !atStart.empty(); }));
     EXPECT_EQ(atStart.size(), 81u);
@@ -128,8 +124,8 @@ TEST_F(OutcomeKeeperTest, TwoCopiesWritingAtOnceLoseNothing) {
 // A folder that cannot hold the store: nothing is written, nothing breaks.
 TEST_F(OutcomeKeeperTest, AStoreThatCannotBeWrittenOnlyFailsItsSyncs) {
     const std::string missing = dir_ + "\\gone\\deeper";
-    std::vector<OutcomeRecord> heard;
-    OutcomeKeeper keeper(missing, [&](std::vector<OutcomeRecord> news) { heard = news; });
+    OutcomeStore heard;
+    OutcomeKeeper keeper(missing, [&](OutcomeStore news) { heard = std::move(news); });
     keeper.add(record("SF1", ParcelState::Delivered, 100));
     EXPECT_FALSE(keeper.syncNow());
     EXPECT_EQ(GetFileAttributesW(toWide(missing).c_str()), INVALID_FILE_ATTRIBUTES);
