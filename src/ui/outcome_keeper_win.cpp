@@ -46,9 +46,9 @@ upgrade::FileHandle takeLock(const std::string& path) {
     const std::wstring wide = text::toWide(path);
     int denied = 0;
     for (int attempt = 0; attempt < kLockTries; ++attempt) {
-        HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
-                               nullptr);
+        HANDLE h =
+            CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (h != INVALID_HANDLE_VALUE) return upgrade::FileHandle(h);
         const DWORD error = GetLastError();
         if (error != ERROR_SHARING_VIOLATION &&

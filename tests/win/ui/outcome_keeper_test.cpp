@@ -112,7 +112,8 @@ TEST_F(OutcomeKeeperTest, TwoCopiesWritingAtOnceLoseNothing) {
                   record("", ParcelState::Delivered, 2000 + kRounds - 1).kept.askedAt);
     }
     // Between syncs the folder holds the store alone.
-    EXPECT_EQ(GetFileAttributesW(toWide(dir_ + "\\outcomes.lock").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(toWide(dir_ + "\\outcomes.lock").c_str()),
+              INVALID_FILE_ATTRIBUTES);
     // A copy started later reads it all at once.
     OutcomeStore atStart;
     OutcomeKeeper later(dir_, [&](OutcomeStore news) { atStart = std::move(news); });
