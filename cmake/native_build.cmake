@@ -40,6 +40,14 @@ if(KORVEL_CROSS_DIR)
     set(wine_env "WINEPREFIX=${KORVEL_WINEPREFIX}" "KORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
                  "KORVEL_CROSS_DIR=${KORVEL_CROSS_DIR}"
                  "KORVEL_UPDATE_KEY=${KORVEL_CROSS_DIR}/update-test-key.pem")
+    # One Wine server for every test of the prefix, started before the first
+    # and stopped after the last (scripts/wine-server.sh says why).
+    add_test(NAME wine/server_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-server.sh start)
+    add_test(NAME wine/server_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-server.sh stop)
+    set_tests_properties(wine/server_start PROPERTIES ENVIRONMENT "${wine_env}"
+                         FIXTURES_SETUP wine_server TIMEOUT 120)
+    set_tests_properties(wine/server_stop PROPERTIES ENVIRONMENT "${wine_env}"
+                         FIXTURES_CLEANUP wine_server TIMEOUT 60)
     file(GLOB_RECURSE win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
     foreach(src ${win_tests})
         get_filename_component(name ${src} NAME_WE)
@@ -62,9 +70,10 @@ if(KORVEL_CROSS_DIR)
             list(APPEND launcher python3 ${CMAKE_SOURCE_DIR}/tools/${runner} --)
         endif()
         add_test(NAME win/${name}
-                 COMMAND ${launcher} ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+                 COMMAND ${launcher} ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh
                          ${KORVEL_CROSS_DIR}/wintests/${name}.exe)
-        set_tests_properties(win/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 300)
+        set_tests_properties(win/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 300
+                             FIXTURES_REQUIRED wine_server)
     endforeach()
     file(GLOB_RECURSE e2e_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.py)
     foreach(src ${e2e_tests})
