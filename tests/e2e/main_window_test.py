@@ -8,9 +8,9 @@ pixels for what the program draws (status label, query button, menus,
 background). What a person copies in another program to paste here is put
 on the clipboard by window_reader.exe as well.
 
-The program runs on an X server of its own with a Wine prefix of its own, so
-no other test's windows lie over it or take its input. The prefix is the
-project's (scripts/wine-prefix.sh), made once beside the build's own.
+The program runs on a desktop of its own (desktop.py): its own X server, Wine
+prefix and data folder, so no other test's windows lie over it or take its
+input and nothing another program left behind reaches it.
 
 The cases share one running program and build on each other, in the order
 of their names.
@@ -19,19 +19,15 @@ of their names.
 import json
 import os
 import shutil
-import signal
 import struct
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
+import urllib.request
 import zlib
 
-SOURCE = os.environ.get("KORVEL_SOURCE_DIR", "")
-CROSS = os.environ.get("KORVEL_CROSS_DIR", "")
-BUILD = os.path.dirname(CROSS.rstrip("/"))
-PREFIX = os.path.join(BUILD, "wineprefix-e2e")
+from desktop import CROSS, SOURCE, Desktop, wait_for, windows_path
 
 # Client rectangles of the main window's drawn elements (x, y, w, h).
 TAB = {1: (10, 30, 70, 75), 2: (95, 30, 70, 75), 3: (180, 30, 70, 75)}
@@ -55,10 +51,6 @@ BOX_TEXTS = ["文件被损坏", "你确定要删除该公司下全部单号么�
 # edit control has them (separators are no lines).
 INPUT_FIELD_ID = 1001
 FIELD_MENU = ["undo", "cut", "copy", "paste", "delete", "select all"]
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def centre(box):
@@ -85,49 +77,11 @@ def template(items):
     return HEADER + body + TRAILER
 
 
-def wait_for(what, predicate, timeout=15.0):
-    end = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > end:
-            raise AssertionError("timed out waiting for " + what)
-        time.sleep(0.05)
-
-
-class Desktop:
-    """A private X server, the prefix's Wine and the program's process tree."""
-
-    def __init__(self, folder):
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        self.display = ":" + self.xvfb.stdout.readline().decode().strip()
-        # The program's own files go to a folder of this run's.
-        self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=PREFIX,
-                        WINEDEBUG="-all", LC_ALL="C.UTF-8",
-                        KORVEL_DATA_DIR=windows_path(os.path.join(folder, "data")))
-        self.folder = folder
-
-    def wine(self, *args, **kwargs):
-        return subprocess.Popen([os.path.join(SOURCE, "scripts", "wine-run.sh"), *args],
-                                env=self.env, **kwargs)
-
-    def xdo(self, *args):
-        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True)
-
-    def stop(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False)
-        subprocess.run(["wineserver", "-w"], env=self.env, check=False, timeout=30)
-        self.xvfb.terminate()
-        self.xvfb.wait(timeout=10)
-        self.xvfb.stdout.close()
-
-
 class Reader:
-    def __init__(self, desktop):
-        self.process = desktop.wine(os.path.join(CROSS, "e2e", "window_reader.exe"),
+    """window_reader.exe, reading the program started from that file."""
+
+    def __init__(self, desktop, program):
+        self.process = desktop.wine(os.path.join(CROSS, "e2e", "window_reader.exe"), program,
                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                     stderr=subprocess.DEVNULL)
 
@@ -158,8 +112,6 @@ class MainWindowEndToEnd(unittest.TestCase):
         for path in ("korvel.exe", "e2e/window_reader.exe"):
             if not os.path.exists(os.path.join(CROSS, path)):
                 raise unittest.SkipTest(path + " is not built")
-        subprocess.run([os.path.join(SOURCE, "scripts", "wine-prefix.sh"), PREFIX], check=True,
-                       stdout=subprocess.DEVNULL)
         cls.folder = tempfile.mkdtemp(prefix="korvel_main_e2e_")
         cls.program = os.path.join(cls.folder, "korvel.exe")
         shutil.copy(os.path.join(CROSS, "korvel.exe"), cls.program)
@@ -169,9 +121,10 @@ class MainWindowEndToEnd(unittest.TestCase):
                     (1, "申通快递", False)]
         with open(os.path.join(config, "good.dat"), "wb") as f:
             f.write(template(cls.good))
-        with open(os.path.join(config, "slow.dat"), "wb") as f:
-            f.write(template([(1, "申通快递", True), (2, "SLOW1500-a", False),
-                              (2, "SLOW1500-b", False), (2, "SLOW1500-c", False)]))
+        # Numbers the stand-in holds unanswered: a stop always meets a running run.
+        with open(os.path.join(config, "held.dat"), "wb") as f:
+            f.write(template([(1, "申通快递", True), (2, "HANG-a", False),
+                              (2, "HANG-b", False), (2, "HANG-c", False)]))
         with open(os.path.join(config, "bad.dat"), "wb") as f:
             f.write(template(cls.good) + b"\r\n")
         with open(os.path.join(cls.folder, "red.png"), "wb") as f:
@@ -180,12 +133,12 @@ class MainWindowEndToEnd(unittest.TestCase):
         cls.standin = subprocess.Popen(
             [sys.executable, os.path.join(SOURCE, "tools", "tracking_standin.py"), "--port", "0"],
             stdout=subprocess.PIPE, text=True)
-        port = cls.standin.stdout.readline().strip()
-        cls.desktop = Desktop(cls.folder)
-        cls.desktop.env["KORVEL_TRACKING_ENDPOINT"] = "127.0.0.1:" + port
+        cls.endpoint = "127.0.0.1:" + cls.standin.stdout.readline().strip()
+        cls.desktop = Desktop("wineprefix-e2e")
+        cls.desktop.env["KORVEL_TRACKING_ENDPOINT"] = cls.endpoint
         cls.korvel = cls.desktop.wine(windows_path(cls.program), stdout=subprocess.DEVNULL,
                                       stderr=subprocess.DEVNULL)
-        cls.reader = Reader(cls.desktop)
+        cls.reader = Reader(cls.desktop, windows_path(cls.program))
         # The set-up has run once the courier box holds its names.
         cls.state = wait_for("the main window", lambda: (
             lambda s: s if s["main"] and s.get("comboCount") == 79 else None)(
@@ -228,6 +181,21 @@ class MainWindowEndToEnd(unittest.TestCase):
     def park_mouse(self):
         # Away from every control, so nothing is drawn hovered.
         self.desktop.xdo("mousemove", 1200, 1000)
+
+    def tip_over(self, x, y):
+        return any(r[0] <= x < r[2] and r[1] <= y < r[3]
+                   for r in (w["rect"] for w in self.windows("tooltips_class32")))
+
+    def click_item(self, text, button=1, repeat=1):
+        """Clicks a tree item once no tip lies over it (a tip shows below
+        the pointer resting on an item and goes when the pointer leaves the
+        tree); a left click is seen to select it before the next step."""
+        self.park_mouse()
+        x, y = self.item_point(text)
+        wait_for("no tip over " + text, lambda: not self.tip_over(x, y))
+        self.click(x, y, button=button, repeat=repeat)
+        if button == 1:
+            wait_for(text + " selected", lambda: self.item(text)[3])
 
     # Reading, from outside.
     def tree(self):
@@ -282,7 +250,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         return menu
 
     def right_click_menu(self, text):
-        self.click(*self.item_point(text), button=3)
+        self.click_item(text, button=3)
         menu = self.wait_menu(len(MENU_ITEMS))
         return menu, [item["enabled"] for item in menu["items"]]
 
@@ -300,6 +268,18 @@ class MainWindowEndToEnd(unittest.TestCase):
             self.type(typed)
             self.key("Return")
         self.wait_no_window("#32770")
+
+    def barrier(self, what, seen):
+        """Waits until a later input's effect is seen (or a window of the
+        program opened, which would have taken that input), so the program
+        has taken every input before it; then nothing else may be open."""
+        wait_for(what, lambda: seen() or self.windows("#32770") or self.windows("SkinHostWnd"))
+        self.assertEqual(self.windows("#32770") + self.windows("SkinHostWnd"), [])
+
+    def release_held(self):
+        """Answers every request the stand-in holds; how many there were."""
+        with urllib.request.urlopen("http://%s/_let_go" % self.endpoint, timeout=10) as reply:
+            return int(reply.read())
 
     def number_dialog(self, typed):
         dialog = self.wait_window("#32770", "输入单号")
@@ -368,25 +348,24 @@ class MainWindowEndToEnd(unittest.TestCase):
 
     def test_2_numbers_by_enter_double_click_and_menu(self):
         # Enter on a company.
-        self.click(*self.item_point("安捷快递"))
-        wait_for("the selection", lambda: self.item("安捷快递")[3])
+        self.click_item("安捷快递")
         self.key("Return")
         self.number_dialog("111 222")
         self.assertEqual(self.children("安捷快递"), ["111", "222"])
         self.assertTrue(self.item("安捷快递")[2])
         self.assertEqual(self.reader.ask("state")["focus"], "tree")
-        # Enter on a number does nothing.
-        self.click(*self.item_point("111"))
-        self.key("Return")
-        self.assertEqual(self.windows("#32770"), [])
+        # Enter on a number does nothing: the Down after it moves on.
+        self.click_item("111")
+        self.key("Return", "Down")
+        self.barrier("the selection moved on", lambda: self.item("222")[3])
 
         # A double-click on a company opens the dialog.
-        self.click(*self.item_point("安信达快递"), repeat=2)
+        self.click_item("安信达快递", repeat=2)
         self.number_dialog("333")
         self.assertEqual(self.children("安信达快递"), ["333"])
         self.assertTrue(self.item("安信达快递")[2])
         # ... and the tree still toggles the company it was made on.
-        self.click(*self.item_point("安信达快递"), repeat=2)
+        self.click_item("安信达快递", repeat=2)
         self.number_dialog(None)
         self.assertFalse(self.item("安信达快递")[2])
         self.assertEqual(self.children("安信达快递"), ["333"])
@@ -415,7 +394,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         wait_for("the number gone", lambda: self.children("安捷快递") == ["111 x"])
 
         # A company's numbers: declined, then confirmed; the company stays.
-        self.click(*self.item_point("安信达快递"), repeat=2)  # expand it again
+        self.click_item("安信达快递", repeat=2)  # expand it again
         self.number_dialog(None)
         menu, _ = self.right_click_menu("333")
         self.choose(menu, "删除该公司下单号")
@@ -514,8 +493,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         wait_for("EMS快递 selected", lambda: self.item("EMS快递")[3])
         self.assertEqual(self.reader.ask("state")["focus"], "tree")
         # "定位" finds it again after the selection moved.
-        self.click(*self.item_point("AAE快递"))
-        wait_for("AAE快递 selected", lambda: self.item("AAE快递")[3])
+        self.click_item("AAE快递")
         self.click_client(LOCATE)
         wait_for("EMS快递 selected", lambda: self.item("EMS快递")[3])
 
@@ -544,7 +522,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         with open(saved + ".dat", "rb") as f:
             self.assertEqual(f.read(), template(self.good))
 
-        self.click(*self.item_point("申通快递"))
+        self.click_item("申通快递")
         self.key("Return")
         self.number_dialog("ST2000001")
         self.click_client(SAVE)
@@ -565,26 +543,27 @@ class MainWindowEndToEnd(unittest.TestCase):
 
         # The dialog now starts where the last save went: a full name.
         self.click_client(IMPORT)
-        self.file_dialog(windows_path(os.path.join(self.folder, "config", "slow.dat")))
+        self.file_dialog(windows_path(os.path.join(self.folder, "config", "held.dat")))
         self.wait_drawn("label", STATUS, "导入成功", STATUS_TEXTS)
-        asking = ["正在为您查询：申通快递SLOW1500-" + c for c in "abc"]
+        # The first number is held unanswered, so the run is still on when
+        # the stop comes.
+        asking = ["正在为您查询：申通快递HANG-" + c for c in "abc"]
         self.click_client(QUERY)
         self.wait_drawn("button", QUERY, "停止查询", CAPTIONS)
-        wait_for("a number being asked for",
-                 lambda: self.drawn("label", STATUS, STATUS_TEXTS + asking) in asking)
+        self.wait_drawn("label", STATUS, asking[0], STATUS_TEXTS + asking)
         self.click_client(QUERY)
         self.wait_drawn("label", STATUS, "已停止查询", STATUS_TEXTS + asking)
         self.wait_drawn("button", QUERY, "开始查询", CAPTIONS)
 
         # F5 does the same wherever the focus is on page 2.
-        self.click(*self.item_point("申通快递"))
+        self.click_item("申通快递")
         self.key("F5")
         self.wait_drawn("button", QUERY, "停止查询", CAPTIONS)
-        wait_for("a number being asked for",
-                 lambda: self.drawn("label", STATUS, STATUS_TEXTS + asking) in asking)
+        self.wait_drawn("label", STATUS, asking[0], STATUS_TEXTS + asking)
         self.key("F5")
         self.wait_drawn("label", STATUS, "已停止查询", STATUS_TEXTS + asking)
         self.wait_drawn("button", QUERY, "开始查询", CAPTIONS)
+        self.release_held()
 
     def result_point(self, at):
         pos = self.reader.ask("result-pos", at)
@@ -624,9 +603,14 @@ class MainWindowEndToEnd(unittest.TestCase):
                  lambda: (lambda m: max(m) - min(m) > 60)(self.reader.ask("mean", *band)))
         self.key("ctrl+c")
         wait_for("the heading copied", lambda: self.reader.ask("clipboard")["text"] == heading)
-        self.key("x", "Delete", "BackSpace", "ctrl+v", "ctrl+x", "Return")
+        # Typing changes nothing: the Shift+Left after it only takes one
+        # character off the selection.
+        self.key("x", "Delete", "BackSpace", "ctrl+v", "ctrl+x", "Return", "shift+Left")
+        self.barrier("the selection one shorter",
+                     lambda: self.reader.ask("state")["resultSel"] != [start, end])
         s = self.reader.ask("state")
-        self.assertEqual((s["result"], s["resultSel"], s["resultFirst"]), (text, [start, end], first))
+        self.assertEqual((s["result"], s["resultSel"], s["resultFirst"]),
+                         (text, [start, end - 1], first))
         # The keys: Shift+End takes the rest of the line, Ctrl+End goes to the
         # end of the text and brings it into view.
         self.click(x0 + 1, y0 + 6)
@@ -648,14 +632,14 @@ class MainWindowEndToEnd(unittest.TestCase):
                  lambda: self.reader.ask("state")["resultSel"] == [0, len(text)])
 
     def test_7_keys(self):
-        self.click(*self.item_point("SLOW1500-b"))
-        wait_for("the selection", lambda: self.item("SLOW1500-b")[3])
+        self.click_item("HANG-b")
         self.key("Delete")
-        wait_for("the number gone", lambda: "SLOW1500-b" not in self.texts())
-        self.click(*self.item_point("申通快递"))
-        wait_for("the selection", lambda: self.item("申通快递")[3])
-        self.key("Delete")
-        self.assertEqual(self.children("申通快递"), ["SLOW1500-a", "SLOW1500-c"])
+        wait_for("the number gone", lambda: "HANG-b" not in self.texts())
+        # Delete on a company does nothing: the Down after it moves on.
+        self.click_item("申通快递")
+        self.key("Delete", "Down")
+        self.barrier("the selection moved on", lambda: self.item("HANG-a")[3])
+        self.assertEqual(self.children("申通快递"), ["HANG-a", "HANG-c"])
 
         self.key("ctrl+f")
         wait_for("the courier box focused", lambda: self.reader.ask("state")["focus"] == "courier")
@@ -677,15 +661,19 @@ class MainWindowEndToEnd(unittest.TestCase):
         details = self.file_dialog(None)
         self.assertEqual(details["types"], ["（模版文件）"])
 
-        # Nothing on the other pages.
+        # Nothing on the other pages: the click on page 2's tab comes after
+        # the keys, and page 2 shows the same tree, box and caption.
         self.click_client(TAB[1])
         wait_for("page 1", lambda: not self.reader.ask("state")["treeVisible"])
         result = self.reader.ask("state")["result"]
-        count = len(self.tree())
+        items = lambda: [(d, t, e, selected) for d, t, e, selected, _ in self.tree()]
+        before = items()
         self.key("F5", "shift+F5", "ctrl+s", "ctrl+o", "ctrl+e", "Delete")
-        self.assertEqual(self.windows("#32770"), [])
-        self.assertEqual(len(self.tree()), count)
+        self.click_client(TAB[2])
+        self.barrier("page 2", lambda: self.reader.ask("state")["treeVisible"])
+        self.assertEqual(items(), before)
         self.assertEqual(self.reader.ask("state")["result"], result)
+        self.wait_drawn("button", QUERY, "开始查询", CAPTIONS)
 
     def test_8_caption_buttons(self):
         self.click_client(CAPTION_32)
@@ -701,8 +689,10 @@ class MainWindowEndToEnd(unittest.TestCase):
         self.click_client(CAPTION_64)
         details = self.file_dialog(windows_path(os.path.join(self.folder, "red.png")))
         self.assertIn("（png文件）", details["types"])
-        wait_for("the red background", lambda: self.reader.ask("mean", 300, 8, 150, 14) ==
-                 [254, 0, 0] or self.reader.ask("mean", 300, 8, 150, 14)[0] > 240)
+        # Red through and through: the caption strip it replaces is orange
+        # ([245, 142, 43]).
+        wait_for("the red background", lambda: (lambda m: m[0] > 240 and max(m[1:]) < 16)(
+            self.reader.ask("mean", 300, 8, 150, 14)))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,8 @@
 // The end-to-end tests' eyes: reads the running korvel.exe from outside, as
 // another program on the desktop would, and answers on stdout. It never
-// clicks or types; the tests do that with real input.
+// clicks or types; the tests do that with real input. The program is a
+// process running the file named on the command line (its full Windows
+// path); windows of any other process are never read.
 //
 // One command per stdin line, one JSON line per answer (UTF-8):
 //   state            the main window, its native controls, focus, texts
@@ -20,8 +22,9 @@
 //   drawn-in HWND KIND X Y W H TEXT|TEXT...
 //                    the same in another window of the program
 //   mean X Y W H     the mean colour of a client rectangle of the main window
-//   programs         every running program's main window and process id
-//   use PID          read the program of that process id from now on (0: any)
+//   programs         every running copy's main window and process id
+//   use PID          read the copy of that process id from now on (0: the
+//                    first found)
 //   endsession       send the main window WM_QUERYENDSESSION, then
 //                    WM_ENDSESSION, as Windows does when the session ends
 //   ink X Y W H      the colours of a screen rectangle: the most frequent
@@ -169,11 +172,25 @@ BOOL CALLBACK collectChild(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
-// The process whose main window the commands read ("use PID"); 0: any.
+// The program's file (its full Windows path, from the command line): only
+// processes running it are read.
+std::wstring gProgramPath;
+// The process whose main window the commands read ("use PID"); 0: the first.
 DWORD gTarget = 0;
 
+bool runsProgram(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return false;
+    wchar_t image[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    const bool same = QueryFullProcessImageNameW(process, 0, image, &size) &&
+                      lstrcmpiW(image, gProgramPath.c_str()) == 0;
+    CloseHandle(process);
+    return same;
+}
+
 struct MainSearch {
-    DWORD pid;  // 0: any
+    DWORD pid;  // 0: any process running the program
     std::vector<std::pair<HWND, DWORD>> found;
 };
 
@@ -181,7 +198,8 @@ BOOL CALLBACK findMain(HWND hwnd, LPARAM lp) {
     auto& search = *reinterpret_cast<MainSearch*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (className(hwnd) == L"KorvelMainWindow" && (!search.pid || pid == search.pid))
+    if (className(hwnd) == L"KorvelMainWindow" && (!search.pid || pid == search.pid) &&
+        runsProgram(pid))
         search.found.push_back({hwnd, pid});
     return TRUE;
 }
@@ -189,6 +207,31 @@ BOOL CALLBACK findMain(HWND hwnd, LPARAM lp) {
 std::vector<std::pair<HWND, DWORD>> mainWindows(DWORD pid) {
     MainSearch search{pid, {}};
     EnumWindows(findMain, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* cls;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchVisible(HWND hwnd, LPARAM lp) {
+    auto& search = *reinterpret_cast<WindowSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search.pid || className(hwnd) != search.cls || !IsWindowVisible(hwnd)) return TRUE;
+    search.found = hwnd;
+    return FALSE;
+}
+
+// A visible top-level window with that class of the process read.
+HWND programWindow(const wchar_t* cls) {
+    const auto found = mainWindows(gTarget);
+    if (found.empty()) return nullptr;
+    WindowSearch search{found.front().second, cls};
+    EnumWindows(matchVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
     return search.found;
 }
 
@@ -645,8 +688,8 @@ void answerInk(int x, int y, int w, int h) {
 // and tell black (enabled) from grey (disabled) text. A separator is a thin
 // band without black or grey text glyphs in the middle.
 void answerMenu() {
-    HWND menu = FindWindowW(L"#32768", nullptr);
-    if (!menu || !IsWindowVisible(menu)) {
+    HWND menu = programWindow(L"#32768");
+    if (!menu) {
         std::cout << "{\"open\":false}" << std::endl;
         return;
     }
@@ -687,6 +730,14 @@ void answerMenu() {
 }  // namespace
 
 int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc != 2) {
+        std::cerr << "usage: window_reader.exe PROGRAM_PATH" << std::endl;
+        return 2;
+    }
+    gProgramPath = argv[1];
+    LocalFree(argv);
     korvel::skin::InitToolkit();
     std::string line;
     while (std::getline(std::cin, line)) {
