@@ -1,16 +1,19 @@
 // The Windows side of the end-to-end upgrade test (tests/e2e/upgrade_test.py
 // sets it up): starts the real program, opens "在线升级" from its "设置"
 // menu, answers the prompts as a user would and checks the outcome from
-// outside the program's process. Without KORVEL_E2E_PROGRAM every case is
-// skipped.
+// outside the program's process. Every window looked for is one of the
+// program's process, and every wait gives up at once when the program has
+// ended. Without KORVEL_E2E_PROGRAM every case is skipped.
 #include <gtest/gtest.h>
 #include <windows.h>
 // Needs the types of windows.h.
 #include <tlhelp32.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "standin_client.h"
@@ -26,6 +29,7 @@
 using namespace korvel;
 using korvel::text::toGbk;
 using korvel::text::toWide;
+using korvel::upgrade::FileHandle;
 using korvel::upgrade::KernelHandle;
 
 namespace {
@@ -125,6 +129,71 @@ void clickBoxButton(HWND box, int index) {
     SendMessageW(box, WM_LBUTTONUP, 0, at);
 }
 
+// Names created in and deleted from a folder since the watch began, as they
+// happen: a file that comes and goes between two looks is seen all the same.
+class FolderWatch {
+  public:
+    explicit FolderWatch(const std::string& folder)
+        : folder_(CreateFileW(toWide(folder).c_str(), FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
+                              nullptr)),
+          event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        watching_ = folder_ && event_ && ask();
+    }
+    ~FolderWatch() {
+        if (!watching_) return;
+        CancelIoEx(folder_.get(), &overlapped_);
+        DWORD ignored = 0;
+        GetOverlappedResult(folder_.get(), &overlapped_, &ignored, TRUE);
+    }
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    bool watching() const { return watching_; }
+
+    // Whether the folder saw the file's name come (FILE_ACTION_ADDED) or go
+    // (FILE_ACTION_REMOVED).
+    bool saw(const std::string& name, DWORD action) {
+        collect();
+        const std::wstring wide = toWide(name);
+        return std::any_of(seen_.begin(), seen_.end(), [&](const auto& change) {
+            return change.first == action && lstrcmpiW(change.second.c_str(), wide.c_str()) == 0;
+        });
+    }
+
+  private:
+    bool ask() {
+        ResetEvent(event_.get());
+        overlapped_ = {};
+        overlapped_.hEvent = event_.get();
+        return ReadDirectoryChangesW(folder_.get(), buffer_, sizeof(buffer_), FALSE,
+                                     FILE_NOTIFY_CHANGE_FILE_NAME, nullptr, &overlapped_,
+                                     nullptr) != FALSE;
+    }
+
+    void collect() {
+        DWORD bytes = 0;
+        while (watching_ && GetOverlappedResult(folder_.get(), &overlapped_, &bytes, FALSE)) {
+            for (size_t at = 0; bytes > 0;) {
+                const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + at);
+                seen_.emplace_back(info->Action,
+                                   std::wstring(info->FileName, info->FileNameLength / 2));
+                if (!info->NextEntryOffset) break;
+                at += info->NextEntryOffset;
+            }
+            watching_ = ask();
+        }
+    }
+
+    FileHandle folder_;
+    KernelHandle event_;
+    OVERLAPPED overlapped_{};
+    alignas(DWORD) char buffer_[16384];
+    bool watching_ = false;
+    std::vector<std::pair<DWORD, std::wstring>> seen_;
+};
+
 // For a screenshot taken from outside Wine: after settleMs, names the
 // moment in the folder KORVEL_E2E_SHOTS and waits a little for the shot's
 // acknowledgement.
@@ -156,7 +225,7 @@ class UpgradeDriver : public ::testing::Test {
         process_.reset(info.hProcess);
         KernelHandle thread(info.hThread);
         pid_ = info.dwProcessId;
-        main_ = waitForWindow(pid_, "KorvelMainWindow", "");
+        main_ = waitForProgramWindow("KorvelMainWindow", "");
         ASSERT_NE(main_, nullptr) << "the program shows its main window";
     }
 
@@ -178,14 +247,14 @@ class UpgradeDriver : public ::testing::Test {
     void chooseSettingsItem(int item) {
         const std::string title =
             item == 0 ? upgrade::kUpdateWindowTitle : upgrade::kAboutWindowTitle;
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        for (int attempt = 0; attempt < 3 && running(); ++attempt) {
             PostMessageW(main_, ui::kMsgCommand, static_cast<WPARAM>(ui::MainCommand::SettingsMenu),
                          0);
-            HWND menu = waitForWindow(pid_, "#32768", "", 10000);
+            HWND menu = waitForProgramWindow("#32768", "", 10000);
             if (!menu) continue;
             for (int i = 0; i <= item; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-            if (waitForWindow(pid_, "SkinHostWnd", title, 10000)) return;
+            if (waitForProgramWindow("SkinHostWnd", title, 10000)) return;
         }
         FAIL() << "the 设置 menu did not open " << title;
     }
@@ -195,6 +264,40 @@ class UpgradeDriver : public ::testing::Test {
     }
 
     bool running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+    // Waits until done() holds. A program that has ended will never get
+    // there: the wait ends at once and the case fails, saying so.
+    bool waitWhileRunning(const std::function<bool()>& done, DWORD ms = kWindowWaitMs) {
+        waitUntil([&] { return done() || !running(); }, ms);
+        if (done()) return true;
+        if (!running() && !endReported_) {
+            endReported_ = true;
+            DWORD code = 0;
+            GetExitCodeProcess(process_.get(), &code);
+            ADD_FAILURE() << "the program ended meanwhile, exit code " << code;
+        }
+        return false;
+    }
+
+    HWND waitForProgramWindow(const std::string& cls, const std::string& title,
+                              DWORD ms = kWindowWaitMs) {
+        HWND hwnd = nullptr;
+        waitWhileRunning([&] { return (hwnd = findWindow(pid_, cls, title)) != nullptr; }, ms);
+        return hwnd;
+    }
+
+    // The download of a refused program came and went again (its removal is
+    // the verdict), or a switch-over prompt came instead.
+    bool waitForRefusal(FolderWatch& folder) {
+        const std::string name = download_.substr(download_.find_last_of('\\') + 1);
+        return waitWhileRunning(
+            [&] {
+                return (folder.saw(name, FILE_ACTION_ADDED) &&
+                        folder.saw(name, FILE_ACTION_REMOVED)) ||
+                       findWindow(pid_, "#32770", "");
+            },
+            kDownloadWaitMs);
+    }
 
     // The main window handles a message within two seconds.
     bool answering() const {
@@ -227,15 +330,15 @@ class UpgradeDriver : public ::testing::Test {
     }
 
     void acceptUpdatePrompt() {
-        HWND prompt = waitForWindow(pid_, "SkinHostWnd", upgrade::kPromptUpdateTitle);
+        HWND prompt = waitForProgramWindow("SkinHostWnd", upgrade::kPromptUpdateTitle);
         ASSERT_NE(prompt, nullptr) << "the update prompt";
         ASSERT_NE(updateWindow(), nullptr);
         clickBoxButton(prompt, 1);  // "确认", left of "取消"
-        ASSERT_TRUE(waitUntil([&] { return !IsWindow(prompt); }, 5000));
+        ASSERT_TRUE(waitWhileRunning([&] { return !IsWindow(prompt); }));
     }
 
     HWND waitForSwitchOverPrompt() {
-        HWND box = waitForWindow(pid_, "#32770", upgrade::kPromptSwitchOverTitle, kDownloadWaitMs);
+        HWND box = waitForProgramWindow("#32770", upgrade::kPromptSwitchOverTitle, kDownloadWaitMs);
         if (!box) return nullptr;
         wchar_t text[512] = {};
         GetDlgItemTextW(box, 0xFFFF, text, 512);
@@ -247,6 +350,7 @@ class UpgradeDriver : public ::testing::Test {
     KernelHandle process_;
     DWORD pid_ = 0;
     HWND main_ = nullptr;
+    bool endReported_ = false;
 };
 
 TEST_F(UpgradeDriver, UpToDate) {
@@ -260,14 +364,14 @@ TEST_F(UpgradeDriver, UpToDate) {
             SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kWindowWaitMs * 2, &result), 0u);
         EXPECT_EQ(standinCount("headers_held"), 1) << "answered only once the headers were in";
     }
-    HWND box = waitForWindow(pid_, "SkinHostWnd", ui::kBoxTitle);
+    HWND box = waitForProgramWindow("SkinHostWnd", ui::kBoxTitle);
     ASSERT_NE(box, nullptr) << "the up-to-date box";
     EXPECT_NE(updateWindow(), nullptr);
     EXPECT_FALSE(IsWindowEnabled(main_));
     clickBoxButton(box, 0);
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box) && !updateWindow(); }, 5000))
+    EXPECT_TRUE(waitWhileRunning([&] { return !IsWindow(box) && !updateWindow(); }))
         << "the box and the update window close";
-    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(answering());
     EXPECT_FALSE(ui::fileExists(download_));
@@ -275,22 +379,23 @@ TEST_F(UpgradeDriver, UpToDate) {
 }
 
 // The download arrives but is no program of ours (cut off, unsigned, signed
-// wrongly): once the server is done, the window shows the failure, the file
-// is gone at once, no switch-over is offered, and after closing the window
-// the old program runs on, answering.
+// wrongly): the window judges it, the file goes at once, no switch-over is
+// offered, and after closing the window the old program runs on, answering.
 TEST_F(UpgradeDriver, RefusedDownload) {
+    FolderWatch folder(folder_);
+    ASSERT_TRUE(folder.watching());
     chooseSettingsItem(0);
     acceptUpdatePrompt();
-    ASSERT_TRUE(waitUntil([&] { return fileEnds() >= 1; }, kDownloadWaitMs));
-    Sleep(2500);  // the next tick judges the end
+    ASSERT_TRUE(waitForRefusal(folder));
     screenshotMoment("download_refused");
     EXPECT_EQ(findWindow(pid_, "#32770", ""), nullptr) << "no switch-over prompt";
     HWND window = updateWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(ui::fileExists(download_)) << "the refused download goes at once";
+    EXPECT_GE(fileEnds(), 1) << "judged once the server was done";
     PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(waitUntil([&] { return !updateWindow(); }, 5000));
-    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(waitWhileRunning([&] { return !updateWindow(); }));
+    EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(answering());
     EXPECT_TRUE(ui::fileExists(program_));
@@ -299,18 +404,21 @@ TEST_F(UpgradeDriver, RefusedDownload) {
 }
 
 TEST_F(UpgradeDriver, DroppedTransfer) {
+    FolderWatch folder(folder_);
+    ASSERT_TRUE(folder.watching());
     chooseSettingsItem(0);
     acceptUpdatePrompt();
-    // The transfer breaks off; the window stays and no switch-over is offered.
-    Sleep(8000);
+    // The transfer breaks off: the broken download goes, the window stays
+    // and no switch-over is offered.
+    ASSERT_TRUE(waitForRefusal(folder));
     screenshotMoment("download_failed");
     EXPECT_EQ(findWindow(pid_, "#32770", ""), nullptr) << "no switch-over prompt";
     HWND window = updateWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(IsWindowEnabled(main_)) << "the update window is modal";
     PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(waitUntil([&] { return !updateWindow(); }, 5000));
-    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(waitWhileRunning([&] { return !updateWindow(); }));
+    EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(ui::fileExists(program_)) << "the old program stays";
     EXPECT_FALSE(ui::fileExists(download_)) << "the broken download goes";
@@ -348,8 +456,8 @@ TEST_F(UpgradeDriver, CancelKeepsTheDownload) {
     HWND box = waitForSwitchOverPrompt();
     ASSERT_NE(box, nullptr) << "the switch-over prompt";
     PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box) && !updateWindow(); }, 5000));
-    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(waitWhileRunning([&] { return !IsWindow(box) && !updateWindow(); }));
+    EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(ui::fileExists(download_));
     EXPECT_FALSE(ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
@@ -385,7 +493,7 @@ TEST_F(UpgradeDriver, SwitchOver) {
     EXPECT_TRUE(code == 0 || code == 1) << code << " (0 from its own end, 1 from Taskkill)";
 
     DWORD next = 0;
-    EXPECT_TRUE(waitUntil([&] { return (next = processOf(download_)) != 0; }, 15000))
+    EXPECT_TRUE(waitUntil([&] { return (next = processOf(download_)) != 0; }, kWindowWaitMs))
         << "the new program runs under the name it was downloaded as";
     HWND nextMain = next ? waitForWindow(next, "KorvelMainWindow", "") : nullptr;
     EXPECT_NE(nextMain, nullptr);
@@ -394,7 +502,7 @@ TEST_F(UpgradeDriver, SwitchOver) {
             return !ui::fileExists(program_) &&
                    !ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName);
         },
-        20000))
+        kWindowWaitMs))
         << "the script deletes the old program and itself";
     EXPECT_EQ(processOf(program_), 0u);
     if (nextMain) closeProgram(next, nextMain);
@@ -451,12 +559,12 @@ TEST_F(UpgradeDriver, ChangedListIsOfferedBeforeTheSwitchOver) {
 
 TEST_F(UpgradeDriver, About) {
     chooseSettingsItem(1);
-    HWND about = waitForWindow(pid_, "SkinHostWnd", upgrade::kAboutWindowTitle);
+    HWND about = waitForProgramWindow("SkinHostWnd", upgrade::kAboutWindowTitle);
     ASSERT_NE(about, nullptr) << "the About window";
     EXPECT_TRUE(IsWindowEnabled(main_)) << "not modal";
     screenshotMoment("about");
     PostMessageW(about, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }, 5000));
+    EXPECT_TRUE(waitWhileRunning([&] { return !IsWindow(about); }));
     closeProgram(pid_, main_);
 }
 
