@@ -1,7 +1,10 @@
 // The real korvel.exe, started as a user would start it and driven from
-// outside through window messages.
+// outside through window messages. Its windows are looked for among those
+// of the process started here only, and it keeps its own files in a fresh
+// folder of its own.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +27,7 @@ std::wstring exePath() {
     return korvel::text::toWide(path);
 }
 
-bool waitFor(const std::function<bool()>& done, DWORD timeoutMs = 15000) {
+bool waitFor(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
     const DWORD end = GetTickCount() + timeoutMs;
     while (GetTickCount() < end) {
         if (done()) return true;
@@ -48,6 +51,47 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
+struct MainSearch {
+    DWORD pid;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findMain(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<MainSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (pid != search->pid || wcscmp(cls, L"KorvelMainWindow") || !IsWindowVisible(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+// A new empty folder under the temporary folder, removed with what the
+// program left in it.
+class DataFolder {
+  public:
+    DataFolder() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path_ = std::wstring(temp) + L"korvel_exe_data_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~DataFolder() {
+        std::wstring from = path_ + L'\0';  // a list of one, ended by a second zero
+        SHFILEOPSTRUCTW op{};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NO_UI;
+        SHFileOperationW(&op);
+    }
+    const std::wstring& path() const { return path_; }
+
+  private:
+    std::wstring path_;
+};
+
 class KorvelExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -57,20 +101,32 @@ protected:
         data_ = std::wstring(temp) + L"korvel_exe_test_" + std::to_wstring(GetCurrentProcessId());
         SetEnvironmentVariableW(L"KORVEL_DATA_DIR", data_.c_str());
         std::wstring cmd = L"\"" + exePath() + L"\"";
+        // The program's environment: this one with KORVEL_DATA_DIR set.
+        std::wstring environment;
+        const wchar_t* own = GetEnvironmentStringsW();
+        for (const wchar_t* v = own; *v; v += wcslen(v) + 1)
+            if (_wcsnicmp(v, L"KORVEL_DATA_DIR=", 16)) environment.append(v).push_back(L'\0');
+        FreeEnvironmentStringsW(const_cast<wchar_t*>(own));
+        environment.append(L"KORVEL_DATA_DIR=" + data_.path()).push_back(L'\0');
         STARTUPINFOW si{};
         si.cb = sizeof(si);
-        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &pi_))
+        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE,
+                                   CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &si,
+                                   &pi_))
             << "cannot start " << toGbk(exePath());
         ASSERT_TRUE(waitFor([&] {
-            main_ = FindWindowW(L"KorvelMainWindow", nullptr);
-            return main_ && IsWindowVisible(main_);
-        })) << "no main window";
+            MainSearch search{pi_.dwProcessId};
+            EnumWindows(findMain, reinterpret_cast<LPARAM>(&search));
+            main_ = search.found;
+            return main_ != nullptr || WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
+        }));
+        ASSERT_NE(main_, nullptr) << "no main window";
         EnumChildWindows(main_, collect, reinterpret_cast<LPARAM>(&children_));
     }
     void TearDown() override {
         if (pi_.hProcess) {
             if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+            WaitForSingleObject(pi_.hProcess, 10000);
             CloseHandle(pi_.hProcess);
             CloseHandle(pi_.hThread);
         }
@@ -83,6 +139,7 @@ protected:
         PostMessageW(main_, WM_LBUTTONUP, 0, at);
     }
 
+    DataFolder data_;
     PROCESS_INFORMATION pi_{};
     std::wstring data_;
     HWND main_ = nullptr;

@@ -30,9 +30,23 @@ namespace {
 std::function<void(HWND)> gAct;
 std::wstring gTitle;
 
+// The visible box of this thread with that title: never a window of another
+// program on the desktop.
+BOOL CALLBACK matchBox(HWND hwnd, LPARAM found) {
+    wchar_t cls[64] = {}, title[256] = {};
+    GetClassNameW(hwnd, cls, 64);
+    GetWindowTextW(hwnd, title, 256);
+    if (!IsWindowVisible(hwnd) || skin::kHostClassName != std::wstring_view(cls) ||
+        gTitle != title)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 VOID CALLBACK driveBox(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = FindWindowW(skin::kHostClassName, gTitle.c_str());
-    if (!box || !IsWindowVisible(box)) return;
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), matchBox, reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
     KillTimer(nullptr, id);
     auto act = std::move(gAct);
     gAct = nullptr;
