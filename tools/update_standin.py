@@ -14,7 +14,9 @@ Serves on loopback only:
                      so a link whose "&amp;" was not restored fails)
   /files/korvel.exe  the file, with byte ranges (206, Content-Range, 416)
   /control?...       changes the settings below while running (for tests)
-  /stats             JSON counters of the file requests
+  /stats             JSON counters of the file requests (file_ends: responses
+                     over, however they ended; file_completes: responses whose
+                     every byte was written)
 
 The file is the --file given or a generated one of --size bytes: "MZ", then
 a fixed pseudo-random block of 65521 bytes repeated (see pattern_block), so a
@@ -119,7 +121,7 @@ class Settings:
         self.key, self.signature, self.page = key, signature, page
         self.signed = {}  # (digest of the bytes) -> signature hex
         self.file_requests = self.range_requests = 0
-        self.page_requests = self.file_ends = 0
+        self.page_requests = self.file_ends = self.file_completes = 0
         self.active = self.max_parallel = 0
         self.held = self.headers_held = 0
         self.release = threading.Event()
@@ -177,7 +179,7 @@ class Settings:
                     self.rate = int(query["rate"])
                 if "reset_stats" in query:
                     self.file_requests = self.range_requests = self.max_parallel = 0
-                    self.page_requests = self.file_ends = 0
+                    self.page_requests = self.file_ends = self.file_completes = 0
             except (OSError, ValueError) as e:
                 return str(e)
         return None
@@ -317,6 +319,7 @@ class Handler(BaseHTTPRequestHandler):
                                "max_parallel": s.max_parallel,
                                "page_requests": s.page_requests,
                                "file_ends": s.file_ends,
+                               "file_completes": s.file_completes,
                                "held": s.held,
                                "headers_held": s.headers_held})
         self.reply(200, body.encode(), "application/json")
@@ -433,6 +436,9 @@ class Handler(BaseHTTPRequestHandler):
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
             return True
+        if pos == end:
+            with self.server.settings.lock:
+                self.server.settings.file_completes += 1
         return stop == end
 
 

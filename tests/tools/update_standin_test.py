@@ -258,10 +258,26 @@ class StandinTest(unittest.TestCase):
         _, got = self.get("/files/korvel.exe")
         self.assertEqual(len(got), 50000)
         self.assertGreater(time.monotonic() - began, 0.4)
-        with urllib.request.urlopen(self.base + "/stats") as r:
-            stats = json.loads(r.read())
+        stats = self.stats_once(file_ends=1)
         self.assertEqual(stats["file_requests"], 1)
         self.assertEqual(stats["max_parallel"], 1)
+        self.assertEqual(stats["file_completes"], 1)
+        # A response broken off ends but is no complete one.
+        self.control("rate=0&fault=drop&drop_at=100")
+        self.get("/files/korvel.exe")
+        self.assertEqual(self.stats_once(file_ends=2)["file_completes"], 1)
+
+    def stats_once(self, file_ends):
+        """The counters once the server is done with that many responses
+        (it may be after the client has all of one)."""
+        import time
+        deadline = time.monotonic() + 10
+        while True:
+            with urllib.request.urlopen(self.base + "/stats") as r:
+                stats = json.loads(r.read())
+            if stats["file_ends"] >= file_ends or time.monotonic() > deadline:
+                return stats
+            time.sleep(0.01)
 
     def test_bad_control_is_refused(self):
         with self.assertRaises(urllib.error.HTTPError) as refused:
