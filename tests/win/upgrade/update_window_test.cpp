@@ -185,11 +185,16 @@ TEST_F(UpdateWindowTest, UnreachablePageCountsAsUpToDate) {
     expectUpToDate(run({Press::Ok}));
 }
 
+// Nothing waits here: the closing window cancels its worker under the lock
+// the worker starts a transfer under, so when show() returns a transfer was
+// started (and has a target) or never will be.
 TEST_F(UpdateWindowTest, RefusedPromptClosesWithoutDownloading) {
     const std::vector<SeenBox> seen = run({Press::Cancel});
     ASSERT_EQ(seen.size(), 1u);
     expectPrompt(seen[0]);
-    Sleep(300);  // a worker started by mistake would have asked for the file by now
+    EXPECT_EQ(window_->targetPath(), "");
+    EXPECT_EQ(engine_.CurrentTask(), kNoTask);
+    EXPECT_EQ(stats("page_requests"), 1) << "the check's own reading of the page only";
     EXPECT_EQ(stats("file_requests"), 0);
     EXPECT_FALSE(korvel::ui::fileExists(target()));
 }
@@ -279,17 +284,15 @@ TEST_P(UpdateWindowFailure, ShowsFailureAndNoSwitchOver) {
     } else {
         ASSERT_TRUE(control(c.control));
     }
-    DWORD failedAt = 0;
-    bool leftAtFailure = false;
+    bool failed = false, leftAtFailure = false;
     std::vector<SeenBox> seen = run({Press::Ok}, [&](const Sample& s) {
-        if (s.phase != kPhaseFailed || window_->tickRunning()) return;
-        // Stays failed for a while (a late tick would offer the switch-over).
-        if (!failedAt) {
-            failedAt = GetTickCount();
-            leftAtFailure = korvel::ui::fileExists(download);
-        }
-        if (GetTickCount() - failedAt > 1500) PostMessageW(window_->handle(), WM_CLOSE, 0, 0);
+        // Failed with the tick stopped: nothing can offer the switch-over now.
+        if (failed || s.phase != kPhaseFailed || window_->tickRunning()) return;
+        failed = true;
+        leftAtFailure = korvel::ui::fileExists(download);
+        PostMessageW(window_->handle(), WM_CLOSE, 0, 0);
     });
+    ASSERT_TRUE(failed);
     ASSERT_EQ(seen.size(), 1u) << "no switch-over prompt";
     expectPrompt(seen[0]);
     ASSERT_FALSE(samples_.empty());
@@ -311,7 +314,8 @@ TEST_P(UpdateWindowFailure, ShowsFailureAndNoSwitchOver) {
 }
 
 // The file of the hostile cases: a program of 200002 bytes sent without a
-// length and broken off at 25, 80 and 99 %.
+// length and broken off at some per cent of it (each framing at one place:
+// where it breaks off makes no difference to the window).
 std::string cut(const char* how, int percent) {
     return std::string("size=200002&fault=") + how +
            "&drop_at=" + std::to_string(200002 * percent / 100);
@@ -325,13 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"missing file", "fault=missing", kStatusInitial, 0},
                       FailureCase{"not a program", "", "6 B\\ 6 B", 100},
                       FailureCase{"close at 25", cut("cut-close", 25), "50000 B\\ 0 B", 0},
-                      FailureCase{"close at 80", cut("cut-close", 80), "160001 B\\ 0 B", 0},
-                      FailureCase{"close at 99", cut("cut-close", 99), "198001 B\\ 0 B", 0},
-                      FailureCase{"reset at 25", cut("cut-reset", 25), "", 0},
                       FailureCase{"reset at 80", cut("cut-reset", 80), "", 0},
-                      FailureCase{"reset at 99", cut("cut-reset", 99), "", 0},
-                      FailureCase{"chunked cut at 25", cut("cut-chunked", 25), "", 0},
-                      FailureCase{"chunked cut at 80", cut("cut-chunked", 80), "", 0},
                       FailureCase{"chunked cut at 99", cut("cut-chunked", 99), "", 0},
                       FailureCase{"wrong signature", "signature=wrong", "300000 B\\ 300000 B", 100},
                       FailureCase{"no signature", "signature=none", "300000 B\\ 300000 B", 100},
@@ -354,14 +352,14 @@ TEST_F(UpdateWindowTest, UnknownSizeSignedProgramIsOffered) {
 }
 
 // A page that never ends or trickles is cut off (size cap, deadline) and
-// counts as unreachable; the window is answering again right after.
+// counts as unreachable; the window is answering again right after. Neither
+// page ever ends by itself (the trickle takes minutes): an answer at all is
+// one given before the page's end.
 TEST_F(UpdateWindowTest, EndlessOrTricklingPageCountsAsUpToDate) {
     for (const char* page : {"endless", "trickle"}) {
         SCOPED_TRACE(page);
         ASSERT_TRUE(control(std::string("page=") + page));
-        const DWORD began = GetTickCount();
         expectUpToDate(run({Press::Ok}));
-        EXPECT_LT(GetTickCount() - began, 15000u);
         DWORD_PTR answer = 0;
         EXPECT_NE(SendMessageTimeoutW(owner_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
     }
@@ -386,18 +384,19 @@ TEST_F(UpdateWindowTest, ClosingDuringTheCheckEndsItWithoutAWord) {
     EXPECT_EQ(stats("file_requests"), 0);
 }
 
+// 3 MB at 40 kB/s: the window is gone long before the file could be whole.
 TEST_F(UpdateWindowTest, ClosingMidDownloadStopsTheTransfer) {
     ASSERT_TRUE(control("size=3000000&rate=40000"));
-    DWORD closedAt = 0;
+    bool closed = false;
     const std::vector<SeenBox> seen = run({Press::Ok}, [&](const Sample& s) {
         long long received = 0, total = 0;
-        if (!closedAt && statusIsCount(s.status, received, total) && received > 0) {
-            closedAt = GetTickCount();
+        if (!closed && statusIsCount(s.status, received, total) && received > 0) {
+            closed = true;
             PostMessageW(window_->handle(), WM_KEYDOWN, VK_ESCAPE, 0);
         }
     });
-    ASSERT_NE(closedAt, 0u);
-    EXPECT_LT(GetTickCount() - closedAt, 4000u) << "the stop is bounded";
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(stats("file_completes"), 0) << "closed before the transfer's end";
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_EQ(engine_.CurrentTask(), kNoTask);
     EXPECT_FALSE(korvel::ui::fileExists(target())) << "a partial download is no program";
