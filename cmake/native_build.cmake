@@ -70,7 +70,8 @@ if(KORVEL_CROSS_DIR)
             list(APPEND launcher python3 ${CMAKE_SOURCE_DIR}/tools/${runner} --)
         endif()
         add_test(NAME win/${name}
-                 COMMAND ${launcher} ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh
+                 COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-data-folder.sh ${launcher}
+                         ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
                          ${KORVEL_CROSS_DIR}/wintests/${name}.exe)
         set_tests_properties(win/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 300
                              FIXTURES_REQUIRED wine_server)

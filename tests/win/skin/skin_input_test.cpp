@@ -173,7 +173,7 @@ TEST_F(InputTest, UnhandledMessagesReachTheHookAndTheWindowsOwnTimerRuns) {
     ProbeControl a;
     ASSERT_TRUE(a.Create(hwnd, 50, 50, 50, 50));
     SetTimer(hwnd, 77, 10, nullptr);
-    for (int i = 0; i < 100 && ownTicks < 3; ++i) pump(10);
+    korvel::wine_test::pumpUntil([&] { return ownTicks >= 3; });
     KillTimer(hwnd, 77);
     EXPECT_GE(ownTicks, 3);  // a window timer is not mistaken for a control's
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 0);

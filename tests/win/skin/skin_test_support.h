@@ -1,6 +1,7 @@
 // Shared pieces of the toolkit's Wine-side tests: a plain top-level window to
 // attach, a probe control that records what it receives and paints a solid
-// colour, and a pump that lets posted messages and timers run.
+// colour, and pumps that run what is pending (../message_pump.h waits for
+// events).
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "../message_pump.h"
 #include "skin/skin_control_win.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
@@ -38,17 +40,13 @@ inline HWND makeTestWindow(int width, int height, DWORD style = WS_POPUP | WS_MI
     return hwnd;
 }
 
-// Runs every pending message for about ms milliseconds.
-inline void pump(DWORD ms = 0) {
-    const DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (ms) Sleep(5);
-    } while (ms && static_cast<LONG>(GetTickCount() - end) < 0);
+// Runs every message pending now.
+inline void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 inline LPARAM point(int x, int y) { return MAKELPARAM(x, y); }

@@ -2,23 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "../message_pump.h"
 #include "skin/builtin_pictures.h"
 #include "skin/dib_buffer_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_toolkit_win.h"
 
+using korvel::wine_test::pumpPosted;
+using korvel::wine_test::pumpUntil;
 using korvel::ui::AnimatedPicture;
 
 namespace {
-
-void pumpFor(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (GetTickCount() < end) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(5);
-    }
-}
 
 TEST(AnimatedPicture, PlaysTheBuiltInParcelAnimationInALoop) {
     ASSERT_TRUE(korvel::skin::InitToolkit());
@@ -29,18 +23,17 @@ TEST(AnimatedPicture, PlaysTheBuiltInParcelAnimationInALoop) {
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);
     ASSERT_GT(picture.frameCount(), 1);
-    // Watch long enough for more frames than the picture has: it must wrap.
+    // Watch for more frames than the picture has: it must wrap.
     int changes = 0, last = picture.currentFrame();
     bool wrapped = false;
-    const DWORD end = GetTickCount() + 6000;
-    while (GetTickCount() < end && !(wrapped && changes > picture.frameCount())) {
-        pumpFor(20);
+    pumpUntil([&] {
         if (picture.currentFrame() != last) {
             wrapped |= picture.currentFrame() < last;
             last = picture.currentFrame();
             ++changes;
         }
-    }
+        return wrapped && changes > picture.frameCount();
+    });
     EXPECT_TRUE(wrapped);
     EXPECT_GT(changes, picture.frameCount());
     DestroyWindow(host);
@@ -53,7 +46,8 @@ TEST(AnimatedPicture, DecodesAndPlaysOnlyOnceShown) {
     AnimatedPicture picture;
     HWND hwnd = picture.create(host, 0, 0, 88, 88, korvel::pictures::parcelAnimation());
     ASSERT_NE(hwnd, nullptr);
-    pumpFor(300);
+    // Every message the hidden window has is handled: none decodes it.
+    ASSERT_TRUE(pumpPosted());
     EXPECT_EQ(picture.frameCount(), 0);
     EXPECT_EQ(picture.currentFrame(), 0);
     ShowWindow(hwnd, SW_SHOW);
@@ -111,7 +105,8 @@ TEST(AnimatedPicture, ABrokenPictureShowsNothingAndDoesNotAnimate) {
     ASSERT_NE(picture.create(host, 0, 0, 10, 10, junk), nullptr);
     EXPECT_EQ(picture.frameCount(), 0);
     UpdateWindow(picture.handle());  // paints without a picture
-    pumpFor(100);
+    ASSERT_TRUE(pumpPosted());
+    EXPECT_EQ(picture.frameCount(), 0);
     EXPECT_EQ(picture.currentFrame(), 0);
     DestroyWindow(host);
 }

@@ -471,7 +471,7 @@ TEST_F(MainWindowTest, ARunColoursEachNumberByItsStateAndTheTipsTellIt) {
     ASSERT_TRUE(pumpUntil([&] { return w.statusText() == "正在为您查询：安捷快递HANG-1"; }, 20000));
     w.toggleQueryRun();
     EXPECT_EQ(w.statusText(), "已停止查询");
-    pumpFor(200);
+    ASSERT_TRUE(pumpPosted());
     const auto askedUntil = OutcomeKeeper::now();
     // The tip tells when the number was asked, in the minute of the run.
     auto askedLine = [&](const std::string& tip) {

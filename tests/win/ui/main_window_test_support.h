@@ -1,6 +1,7 @@
-// What the tests of the real main window share: a message pump that runs
-// this thread's messages as the program's loop would, and the window itself,
-// made afresh for each test on the tracking stand-in when one is up.
+// What the tests of the real main window share: message pumps that run this
+// thread's messages as the program's loop would (../message_pump.h), and the
+// window itself, made afresh for each test on the tracking stand-in when one
+// is up.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,32 +12,15 @@
 #include <memory>
 #include <string>
 
+#include "../message_pump.h"
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
 #include "ui/main_window_win.h"
 
 namespace korvel::ui::testing {
 
-// Runs this thread's messages, including calls other threads send, until
-// done() holds or timeoutMs has passed (a guard against a hang, no bound on
-// the code under test). Wakes as soon as a message comes.
-inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    for (;;) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (GetTickCount() - start >= timeoutMs) return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-inline void pumpFor(DWORD ms) {
-    pumpUntil([] { return false; }, ms);
-}
+using korvel::wine_test::pumpPosted;
+using korvel::wine_test::pumpUntil;
 
 // The temporary folder, GBK, without its trailing backslash.
 inline std::string tempDir() {

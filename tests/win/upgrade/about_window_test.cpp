@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "../message_pump.h"
 #include "skin/skin_engine_win.h"
 #include "skin/skin_toolkit_win.h"
 #include "skin/skin_window_table_win.h"
@@ -11,20 +12,9 @@
 #include "upgrade/upgrade_window_texts.h"
 
 using namespace korvel::upgrade;
+using korvel::wine_test::pumpPosted;
 
 namespace {
-
-void pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (static_cast<LONG>(GetTickCount() - end) < 0);
-}
 
 BOOL CALLBACK countHosts(HWND hwnd, LPARAM count) {
     wchar_t name[64] = {};
@@ -113,10 +103,10 @@ TEST_F(AboutWindowTest, OpeningAgainBringsTheOpenWindowBack) {
     ASSERT_TRUE(about_.show(owner_, "1.0.0.0"));
     HWND first = about_.handle();
     ShowWindow(first, SW_MINIMIZE);
-    pump(50);
+    ASSERT_TRUE(pumpPosted());
     ASSERT_TRUE(IsIconic(first));
     ASSERT_TRUE(about_.show(owner_, "9.9.9.9"));
-    pump(50);
+    ASSERT_TRUE(pumpPosted());
     EXPECT_EQ(about_.handle(), first);
     EXPECT_FALSE(IsIconic(first)) << "a minimized About window is restored";
     EXPECT_EQ(visibleSkinnedWindows(), 1);
@@ -131,7 +121,7 @@ TEST_F(AboutWindowTest, ClosedWindowOpensAnewWithTheSameLabel) {
         HWND hwnd = about_.handle();
         // The close button posts this.
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        pump(100);
+        ASSERT_TRUE(pumpPosted());
         EXPECT_FALSE(IsWindow(hwnd));
         EXPECT_EQ(about_.handle(), nullptr);
         EXPECT_EQ(visibleSkinnedWindows(), 0);

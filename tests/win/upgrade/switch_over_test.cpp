@@ -90,16 +90,35 @@ TEST(SwitchOver, FileHeadReadsAtMostWhatIsThere) {
     EXPECT_EQ(readFileHead(folder.file("none.exe"), 2), "");
 }
 
+// The started program is this test program again, which waits for go.txt
+// and then leaves its mark. go.txt is written only once startProgram has
+// returned, so a start that waited for the program would come back only
+// when the program gives up (after a minute, marking so).
+constexpr wchar_t kChildVariable[] = L"KORVEL_START_PROGRAM_CHILD";
+
 TEST(SwitchOver, StartProgramDoesNotWait) {
     ScratchFolder folder;
     InFolder here(folder.file("."));
-    const DWORD began = GetTickCount();
-    // The started program outlives the call: it writes its mark a while later.
-    ASSERT_TRUE(startProgram("cmd.exe /c ping -n 3 127.0.0.1 >nul & echo done> mark.txt", SW_HIDE));
-    EXPECT_LT(GetTickCount() - began, 1500u);
+    const std::string child = programCommandLine(runningProgramPath());
+    SetEnvironmentVariableW(kChildVariable, L"1");
+    const bool started = startProgram(child + " --gtest_filter=SwitchOverChild.*", SW_HIDE);
+    SetEnvironmentVariableW(kChildVariable, nullptr);
+    ASSERT_TRUE(started);
+    EXPECT_FALSE(korvel::ui::fileExists(folder.file("mark.txt"))) << "the start waited for it";
+    ASSERT_TRUE(korvel::ui::writeWholeFile(folder.file("go.txt"), "go"));
     EXPECT_TRUE(waitUntil([&] { return korvel::ui::fileExists(folder.file("mark.txt")); }));
+    EXPECT_EQ(korvel::ui::readWholeFile(folder.file("mark.txt")), "went");
     EXPECT_FALSE(startProgram("no_such_program_here.exe", SW_HIDE));
     EXPECT_FALSE(startProgram("", SW_HIDE));
+}
+
+// The program StartProgramDoesNotWait starts (skipped in an ordinary run).
+TEST(SwitchOverChild, WaitsForGoThenLeavesItsMark) {
+    wchar_t flag[8];
+    if (!GetEnvironmentVariableW(kChildVariable, flag, 8))
+        GTEST_SKIP() << "runs as the child of StartProgramDoesNotWait";
+    const bool go = waitUntil([] { return korvel::ui::fileExists("go.txt"); }, 60000);
+    ASSERT_TRUE(korvel::ui::writeWholeFile("mark.txt", go ? "went" : "gave up"));
 }
 
 // The script really ends the old program by its id, leaving another program
