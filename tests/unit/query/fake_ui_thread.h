@@ -27,10 +27,24 @@ class FakeUiThread : public UiThreadCall {
         return true;
     }
 
-    // Runs whatever comes for a while (to see that nothing more happens).
-    void pumpFor(std::chrono::milliseconds span) {
-        const auto deadline = std::chrono::steady_clock::now() + span;
-        while (std::chrono::steady_clock::now() < deadline) runOne(deadline);
+    // Runs every piece of work queued, delayed or not, and what it queues
+    // in turn, until none is left. Once no worker is running, nothing else
+    // can come: what the window shows then is final.
+    void runEverything() {
+        for (;;) {
+            std::function<void()> work;
+            {
+                std::lock_guard lock(mutex_);
+                if (posted_.empty()) return;
+                auto first = std::min_element(posted_.begin(), posted_.end(),
+                                              [](const Posted& a, const Posted& b) {
+                                                  return a.due < b.due;
+                                              });
+                work = std::move(first->work);
+                posted_.erase(first);
+            }
+            work();
+        }
     }
 
     void post(std::function<void()> work, unsigned delayMs) override {

@@ -106,6 +106,12 @@ class FakeService {
         std::lock_guard lock(mutex_);
         return asked_;
     }
+    // Waits until that many requests came (10 s at most, against a hang).
+    bool waitAsked(size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10),
+                                 [&] { return asked_.size() >= count; });
+    }
 
   private:
     std::mutex mutex_;
@@ -212,7 +218,8 @@ TEST(QueryRun, ClickWithoutAnyNumberChangesNothing) {
     Rig rig;
     rig.window.result = "kept";
     rig.run->toggleQueryRun();
-    rig.ui->pumpFor(50ms);
+    EXPECT_EQ(rig.run->workerCount(), 0);
+    rig.ui->runEverything();
     EXPECT_EQ(rig.window.writes, 0);
     EXPECT_EQ(rig.window.caption, kStart);
     EXPECT_EQ(rig.window.result, "kept");
@@ -231,7 +238,7 @@ TEST(QueryRun, StopDuringTheThirdOfFiveKeepsTheFirstBlocksOnly) {
     const int writes = rig.window.writes;
     // The stop abandons the request in flight and the worker ends.
     ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
-    rig.ui->pumpFor(50ms);
+    rig.ui->runEverything();
     EXPECT_EQ(rig.window.writes, writes);
     EXPECT_EQ(rig.window.result, block("顺丰快递", "N1") + block("顺丰快递", "N2"));
     EXPECT_EQ(rig.service->asked().size(), 3u);
@@ -279,9 +286,11 @@ TEST(QueryRun, EachNumberIsReportedFinishedOnceItsBlockIsInTheBox) {
     ASSERT_TRUE(rig.ui->pumpUntil(
         [&] { return rig.window.finished.size() == 1 && rig.service->asked().size() == 2; }));
     EXPECT_EQ(rig.window.finished, Texts{"N1"});
-    // The UI thread has read N3 ahead by now. An edit above the waiting
-    // number moves its index, not its item, and the read ahead is void.
-    rig.ui->pumpFor(20ms);
+    // The UI thread has read N3 ahead. An edit above the waiting number
+    // moves its index, not its item, and the read ahead is void.
+    ASSERT_TRUE(rig.ui->pumpUntil([&] {
+        return std::count(rig.window.taken.begin(), rig.window.taken.end(), "N3") == 1;
+    }));
     const int company = topLevelIndex(rig.tree, "顺丰快递");
     rig.tree.addItems(-1, {"别家快递"});
     rig.tree.removeItem(company + 1);
@@ -295,7 +304,7 @@ TEST(QueryRun, EachNumberIsReportedFinishedOnceItsBlockIsInTheBox) {
     EXPECT_EQ(rig.service->asked().back(), "shunfeng:N4");
     rig.run->toggleQueryRun();
     ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
-    rig.ui->pumpFor(50ms);
+    rig.ui->runEverything();
     EXPECT_EQ(rig.window.finished, (Texts{"N1", "N2"}));
     EXPECT_EQ(rig.window.result, block("顺丰快递", "N1") + block("顺丰快递", "N2"));
 }
@@ -305,12 +314,13 @@ TEST(QueryRun, ABlockShowsWhileTheNextRequestIsStillOut) {
     rig.add("顺丰快递", {"N1", "N2"});
     rig.service->hold("N2");
     rig.run->toggleQueryRun();
+    // N2's progress text comes with the next flush; N2 itself never comes
+    // while it is held.
     EXPECT_TRUE(rig.ui->pumpUntil([&] {
-        return rig.window.result == block("顺丰快递", "N1") && rig.service->asked().size() == 2;
+        return rig.window.result == block("顺丰快递", "N1") && rig.service->asked().size() == 2 &&
+               rig.window.status == "正在为您查询：顺丰快递N2";
     }));
-    rig.ui->pumpFor(20ms);
     EXPECT_EQ(rig.window.result, block("顺丰快递", "N1"));
-    EXPECT_EQ(rig.window.status, "正在为您查询：顺丰快递N2");
     rig.service->release("N2");
     ASSERT_TRUE(rig.finish());
     EXPECT_EQ(rig.window.result, block("顺丰快递", "N1") + block("顺丰快递", "N2"));
@@ -363,7 +373,7 @@ TEST(QueryRun, RestartWhileTheOldRequestStillBlocksNeverMixesRuns) {
     rig.service->release("F1");
     ASSERT_TRUE(rig.finish());
     ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
-    rig.ui->pumpFor(50ms);
+    rig.ui->runEverything();
     // The abandoned worker's reply for F1 never shows; the new run's blocks once each.
     EXPECT_EQ(rig.window.result, block("顺丰快递", "F1") + block("顺丰快递", "F2"));
     EXPECT_EQ(rig.service->asked().size(), 3u);
@@ -435,7 +445,7 @@ TEST(QueryRun, TheWatcherHearsEachOutcomeUnderTheTextsTheNumberWasAskedFor) {
     rig.run->toggleQueryRun();
     rig.service->release("N5");
     ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
-    rig.ui->pumpFor(50ms);
+    rig.ui->runEverything();
     EXPECT_EQ(watcher.outcomes.size(), 3u);
     EXPECT_FALSE(rig.resultHas("N5"));
 
@@ -451,13 +461,13 @@ TEST(QueryRun, TheWatcherHearsEachOutcomeUnderTheTextsTheNumberWasAskedFor) {
     rig.service->hold("签收1");
     rig.service->hold("改3");
     rig.run->toggleQueryRun();
-    ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 9; }));
-    rig.ui->pumpFor(20ms);  // the read ahead
+    // The first read held every number; the progress text of 签收1 is shown.
+    ASSERT_TRUE(rig.ui->pumpUntil([&] {
+        return rig.service->asked().size() == 9 && rig.window.status == "正在为您查询：顺丰快递签收1";
+    }));
     rig.service->release("签收1");
     // The UI thread runs nothing meanwhile: the worker goes on to 改3 by itself.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (rig.service->asked().size() < 10 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(rig.service->waitAsked(10));
     ASSERT_EQ(rig.service->asked().size(), 10u);
     EXPECT_FALSE(rig.resultHas("签收1"));
     rig.run->toggleQueryRun();
@@ -524,10 +534,8 @@ TEST(QueryRun, ClosedUiThreadEndsTheWorker) {
     ASSERT_TRUE(rig.ui->pumpUntil([&] { return rig.service->asked().size() == 1; }));
     rig.ui->close();
     rig.service->release("F1");
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (rig.run->workerCount() != 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
-    EXPECT_EQ(rig.run->workerCount(), 0);
+    // The closed UI thread runs nothing: this only waits for the worker.
+    EXPECT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
     EXPECT_EQ(rig.window.result, "");
 }
 
