@@ -35,10 +35,5 @@ TEST(PanelStyle, SetStyleKeepsWhatIsNotGiven) {
     }
 }
 
-TEST(PanelStyle, NoStoredColourIsTheNoFillSentinel) {
-    // A stored opaque white is 254, never the sentinel.
-    EXPECT_NE(rgbaToArgb(255, 255, 255, 255), kNoFill);
-}
-
 }  // namespace
 }  // namespace korvel::skin

@@ -38,14 +38,6 @@ TEST(AboutText, LinesForAVersionAndForNone) {
         EXPECT_EQ(got[3], "");
         EXPECT_EQ(got[4], std::string(25, ' ') + kAboutCredit);
     }
-}
-
-TEST(AboutText, ExactBytes) {
-    // GBK as the label gets it: the product name, then "版本：V " = B0 E6 B1 BE A3 BA 56 20.
-    EXPECT_EQ(aboutText("1.0.0.0"),
-              "Korvel\xD4\xCB\xB5\xA5\xD6\xFA\xCA\xD6\r\n\r\n\xB0\xE6\xB1\xBE\xA3\xBA"
-              "V 1.0.0.0\r\n\r\n" +
-                  std::string(25, ' ') + kAboutCredit);
     EXPECT_FALSE(korvel::text::isEmptyOrSpaces(kAboutCredit));
 }
 

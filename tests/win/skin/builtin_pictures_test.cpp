@@ -183,6 +183,13 @@ TEST_F(BuiltinPicturesGdiplus, AnimationHasTimedFramesAndLoops) {
     ASSERT_EQ(item->length / sizeof(LONG), frames);
     const auto* delays = static_cast<const LONG*>(item->value);
     for (UINT i = 0; i < frames; ++i) EXPECT_EQ(delays[i], 6) << "frame " << i;
+    // It plays forever: a loop count of 0.
+    const UINT loopSize = p.bitmap->GetPropertyItemSize(PropertyTagLoopCount);
+    ASSERT_GT(loopSize, 0u);
+    std::vector<BYTE> loopBuffer(loopSize);
+    auto* loop = reinterpret_cast<gp::PropertyItem*>(loopBuffer.data());
+    ASSERT_EQ(p.bitmap->GetPropertyItem(PropertyTagLoopCount, loopSize, loop), gp::Ok);
+    EXPECT_EQ(*static_cast<const SHORT*>(loop->value), 0);
 
     // The road moves under the van: frames differ, and each is a whole picture.
     std::vector<std::vector<gp::ARGB>> roads;

@@ -39,11 +39,12 @@ TEST_F(SkinEngineTest, CaptionButtonsFor0x75AndWhenMaximized) {
     ASSERT_EQ(buttons.size(), 4u);
     const struct {
         unsigned kind;
-        int x;
-    } expected[] = {{4, w - 47}, {16, w - 75}, {32, w - 103}, {64, w - 131}};
+        int x, width;
+    } expected[] = {{4, w - 47, 39}, {16, w - 75, 28}, {32, w - 103, 28}, {64, w - 131, 28}};
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(buttons[i]->ButtonKind(), expected[i].kind);
         EXPECT_EQ(buttons[i]->Rectangle().x, expected[i].x);
+        EXPECT_EQ(buttons[i]->Rectangle().width, expected[i].width);
         EXPECT_EQ(buttons[i]->Rectangle().y, 6);
         EXPECT_EQ(buttons[i]->Rectangle().height, 19);
         EXPECT_EQ(engine.CaptionButtonKind(buttons[i]->ControlNumber()), expected[i].kind);
