@@ -13,6 +13,10 @@ build=$(realpath "$1")
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mktemp)
 export KORVEL_SOURCE_DIR="$here" KORVEL_CROSS_DIR="$build/cross"
+# One Wine server for every benchmark, as for the tests; each benchmark
+# program gets a fresh data folder (startup_bench one per start).
+"$here/scripts/wine-server.sh" start
+trap '"$here/scripts/wine-server.sh" stop' EXIT
 
 run() {  # label, command...
     echo "== $1"
@@ -27,10 +31,11 @@ win_benches=("$build"/cross/bench/*_bench.exe)
 py_benches=("$here"/bench/*_bench.py)
 inner() {
     for b in "${win_benches[@]}"; do
-        [ -f "$b" ] && run "wine $(basename "$b")" "$here/scripts/wine-run.sh" "$b"
+        [ -f "$b" ] && run "wine $(basename "$b")" "$here/scripts/with-data-folder.sh" \
+            "$here/scripts/wine-run.sh" "$b"
     done
     for b in "${py_benches[@]}"; do
-        [ -f "$b" ] && run "script $(basename "$b")" python3 "$b"
+        [ -f "$b" ] && run "script $(basename "$b")" "$here/scripts/with-data-folder.sh" python3 "$b"
     done
 }
 inner

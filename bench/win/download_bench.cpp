@@ -3,7 +3,9 @@
 //   1. each connection limited to a fixed rate: 8 connections against 1
 //      (goal: at least 5 times as fast);
 //   2. no limit: the engine as the upgrade runs it against one plain WinINet
-//      read loop into a file (goal: within 1.2 times its time).
+//      read loop into a file (goal: within 1.2 times its time);
+//   3. how long Stop takes on a transfer that is receiving (goal: 500 ms,
+//      well inside the engine's stop budget).
 // Each figure is the best of a few interleaved runs.
 #include <windows.h>
 #include <wininet.h>
@@ -92,6 +94,25 @@ double engineSeconds(DownloadEngine& engine, int connections, const std::string&
     return received == kFileBytes ? seconds(began, done) : -1;
 }
 
+// Milliseconds Stop takes once a slow transfer has received its first bytes;
+// negative when the transfer never got going or did not stop.
+double stopMilliseconds(DownloadEngine& engine, const std::string& file) {
+    DownloadTask task;
+    task.url = base + "/files/korvel.exe";
+    task.filePath = file;
+    task.connectionCount = 1;
+    task.callback = [](int, int, int, int, int) {};
+    DeleteFileW(korvel::text::toWide(file).c_str());
+    if (!engine.Start(task)) return -1;
+    for (int i = 0; i < 3000 && engine.BytesReceived() == 0; ++i) Sleep(1);
+    if (engine.BytesReceived() == 0) return -1;
+    LARGE_INTEGER began, done;
+    QueryPerformanceCounter(&began);
+    const bool stopped = engine.Stop();
+    QueryPerformanceCounter(&done);
+    return stopped ? 1000 * seconds(began, done) : -1;
+}
+
 double plainSeconds(const std::string& file) {
     LARGE_INTEGER began, done;
     QueryPerformanceCounter(&began);
@@ -153,12 +174,18 @@ int main() {
         "unlimited, 64 MiB: plain WinINet loop %.2f s, engine 25 connections %.2f s, "
         "engine 1 connection %.2f s\n",
         plain, engineBest, unlimited[2]);
+
+    get(base + "/control?rate=200000&size=20000000");
+    const auto stop = bestOf(kUnlimitedRuns, [&] { return stopMilliseconds(engine, file); });
+    get(base + "/control?rate=0");
+    std::printf("stop of a transfer receiving at 200 kB/s: %.0f ms\n", stop[0]);
     DeleteFileW(korvel::text::toWide(file).c_str());
-    if (one < 0 || eight < 0 || plain < 0 || engineBest < 0) {
+    if (one < 0 || eight < 0 || plain < 0 || engineBest < 0 || stop[0] < 0) {
         std::printf("download_bench: a transfer came up short\n");
         return 1;
     }
     std::printf("download_8_vs_1_connections_rate_limited: %.2f (goal >= 5)\n", one / eight);
     std::printf("download_engine_vs_plain_wininet_time: %.2f (goal <= 1.2)\n", engineBest / plain);
+    std::printf("download_stop_ms: %.0f (goal <= 500)\n", stop[0]);
     return 0;
 }

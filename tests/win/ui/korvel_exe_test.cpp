@@ -4,7 +4,6 @@
 // folder of its own.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "../child_data_folder.h"
 #include "text/wide_text_win.h"
 
 using korvel::text::toGbk;
@@ -68,30 +68,6 @@ BOOL CALLBACK findMain(HWND hwnd, LPARAM lp) {
     return FALSE;
 }
 
-// A new empty folder under the temporary folder, removed with what the
-// program left in it.
-class DataFolder {
-  public:
-    DataFolder() {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"korvel_exe_data_" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
-    ~DataFolder() {
-        std::wstring from = path_ + L'\0';  // a list of one, ended by a second zero
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        SHFileOperationW(&op);
-    }
-    const std::wstring& path() const { return path_; }
-
-  private:
-    std::wstring path_;
-};
-
 class KorvelExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -101,18 +77,10 @@ protected:
         data_ = std::wstring(temp) + L"korvel_exe_test_" + std::to_wstring(GetCurrentProcessId());
         SetEnvironmentVariableW(L"KORVEL_DATA_DIR", data_.c_str());
         std::wstring cmd = L"\"" + exePath() + L"\"";
-        // The program's environment: this one with KORVEL_DATA_DIR set.
-        std::wstring environment;
-        const wchar_t* own = GetEnvironmentStringsW();
-        for (const wchar_t* v = own; *v; v += wcslen(v) + 1)
-            if (_wcsnicmp(v, L"KORVEL_DATA_DIR=", 16)) environment.append(v).push_back(L'\0');
-        FreeEnvironmentStringsW(const_cast<wchar_t*>(own));
-        environment.append(L"KORVEL_DATA_DIR=" + data_.path()).push_back(L'\0');
         STARTUPINFOW si{};
         si.cb = sizeof(si);
-        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE,
-                                   CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &si,
-                                   &pi_))
+        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi_))
             << "cannot start " << toGbk(exePath());
         ASSERT_TRUE(waitFor([&] {
             MainSearch search{pi_.dwProcessId};
@@ -139,7 +107,7 @@ protected:
         PostMessageW(main_, WM_LBUTTONUP, 0, at);
     }
 
-    DataFolder data_;
+    korvel::wine_test::ChildDataFolder data_;
     PROCESS_INFORMATION pi_{};
     std::wstring data_;
     HWND main_ = nullptr;
