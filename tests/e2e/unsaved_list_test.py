@@ -12,9 +12,9 @@ outside (window_reader.exe, the files in its data folder, saved files):
   other keeps its list;
 - Windows ending the session gets the newest list written at once.
 
-Each program gets the data folder of this test (KORVEL_DATA_DIR), an X
-server and a Wine prefix of its own. The cases share the desktop and run in
-the order of their names.
+The programs run on a desktop of its own (desktop.py: an X server, a Wine
+prefix and a data folder, KORVEL_DATA_DIR, which every program here shares).
+The cases share the desktop and run in the order of their names.
 """
 
 import glob
@@ -28,10 +28,10 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import main_window_test as mw  # noqa: E402  (the desktop, the reader and the person's input)
-from main_window_test import TAB, IMPORT, Desktop, Reader, template, wait_for, windows_path  # noqa: E402
+import main_window_test as mw  # noqa: E402  (the reader and the person's input)
+from desktop import Desktop, wait_for, windows_path  # noqa: E402
+from main_window_test import IMPORT, Reader, template  # noqa: E402
 
-PREFIX = os.path.join(mw.BUILD, "wineprefix-e2e-unsaved")
 CLOSE = (615, 6, 39, 19)  # the close caption button
 ASK = "单号已修改，是否保存为模版？"
 
@@ -48,6 +48,8 @@ class Person:
     tree = mw.MainWindowEndToEnd.tree
     item = mw.MainWindowEndToEnd.item
     item_point = mw.MainWindowEndToEnd.item_point
+    tip_over = mw.MainWindowEndToEnd.tip_over
+    click_item = mw.MainWindowEndToEnd.click_item
     children = mw.MainWindowEndToEnd.children
     windows = mw.MainWindowEndToEnd.windows
     wait_window = mw.MainWindowEndToEnd.wait_window
@@ -66,16 +68,12 @@ class UnsavedListEndToEnd(Person, unittest.TestCase):
         for path in ("korvel.exe", "e2e/window_reader.exe"):
             if not os.path.exists(os.path.join(mw.CROSS, path)):
                 raise unittest.SkipTest(path + " is not built")
-        subprocess.run([os.path.join(mw.SOURCE, "scripts", "wine-prefix.sh"), PREFIX],
-                       check=True, stdout=subprocess.DEVNULL)
         cls.folder = tempfile.mkdtemp(prefix="korvel_unsaved_e2e_")
         cls.program = os.path.join(cls.folder, "korvel.exe")
         shutil.copy(os.path.join(mw.CROSS, "korvel.exe"), cls.program)
-        cls.data = os.path.join(cls.folder, "data")
-        cls.desktop = Desktop(cls.folder)
-        cls.desktop.env["WINEPREFIX"] = PREFIX
-        cls.desktop.env["KORVEL_DATA_DIR"] = windows_path(cls.data)
-        cls.reader = Reader(cls.desktop)
+        cls.desktop = Desktop("wineprefix-e2e-unsaved")
+        cls.data = cls.desktop.data
+        cls.reader = Reader(cls.desktop, windows_path(cls.program))
         cls.running = {}  # Windows process id -> the Wine process
 
     @classmethod
@@ -134,10 +132,7 @@ class UnsavedListEndToEnd(Person, unittest.TestCase):
 
     # What a person does.
     def select(self, text):
-        # Away first: a hover tip left over a row would take the click.
-        self.park_mouse()
-        self.click(*self.item_point(text))
-        wait_for("the selection", lambda: self.item(text)[3])
+        self.click_item(text)
 
     def add_numbers(self, company, typed):
         """Company names near the top of the tree, which shows them unscrolled."""

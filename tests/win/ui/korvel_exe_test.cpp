@@ -71,11 +71,6 @@ BOOL CALLBACK findMain(HWND hwnd, LPARAM lp) {
 class KorvelExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // A data folder of its own: no list another test left unsaved is offered here.
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        data_ = std::wstring(temp) + L"korvel_exe_test_" + std::to_wstring(GetCurrentProcessId());
-        SetEnvironmentVariableW(L"KORVEL_DATA_DIR", data_.c_str());
         std::wstring cmd = L"\"" + exePath() + L"\"";
         STARTUPINFOW si{};
         si.cb = sizeof(si);
@@ -98,7 +93,6 @@ protected:
             CloseHandle(pi_.hProcess);
             CloseHandle(pi_.hThread);
         }
-        RemoveDirectoryW(data_.c_str());
     }
     void click(int x, int y) {
         const LPARAM at = MAKELPARAM(x, y);
@@ -107,9 +101,9 @@ protected:
         PostMessageW(main_, WM_LBUTTONUP, 0, at);
     }
 
+    // A data folder of its own: no list another test left unsaved is offered here.
     korvel::wine_test::ChildDataFolder data_;
     PROCESS_INFORMATION pi_{};
-    std::wstring data_;
     HWND main_ = nullptr;
     ChildWindows children_;
 };

@@ -339,7 +339,16 @@ class UpgradeDriver : public ::testing::Test {
 
     HWND waitForSwitchOverPrompt() {
         HWND box = waitForProgramWindow("#32770", upgrade::kPromptSwitchOverTitle, kDownloadWaitMs);
-        if (!box) return nullptr;
+        if (!box) {
+            // Where it stopped: the stand-in's counts, the download, the window.
+            std::string base = environment(L"KORVEL_UPDATE_PAGE_URL");
+            base = base.substr(0, base.find_last_of('/'));
+            ADD_FAILURE() << "no switch-over prompt; stand-in "
+                          << upgrade::testing::plainGet(base + "/stats") << ", download "
+                          << (ui::fileExists(download_) ? "present" : "absent")
+                          << ", update window " << (updateWindow() ? "open" : "gone");
+            return nullptr;
+        }
         wchar_t text[512] = {};
         GetDlgItemTextW(box, 0xFFFF, text, 512);
         EXPECT_EQ(toGbk(text), upgrade::kPromptSwitchOver);
@@ -521,27 +530,27 @@ TEST_F(UpgradeDriver, ChangedListIsOfferedBeforeTheSwitchOver) {
     HWND tree = FindWindowExW(main_, nullptr, WC_TREEVIEWW, nullptr);
     ASSERT_NE(tree, nullptr);
     PostMessageW(main_, ui::kMsgCommand, static_cast<WPARAM>(ui::MainCommand::PageQuery), 0);
-    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(tree) != FALSE; }, kWindowWaitMs));
+    ASSERT_TRUE(waitWhileRunning([&] { return IsWindowVisible(tree) != FALSE; }));
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     PostMessageW(tree, WM_KEYDOWN, VK_RETURN, 0);
-    HWND dialog = waitForWindow(pid_, "#32770", "输入单号");
+    HWND dialog = waitForProgramWindow("#32770", "输入单号");
     ASSERT_NE(dialog, nullptr) << "the number dialog";
     HWND field = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
     ASSERT_NE(field, nullptr);
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"AAE0001"));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, kWindowWaitMs));
+    ASSERT_TRUE(waitWhileRunning([&] { return !IsWindow(dialog); }));
 
     chooseSettingsItem(0);
     acceptUpdatePrompt();
     HWND prompt = waitForSwitchOverPrompt();
     ASSERT_NE(prompt, nullptr) << "the switch-over prompt";
     PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-    HWND ask = waitForWindow(pid_, "SkinHostWnd", "询问");
+    HWND ask = waitForProgramWindow("SkinHostWnd", "询问");
     ASSERT_NE(ask, nullptr) << "the question about the changed list";
     clickBoxButton(ask, 0);  // 取消
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(ask) && !updateWindow(); }, 5000));
-    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 2000));
+    EXPECT_TRUE(waitWhileRunning([&] { return !IsWindow(ask) && !updateWindow(); }));
+    EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(answering());
     EXPECT_TRUE(ui::fileExists(download_));
@@ -551,7 +560,7 @@ TEST_F(UpgradeDriver, ChangedListIsOfferedBeforeTheSwitchOver) {
     // Closing asks too; 否 lets it go.
     KernelHandle p(OpenProcess(SYNCHRONIZE, FALSE, pid_));
     PostMessageW(main_, WM_CLOSE, 0, 0);
-    ask = waitForWindow(pid_, "SkinHostWnd", "询问");
+    ask = waitForProgramWindow("SkinHostWnd", "询问");
     ASSERT_NE(ask, nullptr) << "the question on close";
     clickBoxButton(ask, 1);  // 否
     EXPECT_EQ(WaitForSingleObject(p.get(), 15000), WAIT_OBJECT_0) << "the program ends";
