@@ -15,19 +15,39 @@ list(REMOVE_ITEM KORVEL_WIN_LIB_SOURCES ${KORVEL_ENTRY})
 add_library(korvel_win STATIC ${KORVEL_WIN_LIB_SOURCES})
 target_link_libraries(korvel_win PUBLIC korvel_core ${KORVEL_WIN_LIBS})
 
-# The version resource: FileVersion is a build setting so a test can build
-# a "newer" program.
-string(REPLACE "." "," KORVEL_VERSION_COMMAS "${KORVEL_VERSION}")
-configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.rc.in ${CMAKE_BINARY_DIR}/generated/korvel.rc @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.manifest.in
-               ${CMAKE_BINARY_DIR}/generated/korvel.manifest @ONLY)
-set_source_files_properties(${CMAKE_BINARY_DIR}/generated/korvel.rc PROPERTIES
-                            OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/korvel.manifest)
+# The version resource and manifest of a program of that version, into
+# FOLDER/generated (the resource names its manifest by that path). The
+# program reads its version from this resource alone.
+function(korvel_resources folder version)
+    set(KORVEL_VERSION "${version}")
+    string(REPLACE "." "," KORVEL_VERSION_COMMAS "${version}")
+    set(CMAKE_BINARY_DIR "${folder}")
+    configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.rc.in ${folder}/generated/korvel.rc @ONLY)
+    configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.manifest.in
+                   ${folder}/generated/korvel.manifest @ONLY)
+    set_source_files_properties(${folder}/generated/korvel.rc PROPERTIES
+                                OBJECT_DEPENDS ${folder}/generated/korvel.manifest)
+endfunction()
 
-add_executable(korvel WIN32 ${KORVEL_ENTRY} ${CMAKE_BINARY_DIR}/generated/korvel.rc)
-target_link_libraries(korvel PRIVATE korvel_win)
-target_link_options(korvel PRIVATE -municode)
-set_target_properties(korvel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+function(korvel_program target folder)
+    add_executable(${target} WIN32 ${KORVEL_ENTRY} ${folder}/generated/korvel.rc)
+    target_link_libraries(${target} PRIVATE korvel_win)
+    target_link_options(${target} PRIVATE -municode)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME korvel RUNTIME_OUTPUT_DIRECTORY ${folder})
+endfunction()
+
+# FileVersion is a build setting so a release names its own.
+korvel_resources(${CMAKE_BINARY_DIR} "${KORVEL_VERSION}")
+korvel_program(korvel ${CMAKE_BINARY_DIR})
+
+# The same program announcing the next version, which the end-to-end upgrade
+# test serves as the download: linked from the same objects with another
+# version resource, so the test builds nothing of its own.
+if(NOT KORVEL_RELEASE)
+    set(KORVEL_TEST_NEXT_VERSION "1.0.0.1" CACHE STRING "version of next/korvel.exe")
+    korvel_resources(${CMAKE_BINARY_DIR}/next "${KORVEL_TEST_NEXT_VERSION}")
+    korvel_program(korvel_next ${CMAKE_BINARY_DIR}/next)
+endif()
 
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 file(GLOB_RECURSE win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)

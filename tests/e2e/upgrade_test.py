@@ -3,16 +3,16 @@
 update stand-in, driven from the Windows side by the cross build's
 upgrade_driver_test.exe.
 
-The stand-in announces version 1.0.0.1 and serves a real korvel.exe built
-with that version (a second cross build folder beside KORVEL_CROSS_DIR, made
-or brought up to date here), signed with the cross build's throwaway key.
-A hostile stand-in cuts that file off, signs it wrongly or not at all,
-holds its first answer, or serves an announcement page that never ends or
-trickles (the page or its headers). Every case runs a copy of the program
-in a fresh folder, so the switch-over deletes the copy, never the build's
-exe, with a fresh data folder of its own. The program runs on a desktop of
-its own (desktop.py): no other test's program shares its Wine server or X
-server. The program reads the announcement page from
+The stand-in announces version 1.0.0.1 and serves a real korvel.exe of that
+version (the cross build's next/korvel.exe: the same program with another
+version resource), signed with the cross build's throwaway key. A hostile
+stand-in cuts that file off, signs it wrongly or not at all, holds its first
+answer, or serves an announcement page that never ends or trickles (the
+page or its headers). Every case runs a copy of the program in a fresh
+folder, so the switch-over deletes the copy, never the build's exe, with a
+fresh data folder of its own. The program runs on a desktop of its own
+(desktop.py): no other test's program shares its Wine server or X server.
+The program reads the announcement page from
 KORVEL_UPDATE_PAGE_URL, its test and operations override.
 
 Set KORVEL_E2E_SCREENSHOTS to a folder to get screenshots of the update
@@ -33,26 +33,10 @@ import unittest
 from desktop import CROSS, SOURCE, Desktop, windows_path
 
 NEXT_VERSION = "1.0.0.1"
-NEXT = os.path.join(os.path.dirname(CROSS.rstrip("/")), "cross-" + NEXT_VERSION)
 SHOTS = os.environ.get("KORVEL_E2E_SCREENSHOTS", "")
 DRIVER_SECONDS = 240
 UNREACHABLE_PAGE = "http://127.0.0.1:1/update.htm"
 KEY = os.path.join(CROSS, "update-test-key.pem")
-
-
-def build_next_program():
-    """The program at version 1.0.0.1; only its exe target is built."""
-    if not os.path.exists(os.path.join(NEXT, "CMakeCache.txt")):
-        subprocess.run(
-            ["cmake", "-S", SOURCE, "-B", NEXT,
-             "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "mingw-i686.cmake"),
-             "-DCMAKE_BUILD_TYPE=Release", "-DKORVEL_VERSION=" + NEXT_VERSION,
-             "-DKORVEL_UPDATE_TEST_KEY=" + KEY],
-            check=True, stdout=subprocess.DEVNULL)
-    jobs = str(min(2, os.cpu_count() or 1))
-    subprocess.run(["cmake", "--build", NEXT, "--target", "korvel", "-j" + jobs],
-                   check=True, stdout=subprocess.DEVNULL)
-    return os.path.join(NEXT, "korvel.exe")
 
 
 def processes_under(folder, drive=None):
@@ -121,10 +105,10 @@ class UpgradeEndToEnd(unittest.TestCase):
             raise unittest.SkipTest("needs KORVEL_SOURCE_DIR and KORVEL_CROSS_DIR")
         cls.program = os.path.join(CROSS, "korvel.exe")
         cls.driver = os.path.join(CROSS, "wintests", "upgrade_driver_test.exe")
-        for path in (cls.program, cls.driver):
+        cls.next_program = os.path.join(CROSS, "next", "korvel.exe")
+        for path in (cls.program, cls.driver, cls.next_program):
             if not os.path.exists(path):
                 raise unittest.SkipTest(path + " is not built")
-        cls.next_program = build_next_program()
         cls.desktop = Desktop("wineprefix-upgrade")
 
     @classmethod
