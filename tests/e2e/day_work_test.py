@@ -11,8 +11,9 @@ rule; Ctrl+S saves the template. After a restart, Ctrl+O of the saved
 template shows yesterday's colours without a run, and Shift+F5 asks exactly
 the numbers that were not delivered.
 
-The program keeps its files in a data folder of this test's own (Desktop
-gives it one).
+The program runs on a desktop of its own (desktop.py: an X server, a Wine
+prefix and a data folder, which both starts share, so the second finds what
+the first kept).
 """
 
 import os
@@ -28,8 +29,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import main_window_test as shared  # noqa: E402
 import tracking_standin  # noqa: E402
-from main_window_test import (CROSS, PREFIX, SOURCE, STATUS, STATUS_TEXTS, TAB, Desktop,  # noqa: E402
-                              Reader, template, wait_for, windows_path)
+from desktop import CROSS, SOURCE, Desktop, wait_for, windows_path  # noqa: E402
+from main_window_test import STATUS, STATUS_TEXTS, TAB, Reader, template  # noqa: E402
 
 # Company, number, service code, state as the program names it, label colour.
 NUMBERS = [
@@ -103,8 +104,6 @@ class DayWorkEndToEnd(unittest.TestCase):
         for path in ("korvel.exe", "e2e/window_reader.exe"):
             if not os.path.exists(os.path.join(CROSS, path)):
                 raise unittest.SkipTest(path + " is not built")
-        subprocess.run([os.path.join(SOURCE, "scripts", "wine-prefix.sh"), PREFIX], check=True,
-                       stdout=subprocess.DEVNULL)
         cls.folder = tempfile.mkdtemp(prefix="korvel_day_e2e_")
         cls.program = os.path.join(cls.folder, "korvel.exe")
         shutil.copy(os.path.join(CROSS, "korvel.exe"), cls.program)
@@ -115,10 +114,10 @@ class DayWorkEndToEnd(unittest.TestCase):
             [sys.executable, os.path.join(SOURCE, "tools", "tracking_standin.py"), "--port", "0"],
             stdout=subprocess.PIPE, text=True)
         cls.port = cls.standin.stdout.readline().strip()
-        cls.desktop = Desktop(cls.folder)
+        cls.desktop = Desktop("wineprefix-e2e-day")
         cls.desktop.env["KORVEL_TRACKING_ENDPOINT"] = "127.0.0.1:" + cls.port
         cls.korvel = None
-        cls.reader = Reader(cls.desktop)
+        cls.reader = Reader(cls.desktop, windows_path(cls.program))
 
     @classmethod
     def tearDownClass(cls):
@@ -160,6 +159,8 @@ class DayWorkEndToEnd(unittest.TestCase):
     tree = shared.MainWindowEndToEnd.tree
     item = shared.MainWindowEndToEnd.item
     item_point = shared.MainWindowEndToEnd.item_point
+    tip_over = shared.MainWindowEndToEnd.tip_over
+    click_item = shared.MainWindowEndToEnd.click_item
     windows = shared.MainWindowEndToEnd.windows
     wait_window = shared.MainWindowEndToEnd.wait_window
     wait_no_window = shared.MainWindowEndToEnd.wait_no_window
@@ -245,7 +246,7 @@ class DayWorkEndToEnd(unittest.TestCase):
         self.file_dialog(windows_path(saved))
         wait_for("the imported tree", lambda: len(self.tree()) == len(items()))
         # A company selected: no number is drawn highlighted.
-        self.click(*self.item_point("顺丰快递"))
+        self.click_item("顺丰快递")
         for _, number, _, _, colour in NUMBERS:
             wait_for("%s drawn in its colour" % number,
                      lambda: self.label_colour(number) == colour)

@@ -423,8 +423,7 @@ class MainWindowEndToEnd(unittest.TestCase):
         # its blanks rule included (line breaks and tabs part numbers).
         def paste_into(company, how, column):
             self.assertTrue(self.reader.ask("put-clipboard", column)["put"])
-            self.click(*self.item_point(company))
-            wait_for("the selection", lambda: self.item(company)[3])
+            self.click_item(company)
             self.key("Return")
             dialog = self.wait_window("#32770", "输入单号")
             how(dialog)

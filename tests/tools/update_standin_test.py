@@ -258,26 +258,18 @@ class StandinTest(unittest.TestCase):
         _, got = self.get("/files/korvel.exe")
         self.assertEqual(len(got), 50000)
         self.assertGreater(time.monotonic() - began, 0.4)
-        stats = self.stats_once(file_ends=1)
+        # The counts move once the server is done with a response, which may
+        # be after the client has all of it.
+        self.wait_stats("file_ends", 1)
+        stats = self.stats()
         self.assertEqual(stats["file_requests"], 1)
         self.assertEqual(stats["max_parallel"], 1)
         self.assertEqual(stats["file_completes"], 1)
         # A response broken off ends but is no complete one.
         self.control("rate=0&fault=drop&drop_at=100")
         self.get("/files/korvel.exe")
-        self.assertEqual(self.stats_once(file_ends=2)["file_completes"], 1)
-
-    def stats_once(self, file_ends):
-        """The counters once the server is done with that many responses
-        (it may be after the client has all of one)."""
-        import time
-        deadline = time.monotonic() + 10
-        while True:
-            with urllib.request.urlopen(self.base + "/stats") as r:
-                stats = json.loads(r.read())
-            if stats["file_ends"] >= file_ends or time.monotonic() > deadline:
-                return stats
-            time.sleep(0.01)
+        self.wait_stats("file_ends", 2)
+        self.assertEqual(self.stats()["file_completes"], 1)
 
     def test_bad_control_is_refused(self):
         with self.assertRaises(urllib.error.HTTPError) as refused:

@@ -286,11 +286,9 @@ TEST(QueryRun, EachNumberIsReportedFinishedOnceItsBlockIsInTheBox) {
     ASSERT_TRUE(rig.ui->pumpUntil(
         [&] { return rig.window.finished.size() == 1 && rig.service->asked().size() == 2; }));
     EXPECT_EQ(rig.window.finished, Texts{"N1"});
-    // The UI thread has read N3 ahead. An edit above the waiting number
-    // moves its index, not its item, and the read ahead is void.
-    ASSERT_TRUE(rig.ui->pumpUntil([&] {
-        return std::count(rig.window.taken.begin(), rig.window.taken.end(), "N3") == 1;
-    }));
+    // The first read, which the worker needed to ask N1, held N3 too. An
+    // edit above the waiting number moves its index, not its item, and the
+    // read ahead is void.
     const int company = topLevelIndex(rig.tree, "顺丰快递");
     rig.tree.addItems(-1, {"别家快递"});
     rig.tree.removeItem(company + 1);

@@ -367,7 +367,7 @@ TEST_F(UpgradeDriver, UpToDate) {
     if (!environment(L"KORVEL_E2E_HEADERS_TRICKLE").empty()) {
         // The check waits on a server that trickles its headers: the window
         // answers meanwhile, before the stand-in has sent them.
-        ASSERT_TRUE(waitUntil([&] { return standinCount("headers_held") == 1; }, kWindowWaitMs));
+        ASSERT_TRUE(waitWhileRunning([&] { return standinCount("headers_held") == 1; }));
         DWORD_PTR result = 0;
         EXPECT_NE(
             SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kWindowWaitMs * 2, &result), 0u);
@@ -440,11 +440,11 @@ TEST_F(UpgradeDriver, DroppedTransfer) {
 TEST_F(UpgradeDriver, ClosedWhileTheFirstRequestIsHeld) {
     chooseSettingsItem(0);
     acceptUpdatePrompt();
-    ASSERT_TRUE(waitUntil([&] { return standinCount("held") == 1; }, kDownloadWaitMs));
+    ASSERT_TRUE(waitWhileRunning([&] { return standinCount("held") == 1; }, kDownloadWaitMs));
     HWND window = updateWindow();
     ASSERT_NE(window, nullptr);
     PostMessageW(window, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(waitUntil([&] { return !updateWindow(); }, kWindowWaitMs));
+    ASSERT_TRUE(waitWhileRunning([&] { return !updateWindow(); }));
     // The window hides before it stops the transfer; the program answers
     // once the stop has given up waiting.
     DWORD_PTR result = 0;
@@ -452,7 +452,7 @@ TEST_F(UpgradeDriver, ClosedWhileTheFirstRequestIsHeld) {
     EXPECT_EQ(standinCount("held"), 1);
     EXPECT_TRUE(IsWindowEnabled(main_));
     ASSERT_TRUE(upgrade::testing::plainGet(standin() + "/control?release=1") == "ok");
-    ASSERT_TRUE(waitUntil([&] { return fileEnds() >= 1; }, kWindowWaitMs)) << "the answer went out";
+    ASSERT_TRUE(waitWhileRunning([&] { return fileEnds() >= 1; })) << "the answer went out";
     EXPECT_TRUE(answering());
     closeProgram(pid_, main_);
     EXPECT_FALSE(ui::fileExists(download_)) << "a stopped transfer made its file";
