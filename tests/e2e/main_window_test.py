@@ -268,6 +268,9 @@ class MainWindowEndToEnd(unittest.TestCase):
             self.type(typed)
             self.key("Return")
         self.wait_no_window("#32770")
+        # A key sent before the program has the focus back goes nowhere.
+        wait_for("the program focused again",
+                 lambda: self.reader.ask("state").get("focus", "none") != "none")
 
     def barrier(self, what, seen):
         """Waits until a later input's effect is seen (or a window of the
