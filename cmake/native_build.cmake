@@ -75,6 +75,12 @@ if(KORVEL_CROSS_DIR)
                          ${KORVEL_CROSS_DIR}/wintests/${name}.exe)
         set_tests_properties(win/${name} PROPERTIES ENVIRONMENT "${wine_env}" TIMEOUT 300
                              FIXTURES_REQUIRED wine_server)
+        # "// alone: WHY" runs a test with no other beside it: the Wine tests
+        # share one desktop, with one pointer, focus and clipboard.
+        file(STRINGS ${src} alone REGEX "^// alone: ")
+        if(alone)
+            set_tests_properties(win/${name} PROPERTIES RUN_SERIAL ON)
+        endif()
     endforeach()
     file(GLOB_RECURSE e2e_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.py)
     foreach(src ${e2e_tests})

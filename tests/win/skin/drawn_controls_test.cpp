@@ -1,3 +1,4 @@
+// alone: the seekable bar reads the pointer, which any Wine test beside it may move
 // Label, Panel, TabButton and ProgressBar on a real skinned window: their
 // defaults, which changes repaint, the automatic text colour over the
 // composed background, tab selection and input, and the progress bar's
