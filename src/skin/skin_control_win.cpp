@@ -105,6 +105,10 @@ ControlEntry* SkinControl::Entry() const { return FindControlEntry(windowNumber_
 
 int SkinControl::Disabled(int value) {
     disabled_ = value;
+    // A control held down when it is disabled must not click on the release.
+    if (value) {
+        if (SkinEngine* engine = Engine()) engine->ControlLeftInput(controlNumber_);
+    }
     Repaint();
     return disabled_;
 }

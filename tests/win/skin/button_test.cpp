@@ -145,6 +145,31 @@ TEST_F(ButtonTest, DisabledButtonIgnoresInputAndKeepsItsLook) {
     EXPECT_EQ(clicks.size(), 1u);
 }
 
+// A button disabled while it is held gives the press up at once: the mouse
+// is free, the focus leaves it, and the release clicks nothing. Enabled
+// again, it clicks as before.
+TEST_F(ButtonTest, DisabledWhileHeldDoesNotClickOnRelease) {
+    Button b;
+    ASSERT_GT(b.Create(hwnd, "&Y 是", 20, 30, 70, 24), 0);
+    int bound = 0;
+    b.BindEvent(kNotifyClick, [&](int, int, WPARAM, LPARAM, int) { ++bound; });
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, point(30, 40));
+    ASSERT_EQ(GetCapture(), hwnd);
+    ASSERT_TRUE(b.IsFocused());
+    b.Disabled(1);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_FALSE(b.IsFocused());
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, point(30, 40));
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(b.DrawnState(), ButtonState::Disabled);
+
+    b.Disabled(0);
+    click(30, 40);
+    EXPECT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(bound, 1);
+}
+
 TEST_F(ButtonTest, AltLetterClicksTheButtonWithThatAccelerator) {
     Button yes, no;
     ASSERT_GT(no.Create(hwnd, "否(&N)", 20, 30, 70, 24), 0);
