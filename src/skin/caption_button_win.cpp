@@ -39,21 +39,22 @@ void CaptionButton::paint(HWND hwnd, Look look, int startAlpha) {
     EndRepaint();
 }
 
-LRESULT CaptionButton::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM, int,
-                                     int control, int) {
-    SkinEngine* engine = Engine();
+LRESULT CaptionButton::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM, int, int,
+                                     int) {
     switch (message) {
         case kMsgPaint:
             paint(hwnd, Look::Normal, kFadeFromLook);
             break;
         case WM_MOUSEMOVE:
         case WM_LBUTTONUP:
-            if (Disabled() || (engine && engine->PressedControl() == control)) break;
-            if (lastMessage_ != message) paint(hwnd, Look::Hover, kFadeFromLook);
-            break;
         case WM_LBUTTONDOWN:
-            if (Disabled()) break;
-            if (lastMessage_ != message) paint(hwnd, Look::Pressed, kFadeFromPress);
+            // Moves and the release over the button that holds the press keep the pressed cell.
+            if (Disabled() || (message != WM_LBUTTONDOWN && IsPressed())) break;
+            if (lastMessage_ == message) break;
+            if (IsPressed())
+                paint(hwnd, Look::Pressed, kFadeFromPress);
+            else
+                paint(hwnd, Look::Hover, kFadeFromLook);
             break;
         case kMsgTimer:
             FadeTick(fadeAlpha_, wParam);

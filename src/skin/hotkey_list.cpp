@@ -12,7 +12,7 @@ int folded(int key) { return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key;
 
 }  // namespace
 
-int HotkeyList::Update(std::uint32_t owner, int key) {
+int HotkeyList::Update(ControlToken owner, int key) {
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [owner](const Entry& e) { return e.owner == owner; });
     if (key == 0) {
@@ -27,8 +27,8 @@ int HotkeyList::Update(std::uint32_t owner, int key) {
     return 1;
 }
 
-std::vector<std::uint32_t> HotkeyList::Matches(int pressedKey) const {
-    std::vector<std::uint32_t> out;
+std::vector<ControlToken> HotkeyList::Matches(int pressedKey) const {
+    std::vector<ControlToken> out;
     for (const Entry& e : entries_) {
         if (folded(e.key) == pressedKey) out.push_back(e.owner);
     }

@@ -10,11 +10,6 @@ void PressableControl::ResetPressable() {
     paintCount_ = 0;
 }
 
-bool PressableControl::PressedHere() const {
-    const SkinEngine* engine = Engine();
-    return engine && IsRegistered() && engine->PressedControl() == ControlNumber();
-}
-
 LRESULT PressableControl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         int window, int control, int extra) {
     switch (message) {
@@ -28,7 +23,7 @@ LRESULT PressableControl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, 
             break;
     }
     if (HandleOwn(hwnd, message, wParam, lParam, window, control, extra)) return 0;
-    if (!AcceptsFaceInput(message, extra, lastMessage_, PressedHere())) return 0;
+    if (!AcceptsFaceInput(message, extra, lastMessage_, IsPressed())) return 0;
     if (GpGraphics* g = BeginRepaint()) {
         const long state = message == kMsgPaint ? static_cast<long>(lParam) : kPaintCurrent;
         fadeAlpha_ = PaintFace(g, message, state);

@@ -23,8 +23,6 @@ class PressableControl : public SkinControl {
   protected:
     // A new Create starts with no last message and no fade.
     void ResetPressable();
-    // The window's pressed control is this one.
-    bool PressedHere() const;
     // WM_DESTROY: free fonts and pictures.
     virtual void OnDestroy() {}
     // The class's own messages, before the face filter; true ends the message there.

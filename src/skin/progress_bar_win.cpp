@@ -120,7 +120,7 @@ int ProgressBar::PaintFace(GpGraphics* g, UINT message, long) {
     p.look = look_;
     p.rounded = rounded_;
     if (seekable_) {
-        const bool active = !Disabled() && (message != kMsgPaint || PressedHere());
+        const bool active = !Disabled() && (message != kMsgPaint || IsPressed());
         p.thumb = active && activeThumb_ ? activeThumb_.Handle() : thumb_.Handle();
     }
     DrawProgressBar(g, Rectangle(), p);
@@ -153,7 +153,7 @@ bool ProgressBar::HandleOwn(HWND, UINT message, WPARAM wParam, LPARAM, int windo
             }
             return true;
         case WM_MOUSEMOVE:
-            if (seekable_ && PressedHere() && !Disabled()) {
+            if (seekable_ && IsPressed() && !Disabled()) {
                 PositionFromCursor(window);
                 userMoved();
                 return true;

@@ -15,12 +15,17 @@ namespace {
 constexpr int kTooltipDelayMs = 500;
 constexpr int kTooltipMaxWidth = 1024;
 
-// Tokens are never 0 and never reused within a run (2^32 registrations
-// would be needed to wrap).
-std::uint32_t nextToken() {
+// Tokens are never kNoControl and never reused within a run (2^32
+// registrations would be needed to wrap).
+ControlToken nextToken() {
     static std::uint32_t last = 0;
     if (++last == 0) ++last;
-    return last;
+    return ControlToken{last};
+}
+
+InputRoot* inputOf(const SkinControl& control) {
+    SkinEngine* engine = control.Engine();
+    return engine ? &engine->Input() : nullptr;
 }
 
 RECT toRect(const RectF& r) {
@@ -70,9 +75,8 @@ bool SkinControl::CanPaint() const {
 
 bool SkinControl::Visible(bool value) {
     visible_ = value;
-    if (!value) {
-        if (SkinEngine* engine = Engine()) engine->ControlLeftInput(controlNumber_);
-    }
+    if (InputRoot* input = inputOf(*this); input && !value)
+        input->LeaveInput(token_, LeaveReason::CannotTakeInput);
     return visible_;
 }
 
@@ -106,9 +110,8 @@ ControlEntry* SkinControl::Entry() const { return FindControlEntry(windowNumber_
 int SkinControl::Disabled(int value) {
     disabled_ = value;
     // A control held down when it is disabled must not click on the release.
-    if (value) {
-        if (SkinEngine* engine = Engine()) engine->ControlLeftInput(controlNumber_);
-    }
+    if (InputRoot* input = inputOf(*this); input && value)
+        input->LeaveInput(token_, LeaveReason::CannotTakeInput);
     Repaint();
     return disabled_;
 }
@@ -151,7 +154,7 @@ int SkinControl::Active(int flags) {
         const RectF r = e->rect;
         SendToControl(windowNumber_, controlNumber_, hwnd, kMsgDeactivated, 0, 0, 1, 1);
         if (SkinEngine* engine = Engine()) {
-            engine->ControlLeftInput(controlNumber_);
+            engine->Input().LeaveInput(token_, LeaveReason::CannotTakeInput);
             engine->RecomposeArea(r);
         }
     }
@@ -189,7 +192,7 @@ void SkinControl::Move(std::optional<float> x, std::optional<float> y, std::opti
 }
 
 void SkinControl::Repaint() {
-    if (!visible_ || !IsRegistered()) return;
+    if (!CanPaint()) return;
     SendToControl(windowNumber_, controlNumber_, Hwnd(), kMsgPaint, 0, kPaintCurrent);
 }
 
@@ -240,8 +243,18 @@ void SkinControl::ShowTooltip(const std::string& text) {
 }
 
 bool SkinControl::IsFocused() const {
-    const SkinEngine* engine = Engine();
-    return engine && IsRegistered() && engine->FocusedControl() == controlNumber_;
+    const InputRoot* input = inputOf(*this);
+    return input && IsRegistered() && input->Focused() == token_;
+}
+
+bool SkinControl::IsHovered() const {
+    const InputRoot* input = inputOf(*this);
+    return input && IsRegistered() && input->Hovered() == token_;
+}
+
+bool SkinControl::IsPressed() const {
+    const InputRoot* input = inputOf(*this);
+    return input && IsRegistered() && input->Pressed() == token_;
 }
 
 bool SkinControl::Focusable() const {
@@ -322,7 +335,7 @@ LRESULT SendToControl(int window, int control, HWND hwnd, UINT message, WPARAM w
     ControlEntry* e = FindControlEntry(window, control);
     if (!e || !e->control) return 0;
     SkinControl* target = e->control;
-    if (!(force & 1) && (!(e->active & 1) || !target->Visible())) return 0;
+    if (!(force & 1) && !target->CanPaint()) return 0;
     const LRESULT result =
         target->HandleMessage(hwnd, message, wParam, lParam, window, control, extra);
     target->CallBinding(message, window, control, wParam, lParam, extra);

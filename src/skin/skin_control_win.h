@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "skin/control_token.h"
 #include "skin/gdi_handles_win.h"
 #include "skin/skin_geometry.h"
 #include "skin/toolkit_messages.h"
@@ -59,7 +60,8 @@ class SkinControl {
     int Kind() const;
 
     int Disabled() const { return disabled_; }
-    int Disabled(int value);  // stores and repaints
+    // Stores and repaints; disabling takes hover, press and focus off the control.
+    int Disabled(int value);
 
     int Left() const { return static_cast<int>(Rectangle().x); }
     int Top() const { return static_cast<int>(Rectangle().y); }
@@ -70,7 +72,8 @@ class SkinControl {
     int Width(int value);
     int Height(int value);
 
-    // Active flags; clearing bit 0 is refused (result 0) when it is already clear.
+    // Active flags; clearing bit 0 is refused (result 0) when it is already
+    // clear, and takes hover, press and focus off the control.
     int Active() const;
     int Active(int flags);
 
@@ -89,7 +92,10 @@ class SkinControl {
     // Shows text in the window's tooltip (empty text only hides the current tip).
     virtual void ShowTooltip(const std::string& text);
 
+    // The window's input root has the focus, the pointer or the press on this control.
     bool IsFocused() const;
+    bool IsHovered() const;
+    bool IsPressed() const;
     bool Focusable() const;
     bool Focusable(bool value);
     // Leaves the window (numbers of later controls shift down).
@@ -99,7 +105,7 @@ class SkinControl {
     const std::string& Text() const { return text_; }
     const std::string& Text(const std::string& value) { return text_ = value; }
     bool Visible() const { return visible_; }
-    // Hiding tells the engine, which takes hover, press and focus off the control.
+    // Hiding takes hover, press and focus off the control.
     bool Visible(bool value);
     void Hide() { Visible(false); }
     void Show() { Visible(true); }
@@ -110,9 +116,9 @@ class SkinControl {
     // What may be hovered, pressed, focused or clicked by an accelerator:
     // it can paint and is not disabled.
     bool CanReceiveInput() const { return CanPaint() && !disabled_; }
-    // Stays with the control while its number shifts; timers, the tooltip
-    // tool and the accelerator are keyed by it. New for every Register.
-    std::uint32_t Token() const { return token_; }
+    // Stays with the control while its number shifts; input state, timers,
+    // the tooltip tool and the accelerator are keyed by it. New for every Register.
+    ControlToken Token() const { return token_; }
 
     // Replaces the subroutine bound to message, or adds a binding.
     void BindEvent(unsigned message, ControlBinding subroutine);
@@ -160,7 +166,7 @@ class SkinControl {
     std::vector<std::pair<unsigned, ControlBinding>> bindings_;
     bool visible_ = false;
     bool toolAdded_ = false;  // the tooltip tool (id = token) is in the window's tooltip
-    std::uint32_t token_ = 0;
+    ControlToken token_ = kNoControl;
 };
 
 // Calls the class handler of a control and then its binding for the

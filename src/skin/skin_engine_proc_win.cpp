@@ -1,6 +1,6 @@
 // The window procedure every skinned window gets: frame messages, painting
-// from the present buffer, timers, and the hand-off of input to routing.
-#include <windowsx.h>
+// from the present buffer, timers, and the hand-off of input to the input root.
+#include <algorithm>
 
 #include "skin/caption_button_win.h"
 #include "skin/skin_control_win.h"
@@ -13,9 +13,7 @@ namespace korvel::skin {
 namespace {
 
 constexpr wchar_t kEngineProperty[] = L"addr_wnd";
-constexpr WPARAM kDoubleClickMarker = 10086;  // WM_LBUTTONDOWN re-sent for a double click
 constexpr UINT kShowStateChange = 0x8000;
-constexpr int kCaptionBandHeight = 24;
 constexpr int kCloseEffectFrames = 6;
 constexpr DWORD kCloseEffectFrameMs = 15;
 
@@ -36,13 +34,6 @@ LRESULT SkinEngine::defaultHandling(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void SkinEngine::fireControlEvent(const ControlEvent& event, int control) const {
-    if (!event) return;
-    const ControlEntry* e = FindControlEntry(windowNumber_, control);
-    if (!e || !e->control) return;
-    event(hwnd_, e->identity, e->control->Tag(), e->kind);
-}
-
 void SkinEngine::playCloseEffect() {
     if (!record_ || record_->alpha != -1) return;
     // Fades the window towards its panel colour with AlphaBlend.
@@ -60,65 +51,95 @@ void SkinEngine::playCloseEffect() {
     }
 }
 
+// What a group handled ends here; the rest reaches the message hook and
+// then the previous window procedure.
 LRESULT SkinEngine::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) return destroyMessage(hwnd, wParam, lParam);
+    LRESULT result = 0;
+    if (frameMessage(hwnd, message, wParam, lParam, result)) return result;
+    if (paintMessage(hwnd, message, wParam, lParam, result)) return result;
+    if (input_.OnMessage(hwnd, message, wParam, lParam, result)) return result;
+    if (toolkitMessage(hwnd, message, wParam, lParam, result)) return result;
+    return defaultHandling(hwnd, message, wParam, lParam);
+}
+
+// The engine lets the window go first; the hook and the previous procedure
+// still hear WM_DESTROY.
+LRESULT SkinEngine::destroyMessage(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC previous = previousProc_;
+    MessageHookFn hook = messageHook_;
+    Destroy(hwnd);
+    if (hook) {
+        const LRESULT hooked = hook(hwnd, WM_DESTROY, wParam, lParam);
+        if (hooked != -1) return hooked;
+    }
+    return previous ? CallWindowProcW(previous, hwnd, WM_DESTROY, wParam, lParam)
+                    : DefWindowProcW(hwnd, WM_DESTROY, wParam, lParam);
+}
+
+// Position, size and the frame the system would draw.
+bool SkinEngine::frameMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result) {
+    result = 0;
     switch (message) {
-        case WM_DESTROY: {
-            trackingLeave_ = false;
-            const WNDPROC previous = previousProc_;
-            MessageHookFn hook = messageHook_;
-            Destroy(hwnd);
-            if (hook) {
-                const LRESULT hooked = hook(hwnd, message, wParam, lParam);
-                if (hooked != -1) return hooked;
-            }
-            return previous ? CallWindowProcW(previous, hwnd, message, wParam, lParam)
-                            : DefWindowProcW(hwnd, message, wParam, lParam);
-        }
         case WM_MOVE:
         case WM_EXITSIZEMOVE:
             refreshWindowRect();
-            break;
+            return false;
         case WM_SIZE:
             refreshWindowRect();
             if (LOWORD(lParam) && HIWORD(lParam)) Resize(hwnd, LOWORD(lParam), HIWORD(lParam));
             if (messageHook_) messageHook_(hwnd, message, wParam, lParam);
-            return 0;
-        case WM_ACTIVATE:
-            if (focused_) {
-                if (LOWORD(wParam) != WA_INACTIVE) {
-                    RepaintControls(focused_, true, kPaintCurrent);
-                    fireControlEvent(focusGained_, focused_);
-                } else {
-                    RepaintControls(focused_, true, kPaintLostFocus);
-                    fireControlEvent(focusLost_, focused_);
-                }
-            }
-            break;
-        case WM_KILLFOCUS:
-            // The keyboard went to a child window of this one.
-            if (focused_ && GetActiveWindow() == hwnd) {
-                const ControlEntry* e = FindControlEntry(windowNumber_, focused_);
-                if (e && e->control && !e->control->Disabled())
-                    changeFocus(0, keyboardFocus_, kRepaintOld | kFocusEvents);
-            }
-            break;
-        case WM_CAPTURECHANGED:
-            // Another window took the mouse from a pressed control: the press
-            // ends without a click. A capture merely dropped (no new owner,
-            // as Wine does when the X focus moves between windows) leaves the
-            // press to its button-up, which still arrives here.
-            if (capture_ && lParam != 0 && reinterpret_cast<HWND>(lParam) != hwnd) {
-                const int pressed = pressed_;
-                endPress(false);
-                RepaintControls(pressed, true, kPaintLostFocus);
-            }
-            break;
-        case WM_SETTEXT: {
-            const LRESULT result = defaultHandling(hwnd, message, wParam, lParam);
-            const auto* text = reinterpret_cast<const wchar_t*>(lParam);
-            DrawTitle(text ? text::toGbk(text) : std::string(), true, true);
-            return result;
+            return true;
+        case WM_GETMINMAXINFO:
+            refreshWindowRect();
+            limitTrackSize(reinterpret_cast<MINMAXINFO*>(lParam));
+            if (messageHook_) messageHook_(hwnd, message, wParam, lParam);
+            return true;
+        case WM_WINDOWPOSCHANGING: {
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (!(pos->flags & kShowStateChange) || !(pos->flags & SWP_SHOWWINDOW) ||
+                (pos->flags & SWP_NOMOVE))
+                return false;
+            keepOnScreen(pos);
+            return true;
         }
+        case WM_NCCALCSIZE:
+            return wParam == 1;
+        case WM_NCACTIVATE:
+            if (wParam == 0) {
+                result = 1;
+                return true;
+            }
+            return !IsIconic(hwnd);
+        default:
+            return false;
+    }
+}
+
+void SkinEngine::limitTrackSize(MINMAXINFO* info) const {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    info->ptMaxSize = {work.right, work.bottom - 1};
+    info->ptMaxPosition = {work.left, work.top};
+    info->ptMinTrackSize = {minTrackWidth(static_cast<int>(captionButtons_.size()),
+                                          (captionFlags_ & kCaptionClose) != 0),
+                            kMinTrackHeight};
+}
+
+// Keeps a window that is being shown on the screen.
+void SkinEngine::keepOnScreen(WINDOWPOS* pos) const {
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const int sh = GetSystemMetrics(SM_CYSCREEN);
+    pos->x = std::clamp(pos->x, 0, std::max(0, sw - width_));
+    pos->y = std::clamp(pos->y, 0, std::max(0, sh - height_));
+}
+
+// The frame on screen: copies of the present buffer, the title, the close effect.
+bool SkinEngine::paintMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result) {
+    result = 0;
+    switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
@@ -127,152 +148,44 @@ LRESULT SkinEngine::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                    r.left, r.top, SRCCOPY);
             EndPaint(hwnd, &ps);
             if (messageHook_) messageHook_(hwnd, message, wParam, lParam);
-            return 0;
+            return true;
+        }
+        case WM_SETTEXT: {
+            result = defaultHandling(hwnd, message, wParam, lParam);
+            const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+            DrawTitle(text ? text::toGbk(text) : std::string(), true, true);
+            return true;
         }
         case WM_CLOSE:
             if (closeEffect_) playCloseEffect();
-            break;
-        case WM_GETMINMAXINFO: {
-            refreshWindowRect();
-            RECT work{};
-            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMaxSize = {work.right, work.bottom - 1};
-            info->ptMaxPosition = {work.left, work.top};
-            info->ptMinTrackSize = {minTrackWidth(static_cast<int>(captionButtons_.size()),
-                                                  (captionFlags_ & kCaptionClose) != 0),
-                                    kMinTrackHeight};
-            if (messageHook_) messageHook_(hwnd, message, wParam, lParam);
-            return 0;
-        }
-        case WM_WINDOWPOSCHANGING: {
-            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-            if ((pos->flags & kShowStateChange) && (pos->flags & SWP_SHOWWINDOW) &&
-                !(pos->flags & SWP_NOMOVE)) {
-                // Keep a window that is being shown on the screen.
-                const int sw = GetSystemMetrics(SM_CXSCREEN);
-                const int sh = GetSystemMetrics(SM_CYSCREEN);
-                pos->x = std::clamp(pos->x, 0, std::max(0, sw - width_));
-                pos->y = std::clamp(pos->y, 0, std::max(0, sh - height_));
-                return 0;
-            }
-            break;
-        }
-        case WM_NCCALCSIZE:
-            if (wParam == 1) return 0;
-            break;
-        case WM_NCACTIVATE:
-            if (wParam == 0) return 1;
-            if (!IsIconic(hwnd)) return 0;
-            break;
-        // Input: what the engine handled ends here; the rest (keys no event
-        // consumed, Alt keys no accelerator matched, the pointer over no
-        // control) goes on to the hook and the previous procedure.
-        case WM_KEYDOWN:
-            if (OnKeyDown(hwnd, wParam, lParam)) return 0;
-            break;
-        case WM_KEYUP:
-            if (OnKeyUp(hwnd, wParam, lParam)) return 0;
-            break;
-        case WM_CHAR:
-            if (OnChar(hwnd, wParam, lParam)) return 0;
-            break;
-        case WM_SYSKEYDOWN:
-            // A matched accelerator is consumed, so the system does not beep for it.
-            if (OnSysKeyDown(hwnd, wParam, lParam)) return 0;
-            break;
+            return false;
+        default:
+            return false;
+    }
+}
+
+// Timers, system-menu commands and the toolkit's own window messages.
+bool SkinEngine::toolkitMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                LRESULT& result) {
+    result = 0;
+    switch (message) {
+        case WM_TIMER:
+            return OnTimer(hwnd, wParam);
         case WM_COMMAND:
             // System-menu commands from TrackPopupMenu become system commands;
             // the window's own commands (menus, child controls) pass on.
-            if (lParam == 0 && LOWORD(wParam) >= SC_SIZE) {
-                SendMessageW(hwnd, WM_SYSCOMMAND, wParam, 0);
-                return 0;
-            }
-            break;
-        case WM_TIMER:
-            if (OnTimer(hwnd, wParam)) return 0;
-            break;
-        case WM_MOUSEMOVE: {
-            if (!trackingLeave_) {
-                TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
-                trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-            }
-            int control = 0;
-            if (DispatchMouse(hwnd, message, wParam, lParam, &control)) return 0;
-            break;
-        }
-        case WM_LBUTTONDOWN:
-            if (onLeftDown(hwnd, wParam, lParam)) return 0;
-            break;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP: {
-            int control = 0;
-            const bool handled = DispatchMouse(hwnd, message, wParam, lParam, &control);
-            if (control) fireControlEvent(message == WM_LBUTTONUP ? leftUp_ : rightUp_, control);
-            if (handled) return 0;
-            break;
-        }
-        case WM_LBUTTONDBLCLK:
-            SendMessageW(hwnd, WM_LBUTTONDOWN, kDoubleClickMarker, lParam);
-            return 0;
-        case WM_RBUTTONDOWN: {
-            int control = 0;
-            const bool handled = DispatchMouse(hwnd, message, wParam, lParam, &control);
-            if (control) {
-                if (controlIsIcon(control))
-                    openSystemMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-                fireControlEvent(rightDown_, control);
-            }
-            if (handled) return 0;
-            break;
-        }
-        case WM_MOUSEWHEEL:
-            if (OnMouseWheel(hwnd, message, wParam, lParam)) return 0;
-            break;
-        case WM_MOUSELEAVE:
-            // State tracking only: the message still passes on.
-            onMouseLeave();
-            break;
-        case kMsgHotkey:
-            return OnHotkeyMessage(static_cast<int>(wParam), static_cast<int>(lParam));
+            if (lParam != 0 || LOWORD(wParam) < SC_SIZE) return false;
+            SendMessageW(hwnd, WM_SYSCOMMAND, wParam, 0);
+            return true;
         case kMsgBackgroundImage:
-            return reinterpret_cast<LRESULT>(background_.Handle());
+            result = reinterpret_cast<LRESULT>(background_.Handle());
+            return true;
         case kMsgPanelColor:
-            return static_cast<LRESULT>(panelColor_);
+            result = static_cast<LRESULT>(panelColor_);
+            return true;
         default:
-            break;
+            return false;
     }
-    return defaultHandling(hwnd, message, wParam, lParam);
-}
-
-bool SkinEngine::onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    int control = 0;
-    const bool handled = DispatchMouse(hwnd, WM_LBUTTONDOWN, wParam, lParam, &control);
-    if (control) {
-        if (wParam == kDoubleClickMarker) {
-            SendToControl(windowNumber_, control, hwnd, WM_LBUTTONDBLCLK, wParam, lParam);
-            fireControlEvent(doubleClick_, control);
-        } else {
-            fireControlEvent(leftDown_, control);
-        }
-        return handled;
-    }
-    // A double click on the caption band toggles maximize when the window has that button.
-    if (wParam == kDoubleClickMarker && GET_Y_LPARAM(lParam) <= kCaptionBandHeight &&
-        (captionFlags_ & kCaptionMaximize)) {
-        sendCaptionPress(hwnd);
-        PostMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, 0);
-        sendCaptionPress(hwnd);
-        return true;
-    }
-    return handled;
-}
-
-void SkinEngine::onMouseLeave() {
-    trackingLeave_ = false;
-    setHovered(0, true);
-    // A control being pressed keeps the mouse: its release must still arrive.
-    if (!capture_) ReleaseCapture();
 }
 
 }  // namespace korvel::skin

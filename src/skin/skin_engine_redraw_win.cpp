@@ -334,7 +334,7 @@ void SkinEngine::RepaintControls(int control, bool single, long state) {
     const RectF window{0, 0, static_cast<float>(width_), static_cast<float>(height_)};
     for (int i = 1; i <= static_cast<int>(record_->controls.size()); ++i) {
         const ControlEntry& e = record_->controls[static_cast<size_t>(i - 1)];
-        if ((e.active & 1) && e.rect.intersects(window))
+        if (e.control && e.control->CanPaint() && e.rect.intersects(window))
             SendToControl(windowNumber_, i, hwnd_, kMsgPaint, 0, state);
     }
 }
@@ -342,7 +342,7 @@ void SkinEngine::RepaintControls(int control, bool single, long state) {
 void SkinEngine::repaintOverlapping(int from, int to, const RectF& area) {
     for (int i = from; i <= to && i <= static_cast<int>(record_->controls.size()); ++i) {
         const ControlEntry& e = record_->controls[static_cast<size_t>(i - 1)];
-        if ((e.active & 1) && e.rect.intersects(area))
+        if (e.control && e.control->CanPaint() && e.rect.intersects(area))
             SendToControl(windowNumber_, i, hwnd_, kMsgPaint, 0, kPaintCurrent);
     }
 }
@@ -384,7 +384,9 @@ void SkinEngine::EndControlRepaint(int control, bool immediate) {
     }
     GpGraphics* g = record_->present.Graphics();
     const IntRect r = ControlBounds(control);
-    if (focused_ == control && keyboardFocus_ && r.width > 2 && r.height > 2) {
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    const bool focused = e && e->control && e->control->IsFocused();
+    if (focused && input_.KeyboardFocus() && r.width > 2 && r.height > 2) {
         GdipPenPtr dashed;
         gdip::GdipCreatePen1(kFocusOutline, 1.0f, Gdiplus::UnitPixel, dashed.put());
         gdip::GdipSetPenDashStyle(dashed.get(), Gdiplus::DashStyleDot);

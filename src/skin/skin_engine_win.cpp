@@ -1,6 +1,7 @@
 // SkinEngine: taking a window over, tearing it down, control bookkeeping and
 // the simple properties. Drawing is in skin_engine_redraw_win.cpp, the window
-// procedure in skin_engine_proc_win.cpp, input in skin_engine_input_win.cpp.
+// procedure in skin_engine_proc_win.cpp; input is the input root's
+// (input_root_win.cpp).
 #include "skin/skin_engine_win.h"
 
 #include <commctrl.h>
@@ -152,12 +153,8 @@ void SkinEngine::Destroy(HWND hwnd) {
     if (previousProc_)
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
     previousProc_ = nullptr;
-    keyboardFocus_ = false;
     RemovePropW(hwnd, kEngineProperty);
-    hotkeys_.Clear();
-    setHovered(0, false);
-    changeFocus(0, false, 0);
-    if (capture_) endPress(true);
+    input_.Reset();
     KillTimer(hwnd, kFadeInTimerId);
     // Controls hear WM_DESTROY first so they can stop timers and free fonts.
     while (!record_->controls.empty()) {
@@ -184,7 +181,6 @@ void SkinEngine::Destroy(HWND hwnd) {
     fadeInLevel_ = 0;
     timers_.clear();
     repaintClip_.reset();
-    trackingLeave_ = false;
 }
 
 void SkinEngine::Detach() {
@@ -226,20 +222,15 @@ UINT_PTR SkinEngine::ControlTimerId(int control) const {
     return static_cast<UINT_PTR>(control) * 65536u + static_cast<UINT_PTR>(windowNumber_);
 }
 
-int SkinEngine::numberOfToken(std::uint32_t token) const {
-    if (!record_ || token == 0) return 0;
-    for (size_t i = 0; i < record_->controls.size(); ++i) {
-        const SkinControl* c = record_->controls[i].control;
-        if (c && c->Token() == token) return static_cast<int>(i + 1);
-    }
-    return 0;
+int SkinEngine::numberOfToken(ControlToken token) const {
+    return record_ ? FindControlNumber(windowNumber_, token) : 0;
 }
 
 void SkinEngine::startTimer(int control, unsigned interval, bool fade) {
     const ControlEntry* e = FindControlEntry(windowNumber_, control);
     if (!hwnd_ || !e || !e->control) return;
     const unsigned ms = interval ? interval : DefaultTimerInterval();
-    const std::uint32_t token = e->control->Token();
+    const ControlToken token = e->control->Token();
     if (auto it = timers_.find(token); it != timers_.end()) KillTimer(hwnd_, it->second.id);
     const UINT_PTR id = ControlTimerId(control);
     KillTimer(hwnd_, id);
@@ -290,13 +281,9 @@ void SkinEngine::rekeyTimers() {
     }
 }
 
-void SkinEngine::renumber(const std::vector<int>& newNumber) {
-    auto map = [&newNumber](int old) {
-        return (old >= 1 && old < static_cast<int>(newNumber.size())) ? newNumber[old] : 0;
-    };
-    focused_ = map(focused_);
-    hovered_ = map(hovered_);
-    pressed_ = map(pressed_);
+// Only what carries the numbers moves: the controls' own numbers and the
+// timer ids. Input state, tooltip tools and accelerators are kept by token.
+void SkinEngine::renumber() {
     for (size_t i = 0; i < record_->controls.size(); ++i) {
         if (SkinControl* c = record_->controls[i].control)
             c->controlNumber_ = static_cast<int>(i + 1);
@@ -307,14 +294,10 @@ void SkinEngine::renumber(const std::vector<int>& newNumber) {
 bool SkinEngine::RemoveControl(int control) {
     if (!record_ || control < 1 || control > static_cast<int>(record_->controls.size()))
         return false;
-    if (capture_) endPress(true);
-    if (hovered_ == control) setHovered(0, false);
-    // The control is leaving: its look does not matter, only the events.
-    if (focused_ == control) changeFocus(0, keyboardFocus_, kFocusEvents);
-    StopControlTimer(control);
     const ControlEntry entry = record_->controls[static_cast<size_t>(control - 1)];
     SkinControl* c = entry.control;
-    if (c) hotkeys_.Update(c->Token(), 0);
+    if (c) input_.LeaveInput(c->Token(), LeaveReason::Removed);
+    StopControlTimer(control);
     if (c && c->toolAdded_ && tooltip_) {
         TTTOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V1_SIZE;
@@ -322,16 +305,13 @@ bool SkinEngine::RemoveControl(int control) {
         info.uId = static_cast<UINT_PTR>(c->Token());
         SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
-    const int count = static_cast<int>(record_->controls.size());
-    std::vector<int> newNumber(static_cast<size_t>(count) + 1, 0);
-    for (int i = 1; i <= count; ++i) newNumber[i] = i < control ? i : (i > control ? i - 1 : 0);
     record_->controls.erase(record_->controls.begin() + (control - 1));
-    renumber(newNumber);
+    renumber();
     if (c) {
         c->windowNumber_ = 0;
         c->controlNumber_ = 0;
         c->toolAdded_ = false;
-        c->token_ = 0;
+        c->token_ = kNoControl;
         c->rect_ = {};
     }
     return true;
@@ -353,19 +333,16 @@ void SkinEngine::MoveInZOrder(int control, bool toBottom) {
         if (i != control) order.push_back(i);
     order.insert(order.begin() + (target - 1), control);
     std::vector<ControlEntry> moved;
-    std::vector<int> newNumber(static_cast<size_t>(count) + 1, 0);
-    for (size_t i = 0; i < order.size(); ++i) {
-        moved.push_back(list[static_cast<size_t>(order[i] - 1)]);
-        newNumber[order[i]] = static_cast<int>(i + 1);
-    }
+    for (const int old : order) moved.push_back(list[static_cast<size_t>(old - 1)]);
     list = std::move(moved);
-    renumber(newNumber);
+    renumber();
 }
 
 int SkinEngine::IconControlNumber() const { return icon_ ? icon_->ControlNumber() : 0; }
 
-bool SkinEngine::controlIsIcon(int control) const {
-    return control > 0 && icon_ && icon_->ControlNumber() == control;
+void SkinEngine::SetFocusControl(int control) {
+    const ControlEntry* e = FindControlEntry(windowNumber_, control);
+    if (e && e->control) input_.SetFocusControl(e->control->Token());
 }
 
 unsigned SkinEngine::CaptionButtonKind(int control) const {

@@ -1,8 +1,9 @@
 // SkinEngine takes over one top-level window: it removes the system frame,
 // composes frame, background, title and drawn controls in off-screen 32-bit
-// buffers with GDI+, routes mouse and keyboard input to the controls and
-// reports their events through the program's callbacks. One engine per
-// skinned window; UI thread only.
+// buffers with GDI+, and hands the window's mouse and keyboard input to its
+// input root (input_root_win.h), which routes it to the controls and raises
+// the events the program registers here. One engine per skinned window; UI
+// thread only.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/hotkey_list.h"
+#include "skin/input_root_win.h"
 #include "skin/opaque_picture_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_window_table_win.h"
@@ -50,11 +51,11 @@ struct AttachOptions {
 
 class SkinEngine {
   public:
-    // Event subroutines. Control events get (hwnd, identity, tag, kind).
-    using ControlEvent = std::function<void(HWND, int, std::intptr_t, int)>;
-    // Key events get (hwnd, focused identity, key or character, lParam) and
-    // consume the key by returning anything but -1.
-    using KeyEvent = std::function<int(HWND, int, int, LPARAM)>;
+    // Event subroutines (input_root_win.h). Control events get (hwnd,
+    // identity, tag, kind); key events get (hwnd, focused identity, key or
+    // character, lParam) and consume the key by returning anything but -1.
+    using ControlEvent = skin::ControlEvent;
+    using KeyEvent = skin::KeyEvent;
     // (hwnd, compose Graphics, compose DC, width, height)
     using PaintEventFn = std::function<void(HWND, GpGraphics*, HDC, int, int)>;
     using ResizedEventFn = std::function<void(HWND, int, int)>;
@@ -113,6 +114,7 @@ class SkinEngine {
     bool NotResizable(bool value) { return notResizable_ = value; }
     bool NotDraggable() const { return notDraggable_; }
     bool NotDraggable(bool value) { return notDraggable_ = value; }
+    // Focus by the program (InputRoot::SetFocusControl).
     void SetFocusControl(int control);
     void CloseEffect(int kind) { closeEffect_ = kind; }
     bool FadeControls() const;
@@ -122,49 +124,28 @@ class SkinEngine {
     void PaintEvent(PaintEventFn fn) { paint_ = std::move(fn); }
     void PostPaintEvent(PaintEventFn fn) { postPaint_ = std::move(fn); }
     void ResizedEvent(ResizedEventFn fn) { resized_ = std::move(fn); }
-    void MouseLeaveEvent(ControlEvent fn) { mouseLeave_ = std::move(fn); }
-    void MouseEnterEvent(ControlEvent fn) { mouseEnter_ = std::move(fn); }
-    void LeftDownEvent(ControlEvent fn) { leftDown_ = std::move(fn); }
-    void LeftUpEvent(ControlEvent fn) { leftUp_ = std::move(fn); }
-    void ClickEvent(ControlEvent fn) { click_ = std::move(fn); }
-    void DoubleClickEvent(ControlEvent fn) { doubleClick_ = std::move(fn); }
-    void RightDownEvent(ControlEvent fn) { rightDown_ = std::move(fn); }
-    void RightUpEvent(ControlEvent fn) { rightUp_ = std::move(fn); }
-    void KeyDownEvent(KeyEvent fn) { keyDown_ = std::move(fn); }
-    void KeyUpEvent(KeyEvent fn) { keyUp_ = std::move(fn); }
-    void CharEvent(KeyEvent fn) { char_ = std::move(fn); }
-    void FocusGainedEvent(ControlEvent fn) { focusGained_ = std::move(fn); }
-    void FocusLostEvent(ControlEvent fn) { focusLost_ = std::move(fn); }
+    void MouseLeaveEvent(ControlEvent fn) { events().mouseLeave = std::move(fn); }
+    void MouseEnterEvent(ControlEvent fn) { events().mouseEnter = std::move(fn); }
+    void LeftDownEvent(ControlEvent fn) { events().leftDown = std::move(fn); }
+    void LeftUpEvent(ControlEvent fn) { events().leftUp = std::move(fn); }
+    void ClickEvent(ControlEvent fn) { events().click = std::move(fn); }
+    void DoubleClickEvent(ControlEvent fn) { events().doubleClick = std::move(fn); }
+    void RightDownEvent(ControlEvent fn) { events().rightDown = std::move(fn); }
+    void RightUpEvent(ControlEvent fn) { events().rightUp = std::move(fn); }
+    void KeyDownEvent(KeyEvent fn) { events().keyDown = std::move(fn); }
+    void KeyUpEvent(KeyEvent fn) { events().keyUp = std::move(fn); }
+    void CharEvent(KeyEvent fn) { events().character = std::move(fn); }
+    void FocusGainedEvent(ControlEvent fn) { events().focusGained = std::move(fn); }
+    void FocusLostEvent(ControlEvent fn) { events().focusLost = std::move(fn); }
 
-    // Input routing. Each answers whether it handled the message; what is
-    // not handled goes on to the message hook and the previous procedure.
-    // DispatchMouse: handled when a control received the message or a
-    // resize border took it.
-    bool DispatchMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int* control);
-    int HitTest(float x, float y) const;
-    bool BorderResize(HWND hwnd, UINT message, LPARAM lParam);
-    // Handled when the key event consumed the key (Tab traversal for OnKeyUp).
-    bool OnKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
-    bool OnKeyUp(HWND hwnd, WPARAM key, LPARAM lParam);
-    bool OnChar(HWND hwnd, WPARAM character, LPARAM lParam);
-    // Handled when an accelerator clicked a control.
-    bool OnSysKeyDown(HWND hwnd, WPARAM key, LPARAM lParam);
-    // Message 10240 from the control with that number; the entry is kept by
-    // the control's token. 0 for a number that names no control.
-    LRESULT OnHotkeyMessage(int control, int key);
-    bool OnMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    // A control was hidden or deactivated: it loses hover, press and focus.
-    void ControlLeftInput(int control);
+    // The window's interaction state and its input routing.
+    InputRoot& Input() { return input_; }
+    const InputRoot& Input() const { return input_; }
 
     // State the control classes read.
     HWND Hwnd() const { return hwnd_; }
     int WindowNumber() const { return windowNumber_; }
     SkinWindowRecord* Record() const;
-    int FocusedControl() const { return focused_; }
-    int HoveredControl() const { return hovered_; }
-    int PressedControl() const { return pressed_; }
-    bool HasCapture() const { return capture_; }
-    bool KeyboardFocus() const { return keyboardFocus_; }
     // Mouse input is ignored while a redraw or a fade-in runs.
     bool IsRedrawing() const { return redrawing_; }
     // True only inside the composing pass of Redraw.
@@ -181,7 +162,6 @@ class SkinEngine {
     const std::vector<std::unique_ptr<CaptionButton>>& CaptionButtons() const {
         return captionButtons_;
     }
-    const HotkeyList& Hotkeys() const { return hotkeys_; }
     // The window is zoomed: margin 0 and caption buttons one pixel from the top.
     bool Maximized() const;
 
@@ -222,7 +202,15 @@ class SkinEngine {
     friend class SkinControl;
     friend void RemoveWindowRecord(int number);
 
+    // The window procedure hands each group of messages to one function;
+    // each answers whether it handled the message (result in result).
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT destroyMessage(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    bool frameMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool paintMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool toolkitMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void keepOnScreen(WINDOWPOS* pos) const;
+    void limitTrackSize(MINMAXINFO* info) const;
     LRESULT defaultHandling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void refreshWindowRect();
     void createCaptionControls(HWND hwnd);
@@ -238,54 +226,26 @@ class SkinEngine {
     void applyRegion();
     void presentAll();
     void fadeInStep();
-    void onMouseLeave();
-    bool onLeftDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
-    void openSystemMenu(int x, int y);
-
-    // The only writers of the focused, hovered and pressed numbers, the
-    // keyboard-focus flag and the capture flag.
-    enum FocusSteps : unsigned {
-        kRepaintOld = 1,  // the control that loses the focus gets state 2
-        kRepaintNew = 2,  // the control that gains it gets state -1
-        kFocusEvents = 4  // FocusLost, then FocusGained
-    };
-    // Sets the focus and the keyboard flag first, so both repaints draw the
-    // new state (one dotted rectangle at most), then repaints, then events.
-    void changeFocus(int control, bool fromKeyboard, unsigned steps);
-    // The old hovered control, when another, is repainted with leaveState and
-    // hears MouseLeave (with notify).
-    void setHovered(int control, bool notify, long leaveState = kPaintNormal);
-    void beginPress(HWND hwnd, int control);
-    // release: give the mouse back (not when the system already took it).
-    void endPress(bool release);
-    int numberOfToken(std::uint32_t token) const;
+    InputEvents& events() { return input_.Events(); }
+    int numberOfToken(ControlToken token) const;
     void startTimer(int control, unsigned interval, bool fade);
     bool fading(int control) const;
     // New ids for running timers after control or window numbers changed.
     void rekeyTimers();
-    void takeKeyboardFocus(HWND hwnd);
-    void startWindowDrag(HWND hwnd);
-    void sendCaptionPress(HWND hwnd);
-    void fireControlEvent(const ControlEvent& event, int control) const;
-    bool controlIsIcon(int control) const;
     void playCloseEffect();
-    // Applies new control numbers (newNumber[old], 0 = gone) to the state that names them.
-    void renumber(const std::vector<int>& newNumber);
+    // After the list changed order or length: each control's number is its
+    // place again, and running timers take the ids of their new numbers.
+    void renumber();
 
     std::unique_ptr<SkinWindowRecord> record_;
     WNDPROC previousProc_ = nullptr;
     HWND hwnd_ = nullptr;
     int windowNumber_ = 0;
-    int focused_ = 0;
-    int hovered_ = 0;
-    int pressed_ = 0;
     bool redrawing_ = false;
     bool composing_ = false;
     int paintingSuspended_ = 0;
     std::uint32_t panelColor_ = 0;
-    bool capture_ = false;
     int frameStyle_ = 5;
-    bool keyboardFocus_ = false;
     OwnedWindow tooltip_;
     int fadeInLevel_ = 0;
     unsigned captionFlags_ = 0;
@@ -295,13 +255,12 @@ class SkinEngine {
     HMENU systemMenu_ = nullptr;
     std::vector<std::unique_ptr<CaptionButton>> captionButtons_;
     std::unique_ptr<SkinControl> icon_;
-    HotkeyList hotkeys_;
     NineGrid nineGrid_;
     int closeEffect_ = 0;
     bool notResizable_ = false;
     bool notDraggable_ = false;
     bool edgeHighlight_ = true;
-    bool trackingLeave_ = false;
+    InputRoot input_{*this};
 
     int repaintDepth_ = 0;
     std::optional<IntRect> repaintClip_;
@@ -310,7 +269,7 @@ class SkinEngine {
         unsigned interval = 0;
         bool fade = false;  // a partial repaint fading onto the screen
     };
-    std::map<std::uint32_t, ControlTimer> timers_;  // by control token
+    std::map<ControlToken, ControlTimer> timers_;
     IntRect regionShape_{-1, -1, -1, -1};  // region last applied: margin, w, h, style
     OpaquePicture opaqueBackground_;
 
@@ -318,9 +277,6 @@ class SkinEngine {
     PaintEventFn paint_;
     PaintEventFn postPaint_;
     ResizedEventFn resized_;
-    ControlEvent mouseEnter_, mouseLeave_, leftDown_, leftUp_, click_, rightDown_, rightUp_,
-        doubleClick_, focusGained_, focusLost_;
-    KeyEvent keyDown_, keyUp_, char_;
 };
 
 // Suspends an engine's painting for the guard's lifetime.

@@ -133,8 +133,7 @@ int nextTabStop(std::span<const TabCandidate> entries, int current) {
     for (int step = 1; step <= count; ++step) {
         const int n = (start + step - 1) % count + 1;
         const TabCandidate& e = entries[n - 1];
-        if (e.active && e.seen && !e.disabled && e.focusable && !e.captionButton && !e.icon)
-            return n;
+        if (e.takesInput && e.onWindow && e.focusable && !e.captionButton && !e.icon) return n;
     }
     return 0;
 }

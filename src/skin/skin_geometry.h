@@ -86,14 +86,13 @@ int smallestFreeIdentity(std::span<const int> used);
 
 // What Tab traversal needs to know of one control entry.
 struct TabCandidate {
-    bool active = false;
-    bool disabled = false;
+    bool takesInput = false;  // the control's input gate: painted and enabled
     bool focusable = false;
     bool captionButton = false;  // kind 1
     bool icon = false;
-    // Hidden (as the elements of a page not shown) or wholly outside the
-    // window: the focus there would show nothing, as the hit test skips it.
-    bool seen = true;
+    // Wholly outside the window: the focus there would show nothing, as the
+    // hit test finds nothing there.
+    bool onWindow = true;
 };
 
 // The 1-based number that Tab moves the focus to from current (0 = none),

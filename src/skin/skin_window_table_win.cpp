@@ -58,4 +58,14 @@ ControlEntry* FindControlEntry(int window, int control) {
     return &record->controls[static_cast<size_t>(control - 1)];
 }
 
+int FindControlNumber(int window, ControlToken token) {
+    SkinWindowRecord* record = WindowRecord(window);
+    if (!record || token == kNoControl) return 0;
+    for (size_t i = 0; i < record->controls.size(); ++i) {
+        const SkinControl* c = record->controls[i].control;
+        if (c && c->Token() == token) return static_cast<int>(i + 1);
+    }
+    return 0;
+}
+
 }  // namespace korvel::skin

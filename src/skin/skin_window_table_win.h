@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "skin/control_token.h"
 #include "skin/dib_buffer_win.h"
 #include "skin/skin_geometry.h"
 
@@ -52,5 +53,7 @@ void RemoveWindowRecord(int number);
 
 // The entry of a control, nullptr for invalid numbers.
 ControlEntry* FindControlEntry(int window, int control);
+// The number of the control with that token in the window, 0 when none.
+int FindControlNumber(int window, ControlToken token);
 
 }  // namespace korvel::skin

@@ -125,13 +125,10 @@ int onKeyDown(HWND box, int focused, int key, LPARAM) {
         closeBox(box);
         return 0;
     }
-    // Enter or Space answers with the button that has the focus.
+    // Enter or Space clicks the button that has the focus.
     if (key == VK_RETURN || key == VK_SPACE) {
         Button* b = buttonWithIdentity(box, focused);
-        if (b && !b->Disabled()) {
-            pressButton(box, *b);
-            return 0;
-        }
+        if (b && state().engine.Input().Activate(b->Token())) return 0;
     }
     return -1;
 }

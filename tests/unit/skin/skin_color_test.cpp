@@ -81,22 +81,23 @@ TEST(SkinColor, DarknessSamplesAcrossTheMiddle) {
 }
 
 TEST(HotkeyList, SetChangeRemoveAndFirstMatchWins) {
-    using Owners = std::vector<std::uint32_t>;
+    using Owners = std::vector<ControlToken>;
+    auto owner = [](std::uint32_t n) { return ControlToken{n}; };
     HotkeyList list;
-    EXPECT_EQ(list.Update(3, 'Y'), 1);
-    EXPECT_EQ(list.Update(5, 'N'), 1);
-    EXPECT_EQ(list.Update(7, 'y'), 1);
-    EXPECT_EQ(list.Update(9, 's'), 1);
-    EXPECT_EQ(list.Matches('Y'), (Owners{3, 7}));  // the entry's own letter is folded
+    EXPECT_EQ(list.Update(owner(3), 'Y'), 1);
+    EXPECT_EQ(list.Update(owner(5), 'N'), 1);
+    EXPECT_EQ(list.Update(owner(7), 'y'), 1);
+    EXPECT_EQ(list.Update(owner(9), 's'), 1);
+    EXPECT_EQ(list.Matches('Y'), (Owners{owner(3), owner(7)}));  // the entry's own letter is folded
     // The pressed key is not: 0x79 is F10 and 0x73 is F4, not "y" and "s".
     EXPECT_TRUE(list.Matches(0x79).empty());
     EXPECT_TRUE(list.Matches(0x73).empty());
-    EXPECT_EQ(list.Matches('S'), Owners{9});
-    EXPECT_EQ(list.Update(3, 'Q'), 1);  // changes in place
+    EXPECT_EQ(list.Matches('S'), Owners{owner(9)});
+    EXPECT_EQ(list.Update(owner(3), 'Q'), 1);  // changes in place
     EXPECT_EQ(list.Entries().size(), 4u);
-    EXPECT_EQ(list.Matches('Y'), Owners{7});
-    EXPECT_EQ(list.Update(5, 0), 1);
-    EXPECT_EQ(list.Update(5, 0), 0);
+    EXPECT_EQ(list.Matches('Y'), Owners{owner(7)});
+    EXPECT_EQ(list.Update(owner(5), 0), 1);
+    EXPECT_EQ(list.Update(owner(5), 0), 0);
     EXPECT_TRUE(list.Matches('N').empty());
     EXPECT_TRUE(list.Matches('1').empty());
     list.Clear();

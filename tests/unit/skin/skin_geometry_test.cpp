@@ -111,20 +111,19 @@ TEST(Identity, SmallestFreeNumber) {
 }
 
 TEST(TabStop, WrapsAndSkipsWhatCannotTakeTheFocus) {
-    const TabCandidate ok{true, false, true, false, false};
-    const TabCandidate inactive{false, false, true, false, false};
-    const TabCandidate disabled{true, true, true, false, false};
-    const TabCandidate unfocusable{true, false, false, false, false};
-    const TabCandidate caption{true, false, true, true, false};
-    const TabCandidate icon{true, false, true, false, true};
-    const TabCandidate hidden{true, false, true, false, false, false};
-    const std::vector<TabCandidate> list{caption,  icon, ok,          inactive,
-                                         disabled, ok,   unfocusable, hidden};
+    const TabCandidate ok{true, true, false, false};
+    const TabCandidate noInput{false, true, false, false};  // inactive, hidden or disabled
+    const TabCandidate unfocusable{true, false, false, false};
+    const TabCandidate caption{true, true, true, false};
+    const TabCandidate icon{true, true, false, true};
+    const TabCandidate outside{true, true, false, false, false};
+    const std::vector<TabCandidate> list{caption, icon, ok,          noInput,
+                                         noInput, ok,   unfocusable, outside};
     EXPECT_EQ(nextTabStop(list, 0), 3);
     EXPECT_EQ(nextTabStop(list, 3), 6);
     EXPECT_EQ(nextTabStop(list, 6), 3);  // wraps past the unseen end and the caption controls
     EXPECT_EQ(nextTabStop(list, 99), 3);
-    const std::vector<TabCandidate> none{caption, icon, inactive, disabled, unfocusable, hidden};
+    const std::vector<TabCandidate> none{caption, icon, noInput, unfocusable, outside};
     EXPECT_EQ(nextTabStop(none, 0), 0);
     EXPECT_EQ(nextTabStop(none, 2), 0);
     EXPECT_EQ(nextTabStop({}, 0), 0);

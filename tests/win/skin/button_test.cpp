@@ -53,7 +53,7 @@ TEST_F(ButtonTest, CreateDefaults) {
     EXPECT_TRUE(b.Rounded());  // FrameStyle 5
     EXPECT_EQ(b.Rectangle(), (RectF{20, 30, 70, 24}));
     EXPECT_EQ(b.PaintCount(), 1);
-    EXPECT_TRUE(engine.Hotkeys().Entries().empty());  // no "&": no accelerator
+    EXPECT_TRUE(engine.Input().Hotkeys().Entries().empty());  // no "&": no accelerator
 
     Button sized;
     FontRequest font;
@@ -96,7 +96,7 @@ TEST_F(ButtonTest, MouseLooksAndRepeatedMovesRepaintOnce) {
 
     SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, point(50, 42));
     EXPECT_EQ(b.DrawnState(), ButtonState::Pressed);
-    EXPECT_EQ(engine.PressedControl(), b.ControlNumber());
+    EXPECT_EQ(engine.Input().Pressed(), b.Token());
     const int pressed = b.PaintCount();
     move(52, 43);  // moves while holding the press change nothing
     EXPECT_EQ(b.PaintCount(), pressed);
@@ -138,7 +138,7 @@ TEST_F(ButtonTest, DisabledButtonIgnoresInputAndKeepsItsLook) {
     EXPECT_EQ(b.PaintCount(), painted);
     EXPECT_EQ(b.DrawnState(), ButtonState::Disabled);
     EXPECT_TRUE(clicks.empty());
-    EXPECT_NE(engine.FocusedControl(), b.ControlNumber());
+    EXPECT_NE(engine.Input().Focused(), b.Token());
 
     b.Disabled(0);
     click(30, 40);

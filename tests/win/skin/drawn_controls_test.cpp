@@ -73,7 +73,7 @@ TEST_F(DrawnControlsTest, LabelDefaultsAndRepaints) {
     EXPECT_EQ(l.GradientStart(), 0xFEFF0000u);
     // A press on a label focuses nothing.
     click(20, 15);
-    EXPECT_EQ(engine.FocusedControl(), 0);
+    EXPECT_EQ(engine.Input().Focused(), kNoControl);
 }
 
 TEST_F(DrawnControlsTest, AutomaticTextColourFollowsTheBackground) {

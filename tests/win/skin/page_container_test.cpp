@@ -65,19 +65,19 @@ TEST_F(PageContainerTest, OnlyTheSelectedPageShowsItsElementsAndWindows) {
     EXPECT_TRUE(first.Visible());
     EXPECT_FALSE(second.Visible());
     EXPECT_EQ(present.Pixel(30, 70) & 0xFFFFFF, 0xFF0000u);
-    EXPECT_EQ(engine.HitTest(30, 70), first.ControlNumber());
+    EXPECT_EQ(engine.Input().HitTest(30, 70), first.Token());
     for (int i = 0; i < 2; ++i) {
         SendMessageW(hwnd, WM_KEYUP, VK_TAB, 0);  // the hidden page's element is skipped
-        EXPECT_EQ(engine.FocusedControl(), first.ControlNumber());
+        EXPECT_EQ(engine.Input().Focused(), first.Token());
     }
 
     pages.SelectedPage(2);
-    EXPECT_EQ(engine.FocusedControl(), 0);  // the focus leaves with its page
+    EXPECT_EQ(engine.Input().Focused(), kNoControl);  // the focus leaves with its page
     EXPECT_FALSE(first.Visible());
     EXPECT_TRUE(second.Visible());
     EXPECT_TRUE(IsWindowVisible(child));
     EXPECT_EQ(present.Pixel(30, 70) & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(engine.HitTest(30, 70), second.ControlNumber());
+    EXPECT_EQ(engine.Input().HitTest(30, 70), second.Token());
 
     pages.SelectedPage(3);
     EXPECT_FALSE(second.Visible());
@@ -104,11 +104,11 @@ TEST_F(PageContainerTest, WithoutAHeaderItDrawsNothingAndLetsThePointerThrough) 
     pages.SelectedPage(1);
     pages.Repaint();
     EXPECT_EQ(engine.Record()->present.Pixel(200, 40) & 0xFFFFFF, 0x808080u);
-    EXPECT_EQ(engine.HitTest(200, 200), 0);
+    EXPECT_EQ(engine.Input().HitTest(200, 200), kNoControl);
     pages.SetLook(1, 24);
     pages.Repaint();
-    EXPECT_EQ(engine.HitTest(200, 40), pages.ControlNumber());
-    EXPECT_EQ(engine.HitTest(200, 200), 0);
+    EXPECT_EQ(engine.Input().HitTest(200, 40), pages.Token());
+    EXPECT_EQ(engine.Input().HitTest(200, 200), kNoControl);
     // A press on the second tab of the header selects page 2.
     SendMessageW(hwnd, WM_LBUTTONDOWN, 0, point(5 + 130 + 60, 40));
     EXPECT_EQ(pages.SelectedPage(), 2);

@@ -80,11 +80,11 @@ TEST_F(InputTest, OverlappingControlsHitTheLaterOne) {
     ProbeControl below, above;
     ASSERT_TRUE(below.Create(hwnd, 50, 50, 100, 100));
     ASSERT_TRUE(above.Create(hwnd, 100, 100, 100, 100));
-    EXPECT_EQ(engine.HitTest(120, 120), above.ControlNumber());
-    EXPECT_EQ(engine.HitTest(60, 60), below.ControlNumber());
-    EXPECT_EQ(engine.HitTest(30, 30), 0);
+    EXPECT_EQ(engine.Input().HitTest(120, 120), above.Token());
+    EXPECT_EQ(engine.Input().HitTest(60, 60), below.Token());
+    EXPECT_EQ(engine.Input().HitTest(30, 30), kNoControl);
     above.Hide();  // a hidden control does not shadow the one below it
-    EXPECT_EQ(engine.HitTest(120, 120), below.ControlNumber());
+    EXPECT_EQ(engine.Input().HitTest(120, 120), below.Token());
 }
 
 TEST_F(InputTest, ClickNeedsPressAndReleaseOnTheSameControl) {
@@ -92,23 +92,23 @@ TEST_F(InputTest, ClickNeedsPressAndReleaseOnTheSameControl) {
     ASSERT_TRUE(a.Create(hwnd, 50, 50, 50, 50));
     ASSERT_TRUE(b.Create(hwnd, 150, 50, 50, 50));
     mouse(WM_LBUTTONDOWN, 60, 60);
-    EXPECT_EQ(engine.PressedControl(), a.ControlNumber());
-    EXPECT_TRUE(engine.HasCapture());
+    EXPECT_EQ(engine.Input().Pressed(), a.Token());
+    EXPECT_TRUE(engine.Input().HasCapture());
     EXPECT_EQ(GetCapture(), hwnd);
     mouse(WM_LBUTTONUP, 160, 60);
     EXPECT_EQ(a.count(kNotifyClick), 0);
     EXPECT_EQ(b.count(kNotifyClick), 0);
     EXPECT_EQ(a.count(WM_LBUTTONUP), 1);  // the release still goes to the pressed control
     EXPECT_TRUE(clicks.empty());
-    EXPECT_EQ(engine.PressedControl(), 0);
-    EXPECT_FALSE(engine.HasCapture());
+    EXPECT_EQ(engine.Input().Pressed(), kNoControl);
+    EXPECT_FALSE(engine.Input().HasCapture());
     EXPECT_EQ(GetCapture(), nullptr);
 
     click(170, 70);
     EXPECT_EQ(b.count(kNotifyClick), 1);
     EXPECT_EQ(clicks, std::vector<int>{b.Identity()});
-    EXPECT_EQ(engine.FocusedControl(), b.ControlNumber());
-    EXPECT_FALSE(engine.KeyboardFocus());
+    EXPECT_EQ(engine.Input().Focused(), b.Token());
+    EXPECT_FALSE(engine.Input().KeyboardFocus());
 }
 
 TEST_F(InputTest, PressMovesTheFocusWithEvents) {
@@ -136,7 +136,7 @@ TEST_F(InputTest, OneFocusRectangleAfterTabClickAndSetFocusControl) {
     tab();
     EXPECT_GT(marked(a), 0);
     tab();
-    EXPECT_EQ(engine.FocusedControl(), b.ControlNumber());
+    EXPECT_EQ(engine.Input().Focused(), b.Token());
     EXPECT_EQ(marked(a), 0);
     EXPECT_GT(marked(b), 0);
     click(260, 60);  // a press ends the keyboard focus: no rectangle anywhere
@@ -147,12 +147,12 @@ TEST_F(InputTest, OneFocusRectangleAfterTabClickAndSetFocusControl) {
     EXPECT_EQ(lost, (std::vector<int>{a.Identity(), b.Identity()}));
     tab();
     tab();
-    EXPECT_EQ(engine.FocusedControl(), b.ControlNumber());
+    EXPECT_EQ(engine.Input().Focused(), b.Token());
     engine.SetFocusControl(c.ControlNumber());
     EXPECT_EQ(marked(b), 0);
     EXPECT_GT(marked(c), 0);
     SendMessageW(hwnd, WM_KILLFOCUS, 0, 0);
-    EXPECT_EQ(engine.FocusedControl(), 0);
+    EXPECT_EQ(engine.Input().Focused(), kNoControl);
     EXPECT_EQ(marked(c), 0);
     EXPECT_EQ(lost.back(), c.Identity());
 }
@@ -216,7 +216,7 @@ TEST_F(InputTest, PressOnEmptySpaceDragsOnlyADraggableWindow) {
     EXPECT_EQ(drags, 1);
     mouse(WM_LBUTTONDOWN, 60, 60);  // a control that takes no focus drags too
     EXPECT_EQ(drags, 2);
-    EXPECT_FALSE(engine.HasCapture());
+    EXPECT_FALSE(engine.Input().HasCapture());
     engine.NotDraggable(true);
     mouse(WM_LBUTTONDOWN, 200, 200);
     mouse(WM_LBUTTONDOWN, 60, 60);
@@ -236,10 +236,10 @@ TEST_F(InputTest, PressOnEmptySpaceDropsTheFocusOfKind15Only) {
     ASSERT_TRUE(drops.Create(hwnd, 150, 50, 50, 50, true, kKindDropsFocus));
     click(60, 60);
     mouse(WM_LBUTTONDOWN, 300, 250);
-    EXPECT_EQ(engine.FocusedControl(), keeps.ControlNumber());
+    EXPECT_EQ(engine.Input().Focused(), keeps.Token());
     click(160, 60);
     mouse(WM_LBUTTONDOWN, 300, 250);
-    EXPECT_EQ(engine.FocusedControl(), 0);
+    EXPECT_EQ(engine.Input().Focused(), kNoControl);
     EXPECT_EQ(lost.back(), drops.Identity());
 }
 
@@ -265,7 +265,7 @@ TEST_F(InputTest, MouseInputIsIgnoredDuringAFadeIn) {
     a.clear();
     mouse(WM_LBUTTONDOWN, 60, 60);
     EXPECT_EQ(a.count(WM_LBUTTONDOWN), 0);
-    EXPECT_EQ(engine.PressedControl(), 0);
+    EXPECT_EQ(engine.Input().Pressed(), kNoControl);
     for (int i = 0; i < 6; ++i) SendMessageW(hwnd, WM_TIMER, kFadeInTimerId, 0);
     mouse(WM_LBUTTONDOWN, 60, 60);
     EXPECT_EQ(a.count(WM_LBUTTONDOWN), 1);
@@ -279,14 +279,14 @@ TEST_F(InputTest, HoverEntersAndLeaves) {
     engine.MouseLeaveEvent([&](HWND, int id, std::intptr_t, int) { left.push_back(id); });
     mouse(WM_MOUSEMOVE, 60, 60);
     mouse(WM_MOUSEMOVE, 61, 61);
-    EXPECT_EQ(engine.HoveredControl(), a.ControlNumber());
+    EXPECT_EQ(engine.Input().Hovered(), a.Token());
     a.clear();
     mouse(WM_MOUSEMOVE, 200, 200);
     EXPECT_EQ(entered, std::vector<int>{a.Identity()});
     EXPECT_EQ(left, std::vector<int>{a.Identity()});
     ASSERT_EQ(a.count(kMsgPaint), 1);
     EXPECT_EQ(a.received[0].lParam, kPaintNormal);
-    EXPECT_EQ(engine.HoveredControl(), 0);
+    EXPECT_EQ(engine.Input().Hovered(), kNoControl);
 }
 
 TEST_F(InputTest, KeysGoToTheEventFirstThenTheFocusedControl) {
@@ -316,12 +316,12 @@ TEST_F(InputTest, SetFocusControlOnlyForFocusableEnabledControls) {
     ASSERT_TRUE(off.Create(hwnd, 70, 50, 20, 20));
     off.Disabled(1);
     engine.SetFocusControl(a.ControlNumber());
-    EXPECT_EQ(engine.FocusedControl(), a.ControlNumber());
-    EXPECT_EQ(engine.HoveredControl(), a.ControlNumber());
+    EXPECT_EQ(engine.Input().Focused(), a.Token());
+    EXPECT_EQ(engine.Input().Hovered(), a.Token());
     engine.SetFocusControl(plain.ControlNumber());
     engine.SetFocusControl(off.ControlNumber());
     engine.SetFocusControl(77);
-    EXPECT_EQ(engine.FocusedControl(), a.ControlNumber());
+    EXPECT_EQ(engine.Input().Focused(), a.Token());
 }
 
 TEST_F(InputTest, AcceleratorsClickTheirControl) {
@@ -384,7 +384,7 @@ TEST_F(InputTest, AcceleratorFollowsItsControlAfterARemoval) {
     EXPECT_EQ(second.count(kNotifyClick), 1);
     SendMessageW(hwnd, WM_SYSKEYDOWN, 'C', 0);
     EXPECT_EQ(later.count(kNotifyClick), 0);
-    EXPECT_EQ(engine.Hotkeys().Entries().size(), 1u);
+    EXPECT_EQ(engine.Input().Hotkeys().Entries().size(), 1u);
 }
 
 TEST_F(InputTest, WheelReachesTheControlUnderThePointer) {
@@ -418,12 +418,12 @@ TEST_F(CaptionInputTest, TabWrapsAndSkipsWhatCannotTakeTheFocus) {
     disabled.Disabled(1);
     inactive.Active(0);
     tab();
-    EXPECT_EQ(engine.FocusedControl(), first.ControlNumber());
-    EXPECT_TRUE(engine.KeyboardFocus());
+    EXPECT_EQ(engine.Input().Focused(), first.Token());
+    EXPECT_TRUE(engine.Input().KeyboardFocus());
     tab();
-    EXPECT_EQ(engine.FocusedControl(), last.ControlNumber());
+    EXPECT_EQ(engine.Input().Focused(), last.Token());
     tab();
-    EXPECT_EQ(engine.FocusedControl(), first.ControlNumber());  // past the caption buttons and icon
+    EXPECT_EQ(engine.Input().Focused(), first.Token());  // past the caption buttons and icon
 
     BYTE keys[256];
     GetKeyboardState(keys);
@@ -432,7 +432,7 @@ TEST_F(CaptionInputTest, TabWrapsAndSkipsWhatCannotTakeTheFocus) {
     tab();
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
-    EXPECT_EQ(engine.FocusedControl(), first.ControlNumber());
+    EXPECT_EQ(engine.Input().Focused(), first.Token());
 }
 
 // Tab goes only where the focus can be seen, and a control that is hidden
@@ -444,15 +444,15 @@ TEST_F(CaptionInputTest, TabSkipsHiddenAndOffWindowControls) {
     ASSERT_TRUE(outside.Create(hwnd, 900, 50, 20, 20));
     ASSERT_TRUE(other.Create(hwnd, 70, 50, 20, 20));
     hidden.Hide();
-    std::vector<int> visited;
+    std::vector<ControlToken> visited;
     for (int i = 0; i < 4; ++i) {
         tab();
-        visited.push_back(engine.FocusedControl());
+        visited.push_back(engine.Input().Focused());
     }
-    const int s = shown.ControlNumber(), o = other.ControlNumber();
-    EXPECT_EQ(visited, (std::vector<int>{s, o, s, o}));
+    const ControlToken s = shown.Token(), o = other.Token();
+    EXPECT_EQ(visited, (std::vector<ControlToken>{s, o, s, o}));
     other.Hide();
-    EXPECT_EQ(engine.FocusedControl(), 0);
+    EXPECT_EQ(engine.Input().Focused(), kNoControl);
     EXPECT_EQ(lost.back(), other.Identity());
 }
 
@@ -460,8 +460,8 @@ TEST_F(CaptionInputTest, TabWithNothingEligibleKeepsTheFocus) {
     ProbeControl plain;
     ASSERT_TRUE(plain.Create(hwnd, 10, 50, 20, 20, false));
     tab();
-    EXPECT_EQ(engine.FocusedControl(), 0);
-    EXPECT_FALSE(engine.KeyboardFocus());
+    EXPECT_EQ(engine.Input().Focused(), kNoControl);
+    EXPECT_FALSE(engine.Input().KeyboardFocus());
 }
 
 TEST_F(CaptionInputTest, IconOpensTheSystemMenu) {

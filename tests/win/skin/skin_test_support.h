@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "../message_pump.h"
@@ -18,6 +19,15 @@
 #include "skin/skin_engine_win.h"
 #include "skin/skin_paint_win.h"
 #include "skin/skin_toolkit_win.h"
+
+namespace korvel::skin {
+
+// Failure messages show a token as its number.
+inline void PrintTo(ControlToken token, std::ostream* out) {
+    *out << "token " << static_cast<std::uint32_t>(token);
+}
+
+}  // namespace korvel::skin
 
 namespace korvel::skin::testing {
 

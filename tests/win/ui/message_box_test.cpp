@@ -156,7 +156,7 @@ TEST_F(MessageBoxTest, UpToDateBoxAnswersOkWithItsButtonAndCancelWithEsc) {
             ASSERT_EQ(buttons.size(), 1u);
             EXPECT_EQ(buttons[0].caption, "确认");
             EXPECT_EQ(buttons[0].rect, (skin::RectF{237, 114, 70, 24}));
-            EXPECT_EQ(engineOf(box)->FocusedControl(), buttons[0].button->ControlNumber());
+            EXPECT_EQ(engineOf(box)->Input().Focused(), buttons[0].button->Token());
             clickButton(box, "确认");
         },
         owner, "已最新版本");
