@@ -117,8 +117,8 @@ void Button::SetPicture(std::span<const std::uint8_t> bytes) {
     Repaint();
 }
 
-int Button::PaintFace(GpGraphics* g, UINT message, long paintState) {
-    const ButtonStep step = buttonStep(message, Disabled() != 0, IsFocused(), paintState);
+int Button::PaintFace(GpGraphics* g, Pointer pointer, long paintState) {
+    const ButtonStep step = buttonStep(pointer, Disabled() != 0, IsFocused(), paintState);
     ButtonFacePaint face;
     face.state = step.state;
     face.rounded = rounded_;

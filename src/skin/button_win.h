@@ -62,7 +62,7 @@ class Button : public PressableControl {
 
   protected:
     void OnDestroy() override { font_.Release(); }
-    int PaintFace(GpGraphics* g, UINT message, long paintState) override;
+    int PaintFace(GpGraphics* g, Pointer pointer, long paintState) override;
 
   private:
     SkinImage picture_;

@@ -26,7 +26,7 @@ LRESULT PressableControl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, 
     if (!AcceptsFaceInput(message, extra, lastMessage_, IsPressed())) return 0;
     if (GpGraphics* g = BeginRepaint()) {
         const long state = message == kMsgPaint ? static_cast<long>(lParam) : kPaintCurrent;
-        fadeAlpha_ = PaintFace(g, message, state);
+        fadeAlpha_ = PaintFace(g, pointerOnFace(message, IsHovered(), IsPressed()), state);
         ++paintCount_;
         EndRepaint();
     }

@@ -2,10 +2,13 @@
 // pressable face. WM_DESTROY lets the class free what it holds, the fade
 // timer steps the fade, the class's own messages come next, and then the
 // paint and mouse messages that pass the press filter (push_state.h) repaint
-// the face and are remembered as the last message. A class adds only its
-// drawing and its own reactions.
+// the face and are remembered as the last message. The face is drawn for
+// where the window's input root has the pointer, not for the message; the
+// root alone presses, releases and activates (kNotifyClick). A class adds
+// only its drawing and its own reactions.
 #pragma once
 
+#include "skin/push_state.h"
 #include "skin/skin_control_win.h"
 
 namespace korvel::skin {
@@ -30,9 +33,10 @@ class PressableControl : public SkinControl {
                            int /*extra*/) {
         return false;
     }
-    // Draws the face for an accepted message (paintState: the lParam of a
-    // paint, else -1) into g; returns the alpha its fade starts from.
-    virtual int PaintFace(GpGraphics* g, UINT message, long paintState) = 0;
+    // Draws the face into g with the pointer where the input root has it
+    // (paintState: the lParam of a paint, else -1); returns the alpha its
+    // fade starts from.
+    virtual int PaintFace(GpGraphics* g, Pointer pointer, long paintState) = 0;
 
   private:
     UINT lastMessage_ = 0;

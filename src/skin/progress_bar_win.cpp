@@ -112,7 +112,7 @@ void ProgressBar::userMoved() {
     if (changed_) changed_(static_cast<int>(position_));
 }
 
-int ProgressBar::PaintFace(GpGraphics* g, UINT message, long) {
+int ProgressBar::PaintFace(GpGraphics* g, Pointer pointer, long) {
     ProgressPaint p;
     p.position = position_;
     p.secondPosition = secondPosition_;
@@ -120,11 +120,11 @@ int ProgressBar::PaintFace(GpGraphics* g, UINT message, long) {
     p.look = look_;
     p.rounded = rounded_;
     if (seekable_) {
-        const bool active = !Disabled() && (message != kMsgPaint || IsPressed());
+        const bool active = !Disabled() && (pointer != Pointer::Away || IsPressed());
         p.thumb = active && activeThumb_ ? activeThumb_.Handle() : thumb_.Handle();
     }
     DrawProgressBar(g, Rectangle(), p);
-    return buttonStep(message, Disabled() != 0, false).fadeAlpha;
+    return buttonStep(pointer, Disabled() != 0, false).fadeAlpha;
 }
 
 void ProgressBar::OnDestroy() {

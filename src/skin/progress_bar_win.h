@@ -65,7 +65,7 @@ class ProgressBar : public PressableControl {
     // Seeking: a click, a drag while pressed, the arrow keys.
     bool HandleOwn(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int window, int control,
                    int extra) override;
-    int PaintFace(GpGraphics* g, UINT message, long paintState) override;
+    int PaintFace(GpGraphics* g, Pointer pointer, long paintState) override;
 
   private:
     // The user moved the bar: repaint and tell the program.

@@ -17,13 +17,18 @@ bool acceptsFaceMessage(const FaceInput& in) {
     return !(in.message == kMsgMouseMove && in.isPressedControl);
 }
 
-ButtonStep buttonStep(unsigned message, bool disabled, bool focused, long paintState) {
+Pointer pointerOnFace(unsigned message, bool hovered, bool pressed) {
+    if (message == kMsgPaint) return Pointer::Away;
+    if (pressed) return Pointer::Down;
+    return hovered ? Pointer::Over : Pointer::Away;
+}
+
+ButtonStep buttonStep(Pointer pointer, bool disabled, bool focused, long paintState) {
     if (disabled) return {ButtonState::Disabled, 204};
-    switch (message) {
-        case kMsgMouseMove:
+    switch (pointer) {
+        case Pointer::Over:
             return {ButtonState::Hover, 153};
-        case kMsgLeftDown:
-        case kMsgLeftUp:
+        case Pointer::Down:
             return {ButtonState::Pressed, 204};
         default:
             focused = focused && paintState != kPaintLostFocus;
@@ -31,13 +36,12 @@ ButtonStep buttonStep(unsigned message, bool disabled, bool focused, long paintS
     }
 }
 
-TabState tabState(unsigned message, bool disabled, bool selected) {
+TabState tabState(Pointer pointer, bool disabled, bool selected) {
     if (disabled) return TabState::Disabled;
-    switch (message) {
-        case kMsgMouseMove:
+    switch (pointer) {
+        case Pointer::Over:
             return TabState::Hover;
-        case kMsgLeftDown:
-        case kMsgLeftUp:
+        case Pointer::Down:
             return TabState::Pressed;
         default:
             return selected ? TabState::Selected : TabState::Normal;

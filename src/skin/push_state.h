@@ -1,6 +1,8 @@
 // The input filter and state choice shared by the pressable controls
 // (Button, TabButton, ProgressBar): which of the paint and mouse messages
 // repaint the face, in which look, and from which alpha the fade starts.
+// The message only decides whether the face repaints; the look comes from
+// the input root's hover and press.
 #pragma once
 
 namespace korvel::skin {
@@ -26,6 +28,15 @@ struct FaceInput {
 // repaints.
 bool acceptsFaceMessage(const FaceInput& in);
 
+// Where the pointer is for a face that repaints, as the window's input root
+// has it: a paint shows the resting look (the paint states say the pointer
+// left, the press or the focus ended, or the program repainted); a mouse
+// message shows the pressed look while the root's press is on this control,
+// else the hover look while the root's hover is.
+enum class Pointer { Away, Over, Down };
+
+Pointer pointerOnFace(unsigned message, bool hovered, bool pressed);
+
 // Button looks, also the index of its colour table.
 enum class ButtonState { Disabled = -1, Normal = 0, Hover = 1, Pressed = 2, Focused = 3 };
 
@@ -34,14 +45,14 @@ struct ButtonStep {
     int fadeAlpha = 0;  // where the 51-step fade starts
 };
 
-// The look a button takes for an accepted message. paintState is the lParam
-// of a paint: a control told it lost the focus draws unfocused even when the
-// window has not moved its focus yet.
-ButtonStep buttonStep(unsigned message, bool disabled, bool focused, long paintState = -1);
+// The look a button takes. paintState is the lParam of a paint: a control
+// told it lost the focus draws unfocused even when the window has not moved
+// its focus yet.
+ButtonStep buttonStep(Pointer pointer, bool disabled, bool focused, long paintState = -1);
 
 // Tab button looks, in the order of its colour table.
 enum class TabState { Disabled = 0, Selected = 1, Normal = 2, Hover = 3, Pressed = 4 };
 
-TabState tabState(unsigned message, bool disabled, bool selected);
+TabState tabState(Pointer pointer, bool disabled, bool selected);
 
 }  // namespace korvel::skin

@@ -124,8 +124,8 @@ void TabButton::SetTextColour(Argb color) {
     Repaint();
 }
 
-int TabButton::PaintFace(GpGraphics* g, UINT message, long) {
-    const TabState state = tabState(message, Disabled() != 0, selected_);
+int TabButton::PaintFace(GpGraphics* g, Pointer pointer, long) {
+    const TabState state = tabState(pointer, Disabled() != 0, selected_);
     const RectF r = Rectangle();
     if (autoTextColor_ && !caption_.empty()) textColor_ = AutoTextColor(*this, r, textColor_);
     TabFacePaint p;

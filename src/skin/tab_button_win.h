@@ -76,7 +76,7 @@ class TabButton : public PressableControl {
 
   protected:
     void OnDestroy() override { font_.Release(); }
-    int PaintFace(GpGraphics* g, UINT message, long paintState) override;
+    int PaintFace(GpGraphics* g, Pointer pointer, long paintState) override;
 
   private:
     void loadIcon(std::span<const std::uint8_t> icon);

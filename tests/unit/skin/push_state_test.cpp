@@ -33,9 +33,12 @@ TEST(FaceFilter, WhichMessagesRepaint) {
     }
 }
 
+// The look comes from where the input root has the pointer, never from the
+// message alone: a paint rests, a release that ends no press shows hover.
 TEST(ButtonStep, StateAndStartingAlpha) {
     struct Case {
         unsigned message;
+        bool hovered, pressed;
         bool disabled;
         bool focused;
         long paintState;
@@ -43,33 +46,37 @@ TEST(ButtonStep, StateAndStartingAlpha) {
         int alpha;
     };
     const Case cases[] = {
-        {kMsgPaint, false, false, -1, ButtonState::Normal, 204},
-        {kMsgPaint, false, true, -1, ButtonState::Focused, 204},
-        {kMsgPaint, false, true, kPaintNormal, ButtonState::Focused, 204},
-        {kMsgPaint, false, true, kPaintLostFocus, ButtonState::Normal, 204},
-        {kMsgMouseMove, false, false, -1, ButtonState::Hover, 153},
-        {kMsgMouseMove, false, true, -1, ButtonState::Hover, 153},
-        {kMsgLeftDown, false, false, -1, ButtonState::Pressed, 204},
-        {kMsgLeftUp, false, true, -1, ButtonState::Pressed, 204},
-        {kMsgPaint, true, true, -1, ButtonState::Disabled, 204},
-        {kMsgMouseMove, true, false, -1, ButtonState::Disabled, 204},
+        {kMsgPaint, false, false, false, false, -1, ButtonState::Normal, 204},
+        {kMsgPaint, false, false, false, true, -1, ButtonState::Focused, 204},
+        {kMsgPaint, false, false, false, true, kPaintNormal, ButtonState::Focused, 204},
+        {kMsgPaint, false, false, false, true, kPaintLostFocus, ButtonState::Normal, 204},
+        {kMsgPaint, true, true, false, true, -1, ButtonState::Focused, 204},
+        {kMsgMouseMove, true, false, false, false, -1, ButtonState::Hover, 153},
+        {kMsgMouseMove, true, false, false, true, -1, ButtonState::Hover, 153},
+        {kMsgLeftDown, true, true, false, false, -1, ButtonState::Pressed, 204},
+        {kMsgLeftUp, true, true, false, true, -1, ButtonState::Pressed, 204},
+        {kMsgLeftUp, true, false, false, false, -1, ButtonState::Hover, 153},
+        {kMsgPaint, false, false, true, true, -1, ButtonState::Disabled, 204},
+        {kMsgMouseMove, true, false, true, false, -1, ButtonState::Disabled, 204},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.message << " disabled " << c.disabled << " focused "
+        SCOPED_TRACE(testing::Message() << c.message << " hovered " << c.hovered << " pressed "
+                                        << c.pressed << " disabled " << c.disabled << " focused "
                                         << c.focused << " state " << c.paintState);
-        const ButtonStep step = buttonStep(c.message, c.disabled, c.focused, c.paintState);
+        const Pointer pointer = pointerOnFace(c.message, c.hovered, c.pressed);
+        const ButtonStep step = buttonStep(pointer, c.disabled, c.focused, c.paintState);
         EXPECT_EQ(step.state, c.state);
         EXPECT_EQ(step.fadeAlpha, c.alpha);
     }
 }
 
-TEST(TabState, FromMessage) {
-    EXPECT_EQ(tabState(kMsgPaint, false, false), TabState::Normal);
-    EXPECT_EQ(tabState(kMsgPaint, false, true), TabState::Selected);
-    EXPECT_EQ(tabState(kMsgMouseMove, false, true), TabState::Hover);
-    EXPECT_EQ(tabState(kMsgLeftDown, false, true), TabState::Pressed);
-    EXPECT_EQ(tabState(kMsgLeftUp, false, false), TabState::Pressed);
-    EXPECT_EQ(tabState(kMsgMouseMove, true, true), TabState::Disabled);
+TEST(TabState, FromPointer) {
+    EXPECT_EQ(tabState(Pointer::Away, false, false), TabState::Normal);
+    EXPECT_EQ(tabState(Pointer::Away, false, true), TabState::Selected);
+    EXPECT_EQ(tabState(Pointer::Over, false, true), TabState::Hover);
+    EXPECT_EQ(tabState(Pointer::Down, false, true), TabState::Pressed);
+    EXPECT_EQ(tabState(Pointer::Down, false, false), TabState::Pressed);
+    EXPECT_EQ(tabState(Pointer::Over, true, true), TabState::Disabled);
 }
 
 }  // namespace
