@@ -340,6 +340,14 @@ void SkinEngine::MoveInZOrder(int control, bool toBottom) {
 
 int SkinEngine::IconControlNumber() const { return icon_ ? icon_->ControlNumber() : 0; }
 
+int SkinEngine::ControlOfIdentity(int identity) const {
+    if (!record_ || identity <= 0) return 0;
+    for (size_t i = 0; i < record_->controls.size(); ++i) {
+        if (record_->controls[i].identity == identity) return static_cast<int>(i + 1);
+    }
+    return 0;
+}
+
 void SkinEngine::SetFocusControl(int control) {
     const ControlEntry* e = FindControlEntry(windowNumber_, control);
     if (e && e->control) input_.SetFocusControl(e->control->Token());

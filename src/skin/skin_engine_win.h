@@ -110,6 +110,8 @@ class SkinEngine {
     int FrameStyleProperty(int value);
     // 4, 8, 16, 32, 64, 128 or 256 for a caption button, 0 for anything else.
     unsigned CaptionButtonKind(int control) const;
+    // The number of the control an event reported by its identity, 0 when none.
+    int ControlOfIdentity(int identity) const;
     bool NotResizable() const { return notResizable_; }
     bool NotResizable(bool value) { return notResizable_ = value; }
     bool NotDraggable() const { return notDraggable_; }

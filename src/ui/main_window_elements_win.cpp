@@ -119,7 +119,7 @@ bool MainWindowElements::create(const std::string& version) {
     bind(save_, MainCommand::Save);
     engine_.ClickEvent([this](HWND, int identity, std::intptr_t, int kind) {
         if (kind != kKindCaptionButton) return;
-        const unsigned button = engine_.CaptionButtonKind(identity);
+        const unsigned button = engine_.CaptionButtonKind(engine_.ControlOfIdentity(identity));
         if (button == kCaptionExtra64) post(MainCommand::BackgroundPicture);
         if (button == kCaptionExtra32) post(MainCommand::SettingsMenu);
     });

@@ -42,6 +42,10 @@ TEST_F(SkinControlTest, NumbersShiftAfterRemovalAndIdentitiesFillGaps) {
     EXPECT_EQ(d.ControlNumber(), 3);
     EXPECT_EQ(d.Identity(), 2);
     EXPECT_FALSE(b.Remove());  // already gone
+    // An event's identity leads back to the control's number.
+    EXPECT_EQ(engine.ControlOfIdentity(2), d.ControlNumber());
+    EXPECT_EQ(engine.ControlOfIdentity(3), c.ControlNumber());
+    EXPECT_EQ(engine.ControlOfIdentity(4), 0);
 }
 
 TEST_F(SkinControlTest, RegisterTwiceOrOnAPlainWindowDoesNothing) {
