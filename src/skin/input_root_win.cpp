@@ -61,6 +61,7 @@ void InputRoot::changeFocus(ControlToken control, bool fromKeyboard, unsigned st
     focused_ = control;
     keyboardFocus_ = fromKeyboard;
     if (old == control && wasKeyboard == fromKeyboard) return;
+    // A control deactivated (Active without bit 0) is neither repainted nor told.
     const ControlEntry* lost = old != control ? entryOf(old) : nullptr;
     const bool oldActive = lost && (lost->active & 1);
     if ((steps & kRepaintOld) && oldActive) repaint(old, kPaintLostFocus);
