@@ -45,7 +45,7 @@
 #include "query/http_fetch_win.h"
 #include "query/query_run.h"
 #include "query/query_texts.h"
-#include "query/result_box_win.h"
+#include "ui/result_box_win.h"
 #include "query/tracking_query.h"
 #include "query/ui_thread_call_win.h"
 #include "skin/skin_toolkit_win.h"
@@ -55,6 +55,7 @@
 #include "ui/result_view_win.h"
 
 using namespace korvel::query;
+using korvel::ui::ResultBox;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -129,6 +130,7 @@ class BenchWindow : public QueryUi {
         status = text;
         statusTimes.push_back(Clock::now());
     }
+    void showProgress(const std::string& text) override { setStatusText(text); }
     void setResultText(const std::string& text) override { box_->setText(text); }
     void appendResultText(const std::string& text) override {
         if (!std::getenv("QUERY_BENCH_NOBOX")) box_->append(text);
@@ -266,8 +268,11 @@ class TimedMainWindow : public korvel::ui::MainWindow {
   public:
     using MainWindow::MainWindow;
     void setStatusText(const std::string& text) override {
-        if (!std::getenv("QUERY_BENCH_NOLABEL") || text == texts::kQueryFinished)
-            MainWindow::setStatusText(text);
+        MainWindow::setStatusText(text);
+        statusTimes.push_back(Clock::now());
+    }
+    void showProgress(const std::string& text) override {
+        if (!std::getenv("QUERY_BENCH_NOLABEL")) MainWindow::showProgress(text);
         statusTimes.push_back(Clock::now());
     }
     void appendResultText(const std::string& text) override {

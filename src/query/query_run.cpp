@@ -75,7 +75,7 @@ struct QueryRun::Shared {
     // order. The label shows the newest; each is set, as the worker took its
     // number up.
     void showStatuses(unsigned run) {
-        for (const auto& text : feed.takeStatuses(run)) ui->setStatusText(text);
+        for (const auto& text : feed.takeStatuses(run)) ui->showProgress(text);
     }
 
     // UI thread: the run went through its walk. Everything still waiting

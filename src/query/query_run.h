@@ -30,6 +30,10 @@ class QueryUi {
     virtual std::string queryButtonCaption() const = 0;
     virtual void setQueryButtonCaption(const std::string& caption) = 0;
     virtual void setStatusText(const std::string& text) = 0;
+    // "正在为您查询：" and the number now asked: many a second, so the window
+    // may show only the newest when its pace allows (the run's end and a
+    // stop come through setStatusText and show at once).
+    virtual void showProgress(const std::string& text) = 0;
     virtual void setResultText(const std::string& text) = 0;
     virtual void appendResultText(const std::string& text) = 0;
 };

@@ -6,7 +6,6 @@
 
 #include "build_settings.h"
 #include "query/http_fetch_win.h"
-#include "query/query_texts.h"
 #include "query/ui_thread_call_win.h"
 #include "skin/builtin_pictures.h"
 #include "skin/font_face_win.h"
@@ -172,7 +171,7 @@ void MainWindow::createNativeControls() {
     resultBox_ = CreateWindowExW(WS_EX_CLIENTEDGE, kResultViewClass, L"",
                                  WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY, r.x, r.y,
                                  r.width, r.height, hwnd_, nullptr, inst, nullptr);
-    results_ = std::make_unique<query::ResultBox>(resultBox_);
+    results_ = std::make_unique<ResultBox>(resultBox_);
     SendMessageW(resultBox_, EM_SETCUEBANNER, TRUE,
                  reinterpret_cast<LPARAM>(text::toWide(texts::kResultHint).c_str()));
 
@@ -285,11 +284,16 @@ std::string MainWindow::statusText() const {
 // A run shows which number it asks for, dozens of times a second, far more
 // often than anyone reads, and each repaint of the drawn label costs
 // milliseconds of the UI thread. So such a text shows at once, the next ones
-// wait for the pace, and the newest always shows. Every other status (the
-// run's end, a stop, an import) shows at once.
+// wait for the pace, and the newest always shows.
+void MainWindow::showProgress(const std::string& text) {
+    statusWanted_ = text;
+    if (!statusPaced_) showWantedStatus();
+}
+
+// Every other status (the run's end, a stop, an import) shows at once.
 void MainWindow::setStatusText(const std::string& text) {
     statusWanted_ = text;
-    if (!statusPaced_ || !text.starts_with(query::texts::kQuerying)) showWantedStatus();
+    showWantedStatus();
 }
 
 void MainWindow::showWantedStatus() {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "query/query_run.h"
-#include "query/result_box_win.h"
+#include "ui/result_box_win.h"
 #include "skin/gdi_handles_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/template_file.h"
@@ -51,6 +51,7 @@ public:
     std::string queryButtonCaption() const override;
     void setQueryButtonCaption(const std::string& caption) override;
     void setStatusText(const std::string& text) override;
+    void showProgress(const std::string& text) override;
     // Read back from the drawn status label, the text on screen.
     std::string statusText() const;
     void setResultText(const std::string& text) override;
@@ -162,7 +163,7 @@ private:
     HWND treeView_ = nullptr, resultBox_ = nullptr, courierBox_ = nullptr;
     std::string statusWanted_;  // the newest status, shown when the pace allows
     bool statusPaced_ = false;
-    std::unique_ptr<query::ResultBox> results_;
+    std::unique_ptr<ResultBox> results_;
     skin::GdiObject controlFont_;  // only where "宋体" is missing
     AnimatedPicture animation_;
     FileDialog fileDialog_;

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,11 @@ class View {
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
 
   private:
+    // Each answers a message it handles, nothing for the others.
+    std::optional<LRESULT> windowMessage(UINT msg, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> inputMessage(UINT msg, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> editMessage(UINT msg, WPARAM wp, LPARAM lp);
+
     // Layout.
     void setFont(HFONT font);
     int advanceOf(char16_t c);
@@ -503,7 +509,8 @@ void View::dragTo(int x, int y) {
         KillTimer(hwnd_, kDragTimer);
 }
 
-LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) {
+// The window's life: its size, text, font and cue, painting, focus.
+std::optional<LRESULT> View::windowMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE: {
             const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
@@ -586,9 +593,17 @@ LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) {
             focused_ = false;
             DestroyCaret();
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+// Keys, the pointer, the wheel, the scroll bar and the timers of both.
+std::optional<LRESULT> View::inputMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
         case WM_KEYDOWN:
             if (onKey(wp)) return 0;
-            break;
+            return std::nullopt;
         case WM_CHAR:
             return 0;  // read-only: typing changes nothing
         case WM_LBUTTONDOWN: {
@@ -622,7 +637,7 @@ LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 dragTo(at.x, at.y);
                 return 0;
             }
-            break;
+            return std::nullopt;
         case WM_LBUTTONUP:
             if (dragging_) ReleaseCapture();
             return 0;
@@ -642,6 +657,15 @@ LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COPY:
             copy();
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+// The EDIT messages the program and its readers send: always read-only,
+// unlimited, wrapping by its own rule.
+std::optional<LRESULT> View::editMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
         case WM_CUT:
         case WM_PASTE:
         case WM_CLEAR:
@@ -732,9 +756,15 @@ LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return static_cast<LRESULT>(n);
         }
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) {
+    std::optional<LRESULT> result = windowMessage(msg, wp, lp);
+    if (!result) result = inputMessage(msg, wp, lp);
+    if (!result) result = editMessage(msg, wp, lp);
+    return result ? *result : DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 LRESULT CALLBACK viewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

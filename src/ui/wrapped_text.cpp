@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "query/word_breaks.h"
+#include "ui/word_breaks.h"
 
 namespace korvel::ui {
 
@@ -64,13 +64,13 @@ void WrappedText::layoutFrom(size_t from) {
             int x = 0, xAtBrk = 0;
             for (size_t i = 0; i < line.size(); ++i) {
                 const char16_t c = line[i];
-                if (i > start && query::canBreakBefore(line, static_cast<int>(i))) {
+                if (i > start && canBreakBefore(line, static_cast<int>(i))) {
                     brk = i;
                     xAtBrk = x;
                 }
                 const int w = advance(c);
                 // Blanks may hang past the edge; a pair of surrogates stays whole.
-                if (x + w > width_ && i > start && !query::isBlank(c) && !isLowSurrogate(c)) {
+                if (x + w > width_ && i > start && !ui::isBlank(c) && !isLowSurrogate(c)) {
                     if (brk > start) {
                         start = brk;
                         x -= xAtBrk;
@@ -140,8 +140,8 @@ std::pair<size_t, size_t> WrappedText::wordAt(size_t offset) const {
     if (offset >= last) return {offset, offset};
     const std::u16string_view line = std::u16string_view(text_).substr(first, last - first);
     const int at = static_cast<int>(offset - first);
-    return {first + static_cast<size_t>(query::wordBreak(line, at + 1, query::WordBreakAction::kLeft)),
-            first + static_cast<size_t>(query::wordBreak(line, at, query::WordBreakAction::kRight))};
+    return {first + static_cast<size_t>(wordBreak(line, at + 1, WordBreakAction::kLeft)),
+            first + static_cast<size_t>(wordBreak(line, at, WordBreakAction::kRight))};
 }
 
 }  // namespace korvel::ui

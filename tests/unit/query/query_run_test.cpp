@@ -52,6 +52,8 @@ struct FakeWindow : QueryUi, QueryWatcher {
         statuses.push_back(text);
         if (onStatus) onStatus(text);
     }
+    // The fake keeps every text alike, in the order they came.
+    void showProgress(const std::string& text) override { setStatusText(text); }
     void setResultText(const std::string& text) override { result = text, ++writes; }
     void appendResultText(const std::string& text) override {
         deepest = std::max(deepest, ++depth);

@@ -14,7 +14,7 @@
 #include "query/http_fetch_win.h"
 #include "query/query_run.h"
 #include "query/query_texts.h"
-#include "query/result_box_win.h"
+#include "ui/result_box_win.h"
 #include "query/tracking_query.h"
 #include "query/ui_thread_call_win.h"
 #include "tracking/courier_catalogue.h"
@@ -22,6 +22,7 @@
 #include "ui/result_view_win.h"
 
 using namespace korvel::query;
+using korvel::ui::ResultBox;
 using korvel::tracking::CourierCatalogue;
 using korvel::tracking::MemoryTree;
 
@@ -89,6 +90,7 @@ class Window : public QueryUi {
     std::string queryButtonCaption() const override { return caption; }
     void setQueryButtonCaption(const std::string& text) override { caption = text; }
     void setStatusText(const std::string& text) override { status = text; }
+    void showProgress(const std::string& text) override { status = text; }
     void setResultText(const std::string& text) override { box_.setText(text); }
     void appendResultText(const std::string& text) override { box_.append(text); }
     std::string result() const { return box_.text(); }

@@ -1,8 +1,8 @@
-#include "query/word_breaks.h"
+#include "ui/word_breaks.h"
 
 #include <gtest/gtest.h>
 
-using namespace korvel::query;
+using namespace korvel::ui;
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace korvel::query {
+namespace korvel::ui {
 
 // A blank: never wrapped before, so it may hang past a line's edge.
 bool isBlank(char16_t c);
@@ -21,4 +21,4 @@ enum class WordBreakAction { kLeft, kRight, kIsDelimiter };
 // kIsDelimiter: 1 when the character at index is a blank, else 0.
 int wordBreak(std::u16string_view line, int index, WordBreakAction action);
 
-}  // namespace korvel::query
+}  // namespace korvel::ui

@@ -1,6 +1,6 @@
-#include "query/word_breaks.h"
+#include "ui/word_breaks.h"
 
-namespace korvel::query {
+namespace korvel::ui {
 
 namespace {
 
@@ -38,4 +38,4 @@ int wordBreak(std::u16string_view line, int index, WordBreakAction action) {
     return 0;
 }
 
-}  // namespace korvel::query
+}  // namespace korvel::ui

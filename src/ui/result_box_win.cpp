@@ -1,8 +1,8 @@
-#include "query/result_box_win.h"
+#include "ui/result_box_win.h"
 
 #include "text/wide_text_win.h"
 
-namespace korvel::query {
+namespace korvel::ui {
 
 namespace {
 
@@ -41,4 +41,4 @@ void ResultBox::append(const std::string& text) {
     if (nowFirst != firstLine) SendMessageW(window_, EM_LINESCROLL, 0, firstLine - nowFirst);
 }
 
-}  // namespace korvel::query
+}  // namespace korvel::ui

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace korvel::query {
+namespace korvel::ui {
 
 class ResultBox {
   public:
@@ -24,4 +24,4 @@ class ResultBox {
     HWND window_;
 };
 
-}  // namespace korvel::query
+}  // namespace korvel::ui
