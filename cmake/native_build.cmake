@@ -103,6 +103,10 @@ foreach(src ${tool_tests})
     set_tests_properties(tools/${name} PROPERTIES TIMEOUT 300)
 endforeach()
 
+# The tree's shape: no room includes one on its floor or above.
+add_test(NAME tools/layers COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/check_layers.py
+                                   ${CMAKE_SOURCE_DIR}/src)
+
 # Benchmarks (make bench): release build, no sanitizers, never run by ctest.
 option(KORVEL_BENCH "build the native benchmarks" OFF)
 if(KORVEL_BENCH)

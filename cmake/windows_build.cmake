@@ -9,7 +9,7 @@ set(KORVEL_WIN_LIBS gdiplus comctl32 comdlg32 wininet version msimg32 uxtheme ol
 
 add_library(korvel_core STATIC ${KORVEL_PORTABLE_SOURCES})
 
-set(KORVEL_ENTRY ${CMAKE_SOURCE_DIR}/src/ui/winmain_win.cpp)
+set(KORVEL_ENTRY ${CMAKE_SOURCE_DIR}/src/app/winmain_win.cpp)
 set(KORVEL_WIN_LIB_SOURCES ${KORVEL_WIN_SOURCES})
 list(REMOVE_ITEM KORVEL_WIN_LIB_SOURCES ${KORVEL_ENTRY})
 add_library(korvel_win STATIC ${KORVEL_WIN_LIB_SOURCES})
@@ -22,8 +22,8 @@ function(korvel_resources folder version)
     set(KORVEL_VERSION "${version}")
     string(REPLACE "." "," KORVEL_VERSION_COMMAS "${version}")
     set(CMAKE_BINARY_DIR "${folder}")
-    configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.rc.in ${folder}/generated/korvel.rc @ONLY)
-    configure_file(${CMAKE_SOURCE_DIR}/src/ui/korvel.manifest.in
+    configure_file(${CMAKE_SOURCE_DIR}/src/app/korvel.rc.in ${folder}/generated/korvel.rc @ONLY)
+    configure_file(${CMAKE_SOURCE_DIR}/src/app/korvel.manifest.in
                    ${folder}/generated/korvel.manifest @ONLY)
     set_source_files_properties(${folder}/generated/korvel.rc PROPERTIES
                                 OBJECT_DEPENDS ${folder}/generated/korvel.manifest)

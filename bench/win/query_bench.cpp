@@ -42,7 +42,7 @@
 #include <thread>
 #include <vector>
 
-#include "query/http_fetch_win.h"
+#include "io/http_fetch_win.h"
 #include "query/query_run.h"
 #include "query/query_texts.h"
 #include "ui/result_box_win.h"
@@ -107,7 +107,7 @@ double bareGets(const std::vector<std::string>& nums) {
 // the worker, the UI-thread calls and the box.
 double fetchLoop(const std::vector<std::string>& nums) {
     const auto start = Clock::now();
-    for (const auto& n : nums) httpGet(buildQueryUrl(endpoint, "shunfeng", n));
+    for (const auto& n : nums) korvel::io::httpGet(buildQueryUrl(endpoint, "shunfeng", n));
     return seconds(Clock::now() - start);
 }
 
@@ -153,7 +153,7 @@ double batch(const std::vector<std::string>& nums, BenchWindow& window) {
     tree.addItems(0, nums);
     auto uiThread = makeUiThreadCall();
     QueryRun run(tree, window, uiThread, endpoint,
-                 [](const std::string& url, StopSignal& stop) { return httpGet(url, stop); });
+                 [](const std::string& url, korvel::io::StopSignal& stop) { return korvel::io::httpGet(url, stop); });
     const auto start = Clock::now();
     run.toggleQueryRun();
     while (window.status != std::string(texts::kQueryFinished)) {
@@ -441,7 +441,7 @@ int main(int argc, char** argv) {
         std::printf("%d numbers: %.2f s\n%.6f\n", count, run, run);
         return 0;
     }
-    httpGet("http://" + endpoint + "/?nu=warm-up");
+    korvel::io::httpGet("http://" + endpoint + "/?nu=warm-up");
     if (what == "--bare") {
         std::printf("%.6f\n", bareGets(numbers(count, "SF")));
         return 0;

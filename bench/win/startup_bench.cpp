@@ -22,7 +22,7 @@
 
 #include "tracking/courier_catalogue.h"
 #include "tracking/outcome_store.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "ui/outcome_keeper_win.h"
 #include "upgrade/upgrade_handles_win.h"
 
@@ -171,7 +171,7 @@ bool fillStore(const std::string& folder) {
                              "【广州转运中心】快件已发出，下一站【北京转运中心】"},
                             now,
                             now}});
-    return korvel::ui::writeWholeFile(korvel::ui::OutcomeKeeper::fileIn(folder),
+    return korvel::io::writeWholeFile(korvel::ui::OutcomeKeeper::fileIn(folder),
                                       serializeOutcomes(records));
 }
 

@@ -16,7 +16,7 @@
 
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
-#include "ui/message_box_texts.h"
+#include "dialogs/message_box_texts.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/update_window_win.h"
 
@@ -36,7 +36,7 @@ BOOL CALLBACK closeOutcomeBox(HWND hwnd, LPARAM) {
     GetClassNameW(hwnd, name, 64);
     GetWindowTextW(hwnd, title, 64);
     if (!IsWindowVisible(hwnd) || std::wstring(name) != korvel::skin::kHostClassName ||
-        korvel::text::toGbk(title) != korvel::ui::kBoxTitle)
+        korvel::text::toGbk(title) != korvel::dialogs::kBoxTitle)
         return TRUE;
     if (!outcomeShown.exchange(true))
         outcomeSeconds = std::chrono::duration<double>(Clock::now() - opened).count();

@@ -216,7 +216,7 @@ class ReadTicket {
 
 class Worker {
   public:
-    Worker(std::shared_ptr<Shared> shared, unsigned generation, std::shared_ptr<StopSignal> stop)
+    Worker(std::shared_ptr<Shared> shared, unsigned generation, std::shared_ptr<io::StopSignal> stop)
         : shared_(std::move(shared)),
           generation_(generation),
           stop_(std::move(stop)),
@@ -274,7 +274,7 @@ class Worker {
 
     std::shared_ptr<Shared> shared_;
     const unsigned generation_;
-    std::shared_ptr<StopSignal> stop_;
+    std::shared_ptr<io::StopSignal> stop_;
     // Read here, off the UI thread, and kept alive by the worker.
     std::shared_ptr<const tracking::TreeModel::ChangeCount> treeChanges_;
 };
@@ -388,7 +388,7 @@ void QueryRun::toggleQueryRun(NumberFilter only) {
         ui.setResultText("");
         stopCurrent();
         shared_->only = std::move(only);
-        currentStop_ = std::make_shared<StopSignal>();
+        currentStop_ = std::make_shared<io::StopSignal>();
         shared_->running = true;
         shared_->nextAppend = Clock::time_point{};
         shared_->flushQueued = false;

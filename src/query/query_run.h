@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "query/result_feed.h"
-#include "query/stop_signal.h"
+#include "io/stop_signal.h"
 #include "tracking/parcel_state.h"
 #include "tracking/tree_model.h"
 
@@ -69,7 +69,7 @@ class UiThreadCall {
 };
 
 // Blocking fetch of a URL's body; stop() on the signal abandons it.
-using Fetch = std::function<std::string(const std::string& url, StopSignal& stop)>;
+using Fetch = std::function<std::string(const std::string& url, io::StopSignal& stop)>;
 
 class QueryRun {
   public:
@@ -107,7 +107,7 @@ class QueryRun {
     std::vector<FinishedBlock> stopCurrent();
 
     std::shared_ptr<Shared> shared_;
-    std::shared_ptr<StopSignal> currentStop_;  // the most recent worker's handle
+    std::shared_ptr<io::StopSignal> currentStop_;  // the most recent worker's handle
 };
 
 }  // namespace korvel::query

@@ -6,11 +6,11 @@
 
 #include "text/wide_text_win.h"
 #include "tracking/template_file.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "ui/main_window_elements_win.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
-#include "ui/message_box_win.h"
+#include "dialogs/message_box_win.h"
 
 namespace korvel::ui {
 
@@ -123,12 +123,12 @@ bool MainWindow::saveTemplate() {
 bool MainWindow::saveTemplateTo(const std::string& path) {
     tracking::TemplateOutcome outcome = tracking::prepareSave(*tree_);
     if (!outcome.ok) {
-        showMessageBox(hwnd_, outcome.message);
+        dialogs::showMessageBox(hwnd_, outcome.message);
         return false;
     }
     // Written beside the old file first: a failed save keeps the old one.
-    if (!writeFileSafely(path, outcome.bytes)) {
-        showMessageBox(hwnd_, texts::kSaveFailed);
+    if (!io::writeFileSafely(path, outcome.bytes)) {
+        dialogs::showMessageBox(hwnd_, texts::kSaveFailed);
         return false;
     }
     savedBytes_ = std::move(outcome.bytes);
@@ -150,10 +150,10 @@ void MainWindow::importTemplateFrom(const std::string& path) {
     // A file that cannot be read counts as empty, hence as damaged, and so
     // does one too large to be a template.
     const std::string bytes =
-        readWholeFile(path, tracking::kMaxTemplateBytes).value_or(std::string());
+        io::readWholeFile(path, tracking::kMaxTemplateBytes).value_or(std::string());
     const tracking::TemplateOutcome outcome = tracking::applyImport(*tree_, bytes);
     if (!outcome.ok) {
-        showMessageBox(hwnd_, outcome.message);
+        dialogs::showMessageBox(hwnd_, outcome.message);
         return;
     }
     // What a save would write now, which may differ from the file's bytes
@@ -174,9 +174,9 @@ void MainWindow::loadBackgroundFrom(const std::string& path) {
     // 33 MB): such a file is no picture this window can show, and the
     // background stays as it is.
     constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{64} << 20;
-    ReadFailure why = ReadFailure::None;
-    const std::optional<std::string> bytes = readWholeFile(path, kMaxPictureBytes, &why);
-    if (why == ReadFailure::TooLarge) return;
+    io::ReadFailure why = io::ReadFailure::None;
+    const std::optional<std::string> bytes = io::readWholeFile(path, kMaxPictureBytes, &why);
+    if (why == io::ReadFailure::TooLarge) return;
     // A file that cannot be read gives empty bytes, handed on as they are.
     elements_->setBackground(bytes.value_or(std::string()));
 }

@@ -4,10 +4,10 @@
 
 #include "text/wide_text_win.h"
 #include "tracking/outcome_table.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
-#include "ui/message_box_win.h"
+#include "dialogs/message_box_win.h"
 #include "ui/outcome_keeper_win.h"
 
 namespace korvel::ui {
@@ -45,8 +45,8 @@ void MainWindow::exportTableTo(const std::string& path) {
         tracking::outcomeTable(*tree_, treeStatus_->outcomes(), askedText, text::appendUtf8);
     bytes.insert(0, kUtf8Mark);
     // Written beside the old file first: a failed export keeps the old one.
-    if (!writeFileSafely(path, bytes)) {
-        showMessageBox(hwnd_, texts::kExportFailed);
+    if (!io::writeFileSafely(path, bytes)) {
+        dialogs::showMessageBox(hwnd_, texts::kExportFailed);
         return;
     }
     setStatusText(texts::kExportDone);

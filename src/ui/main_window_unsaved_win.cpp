@@ -7,7 +7,7 @@
 #include "tracking/template_file.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
-#include "ui/message_box_win.h"
+#include "dialogs/message_box_win.h"
 
 namespace korvel::ui {
 
@@ -81,9 +81,9 @@ void MainWindow::listSaved() {
 
 bool MainWindow::mayDropList() {
     if (!listChanged()) return true;
-    switch (showMessageBox(hwnd_, texts::kAskSaveChanges, kButtonsCancelNoYes, texts::kAskTitle)) {
-        case kResultYes: return saveTemplate();
-        case kResultNo: return true;
+    switch (dialogs::showMessageBox(hwnd_, texts::kAskSaveChanges, dialogs::kButtonsCancelNoYes, texts::kAskTitle)) {
+        case dialogs::kResultYes: return saveTemplate();
+        case dialogs::kResultNo: return true;
         default: return false;  // 取消, Esc, the close button
     }
 }
@@ -128,15 +128,15 @@ void MainWindow::offerLeftCopy() {
     const std::string question = recoveryQuestion(numberCount(left->items), left->lastChanged);
     // The right-most button, 取消, has the focus: an Enter pressed by habit
     // keeps the copy for the next start.
-    switch (showMessageBox(hwnd_, question, kButtonsCancelNoYes, texts::kAskTitle)) {
-        case kResultYes:
+    switch (dialogs::showMessageBox(hwnd_, question, dialogs::kButtonsCancelNoYes, texts::kAskTitle)) {
+        case dialogs::kResultYes:
             // As an import fills it; the list stays changed against the
             // start-up list, so closing asks again.
             tree_->replaceAll(left->items);
             recovery_->adopt(std::move(*left));
             selectPage(2);
             break;
-        case kResultNo:
+        case dialogs::kResultNo:
             recovery_->discard(std::move(*left));
             break;
         default:

@@ -5,17 +5,16 @@
 #include <windowsx.h>
 
 #include "build_settings.h"
-#include "query/http_fetch_win.h"
+#include "io/http_fetch_win.h"
 #include "query/ui_thread_call_win.h"
 #include "skin/builtin_pictures.h"
 #include "skin/font_face_win.h"
 #include "text/wide_text_win.h"
 #include "ui/main_window_elements_win.h"
-#include "ui/input_dialog_win.h"
+#include "dialogs/input_dialog_win.h"
 #include "ui/main_window_texts.h"
-#include "ui/message_box_win.h"
+#include "dialogs/message_box_win.h"
 #include "ui/result_view_win.h"
-#include "upgrade/program_version_win.h"
 
 namespace korvel::ui {
 
@@ -121,13 +120,10 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::setUp() {
-    upgrade::ProgramVersion info;
-    upgrade::readProgramVersion(place_.runDirectory + "\\" + place_.exeName, info);
-    version_ = info.fileVersion;
     createMenus();
     createNativeControls();
     elements_ = std::make_unique<MainWindowElements>(*this, layout_);
-    elements_->create(version_);
+    elements_->create(place_.version);
     elements_->addWindowToPage(2, courierBox_);
     elements_->addWindowToPage(2, treeView_);
     elements_->addWindowToPage(2, resultBox_);
@@ -238,7 +234,7 @@ void MainWindow::createMenus() {
 void MainWindow::bindWorkspace() {
     tracking::WorkspaceUi ui;
     ui.inputBox = [this](std::string_view prompt, std::string_view title) {
-        return showInputDialog(hwnd_, std::string(prompt), std::string(title));
+        return dialogs::showInputDialog(hwnd_, std::string(prompt), std::string(title));
     };
     ui.showMessageBox = [this](std::string_view text, std::string_view title, int buttonSet) {
         return messageBox(std::string(text), std::string(title), buttonSet);
@@ -255,8 +251,8 @@ void MainWindow::bindWorkspace() {
     };
     workspace_ = std::make_unique<tracking::TrackingWorkspace>(*tree_, std::move(ui));
 
-    auto fetch = [](const std::string& url, query::StopSignal& stop) {
-        return query::httpGet(url, stop);
+    auto fetch = [](const std::string& url, io::StopSignal& stop) {
+        return io::httpGet(url, stop);
     };
     auto uiThread = query::makeUiThreadCall();
     queryRun_ = std::make_unique<query::QueryRun>(*tree_, *this, std::move(uiThread), endpoint_,
@@ -265,7 +261,7 @@ void MainWindow::bindWorkspace() {
 }
 
 int MainWindow::messageBox(const std::string& text, const std::string& title, int buttonSet) {
-    return showMessageBox(hwnd_, text, buttonSet, title);
+    return dialogs::showMessageBox(hwnd_, text, buttonSet, title);
 }
 
 // The run state is the caption the query button shows, nothing kept beside it.

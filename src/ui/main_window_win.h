@@ -18,7 +18,7 @@
 #include "tracking/template_file.h"
 #include "tracking/tracking_workspace.h"
 #include "ui/animated_picture_win.h"
-#include "ui/file_dialog_win.h"
+#include "dialogs/file_dialog_win.h"
 #include "ui/main_window_layout.h"
 #include "ui/recovery_copy_win.h"
 #include "ui/tracking_tree_win.h"
@@ -28,11 +28,12 @@ namespace korvel::ui {
 
 class MainWindowElements;
 
-// What start-up hands the window: where the program lives.
+// What start-up hands the window: where the program lives and which it is.
 struct ProgramPlace {
     std::string runDirectory;  // no trailing backslash
     std::string exeName;       // without directory
     std::string dataFolder = {};  // the program's own files; empty: none are kept
+    std::string version = {};     // the file version shown on page 1; empty: unknown
 };
 
 class MainWindow : public query::QueryUi {
@@ -99,11 +100,11 @@ public:
     HWND resultHandle() const { return resultBox_; }
     HWND courierBoxHandle() const { return courierBox_; }
     HWND animationHandle() const { return animation_.handle(); }
-    FileDialog& fileDialog() { return fileDialog_; }
-    FileDialog& exportDialog() { return exportDialog_; }
+    dialogs::FileDialog& fileDialog() { return fileDialog_; }
+    dialogs::FileDialog& exportDialog() { return exportDialog_; }
     int selectedPage() const { return page_; }
     const ProgramPlace& place() const { return place_; }
-    const std::string& version() const { return version_; }
+    const std::string& version() const { return place_.version; }
 
     // The list differs from what was last saved, imported or started with
     // (opening and closing items aside).
@@ -158,7 +159,6 @@ private:
 
     ProgramPlace place_;
     std::string endpoint_;
-    std::string version_;
     HWND hwnd_ = nullptr;
     HWND treeView_ = nullptr, resultBox_ = nullptr, courierBox_ = nullptr;
     std::string statusWanted_;  // the newest status, shown when the pace allows
@@ -166,9 +166,9 @@ private:
     std::unique_ptr<ResultBox> results_;
     skin::GdiObject controlFont_;  // only where "宋体" is missing
     AnimatedPicture animation_;
-    FileDialog fileDialog_;
+    dialogs::FileDialog fileDialog_;
     // The table's own: its folder and name are not the template's.
-    FileDialog exportDialog_;
+    dialogs::FileDialog exportDialog_;
     HMENU treeMenu_ = nullptr, settingsMenu_ = nullptr;
     std::unique_ptr<TrackingTree> tree_;
     std::unique_ptr<tracking::TrackingWorkspace> workspace_;

@@ -6,7 +6,7 @@
 
 #include "query/ui_thread_call_win.h"
 #include "text/wide_text_win.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "upgrade/upgrade_handles_win.h"
 
 namespace korvel::ui {
@@ -179,14 +179,14 @@ bool OutcomeKeeper::syncOnce(std::vector<OutcomeRecord> records, Numbers seen) {
     const upgrade::FileHandle lock = takeLock(lockFile_);
     if (!lock) return false;
     std::string bytes;
-    if (fileExists(file_)) {
+    if (io::fileExists(file_)) {
         // One that cannot be read is left as it is, never written over.
-        std::optional<std::string> read = readWholeFile(file_, kMaxFileBytes);
+        std::optional<std::string> read = io::readWholeFile(file_, kMaxFileBytes);
         if (!read) return false;
         bytes = std::move(*read);
     }
     tracking::OutcomeSync::Result result = sync_.sync(bytes, now());
-    const bool ok = !result.write || writeFileSafely(file_, *result.write);
+    const bool ok = !result.write || io::writeFileSafely(file_, *result.write);
     if (ok) sync_.done();
     if (!result.news.empty() && uiThread_) {
         tracking::OutcomeStore news;

@@ -6,7 +6,7 @@
 
 #include "text/wide_text_win.h"
 #include "tracking/template_file.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 
 namespace korvel::ui {
 
@@ -99,7 +99,7 @@ std::optional<LeftCopy> RecoveryCopy::claimLeftCopy() {
     for (const Found& f : found) {
         upgrade::FileHandle lock = holdLock(folder_ + "\\" + recoveryLockName(f.id));
         if (!lock) continue;  // its program runs, or another start is asking about it
-        std::optional<std::string> bytes = readWholeFile(f.path, tracking::kMaxTemplateBytes);
+        std::optional<std::string> bytes = io::readWholeFile(f.path, tracking::kMaxTemplateBytes);
         if (!bytes) continue;  // gone meanwhile, or unreadable: nothing to offer
         std::optional<std::vector<tracking::TreeItem>> items = tracking::TemplateFile::decode(*bytes);
         if (!items) {
@@ -121,7 +121,7 @@ void RecoveryCopy::adopt(LeftCopy copy) {
     }
     if (!MoveFileExW(wide(copy.path).c_str(), wide(path_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        writeFileSafely(path_, copy.bytes);
+        io::writeFileSafely(path_, copy.bytes);
 }
 
 void RecoveryCopy::discard(LeftCopy copy) { DeleteFileW(wide(copy.path).c_str()); }
@@ -170,7 +170,7 @@ void RecoveryCopy::perform(Job job, const std::string& bytes) {
     // Failures are silent: the copy is a safety net, never a reason to
     // interrupt the user.
     if (job == Job::Write)
-        writeFileSafely(path_, bytes);
+        io::writeFileSafely(path_, bytes);
     else if (job == Job::Remove)
         DeleteFileW(wide(path_).c_str());
 }

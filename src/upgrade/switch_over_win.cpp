@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "text/wide_text_win.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "upgrade/replacement_script.h"
 #include "upgrade/target_path.h"
 #include "upgrade/upgrade_handles_win.h"
@@ -45,7 +45,7 @@ std::string readFileHead(const std::string& path, size_t count) {
 
 bool writeReplacementScript(const std::string& scriptPath, std::string_view exeName,
                             unsigned long processId) {
-    return ui::writeWholeFile(scriptPath, replacementScript(exeName, processId));
+    return io::writeWholeFile(scriptPath, replacementScript(exeName, processId));
 }
 
 bool startProgram(const std::string& commandLine, int showMode,

@@ -4,12 +4,12 @@
 
 namespace korvel::upgrade {
 
-std::string fetchPage(const std::string& url, query::StopSignal* stop) {
-    return query::httpGet(url, kPageLimits, stop);
+std::string fetchPage(const std::string& url, io::StopSignal* stop) {
+    return io::httpGet(url, kPageLimits, stop);
 }
 
 std::string fetchLatestVersion(const std::string& url, const std::string& current,
-                               query::StopSignal* stop) {
+                               io::StopSignal* stop) {
     return parseLatestVersion(fetchPage(url, stop), current);
 }
 

@@ -4,25 +4,25 @@
 
 #include <string>
 
-#include "query/http_fetch_win.h"
-#include "query/stop_signal.h"
+#include "io/http_fetch_win.h"
+#include "io/stop_signal.h"
 
 namespace korvel::upgrade {
 
 // The pages are small: 1 MiB is generous. A page that trickles or never
 // ends counts as unreachable once it has taken about 10 s.
-inline constexpr query::FetchLimits kPageLimits{1u << 20, 10'000};
+inline constexpr io::FetchLimits kPageLimits{1u << 20, 10'000};
 
 // One page within kPageLimits; empty on any failure. stop, when given,
 // abandons the fetch.
-std::string fetchPage(const std::string& url, query::StopSignal* stop = nullptr);
+std::string fetchPage(const std::string& url, io::StopSignal* stop = nullptr);
 
 // The version the announcement page at url announces when it differs from
 // current; kNoNewerVersion when it is the same or the page cannot be fetched
 // (a network failure counts as being up to date). stop, when given, abandons
 // the fetch.
 std::string fetchLatestVersion(const std::string& url, const std::string& current,
-                               query::StopSignal* stop = nullptr);
+                               io::StopSignal* stop = nullptr);
 
 // The download-page link of the announcement page; empty when it is missing.
 std::string fetchDownloadLink(const std::string& url);

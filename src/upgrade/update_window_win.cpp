@@ -4,13 +4,13 @@
 #include <thread>
 
 #include "build_settings.h"
-#include "query/stop_signal.h"
+#include "io/stop_signal.h"
 #include "skin/skin_color.h"
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
-#include "ui/file_io_win.h"
-#include "ui/message_box_layout.h"
-#include "ui/message_box_win.h"
+#include "io/file_io_win.h"
+#include "dialogs/message_box_layout.h"
+#include "dialogs/message_box_win.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/download_watch.h"
 #include "upgrade/signature_check_win.h"
@@ -33,8 +33,8 @@ static_assert(kKindStarted == kNotifyStarted && kKindEnded == kNotifyEnded);
 // under the lock, so closing either sees the transfer and stops it or keeps
 // the worker from starting one.
 struct DownloadSession {
-    query::StopSignal checkStop;  // abandons the update check's page fetch
-    query::StopSignal stop;       // abandons the worker's page fetches
+    io::StopSignal checkStop;  // abandons the update check's page fetch
+    io::StopSignal stop;       // abandons the worker's page fetches
     DownloadWatch watch;
     std::mutex mutex;
     std::string latest;  // what the update check found
@@ -84,7 +84,7 @@ void prepareDownload(DownloadEngine &engine, std::shared_ptr<DownloadSession> se
     const std::string url =
         link.empty() ? std::string() : parseDirectLink(fetchPage(link, &session->stop));
     if (url.empty()) return;  // nothing to fetch: the window keeps "正在为您准备..."
-    const std::string target = chooseTargetPath(programPath, ui::fileExists);
+    const std::string target = chooseTargetPath(programPath, io::fileExists);
     if (target.empty()) return;
 
     DownloadTask task;
@@ -217,14 +217,14 @@ void UpdateWindow::updateCheckDone(const std::string &latest) {
     checking_ = false;
     KillTimer(hwnd_, kCheckDeadlineTimerId);
     if (latest == kNoNewerVersion) {
-        ui::showMessageBox(owner_, kPromptUpToDate);
+        dialogs::showMessageBox(owner_, kPromptUpToDate);
         close();
         return;
     }
     const int answer =
-        ui::showMessageBox(owner_, kPromptUpdateFound, ui::kButtonsCancelOk, kPromptUpdateTitle);
+        dialogs::showMessageBox(owner_, kPromptUpdateFound, dialogs::kButtonsCancelOk, kPromptUpdateTitle);
     if (!hwnd_) return;  // closed while the prompt was open
-    if (answer != ui::kResultOk) {
+    if (answer != dialogs::kResultOk) {
         close();
         return;
     }

@@ -69,7 +69,7 @@ struct FakeWindow : QueryUi, QueryWatcher {
 // the platform cannot interrupt would.
 class FakeService {
   public:
-    std::string fetch(const std::string& url, StopSignal& stop) {
+    std::string fetch(const std::string& url, korvel::io::StopSignal& stop) {
         const size_t nu = url.find("&nu="), type = url.find("&type=");
         const size_t com = url.find("&com=");
         const std::string number = url.substr(nu + 4, type - nu - 4);
@@ -144,7 +144,7 @@ struct Rig {
         window.tree = &tree;
         if (fullCatalogue) tree.addItems(-1, CourierCatalogue::displayNames());
         run = std::make_unique<QueryRun>(
-            tree, window, ui, "h:1", [service = service](const std::string& url, StopSignal& stop) {
+            tree, window, ui, "h:1", [service = service](const std::string& url, korvel::io::StopSignal& stop) {
                 return service->fetch(url, stop);
             });
     }
@@ -389,7 +389,7 @@ TEST(QueryRun, ShutdownDuringARunLeavesTheWindowAlone) {
         window.tree = &tree;
         tree.addItems(-1, {"顺丰快递"});
         tree.addItems(0, {"F1", "F2"});
-        QueryRun run(tree, window, ui, "h:1", [service](const std::string& url, StopSignal& stop) {
+        QueryRun run(tree, window, ui, "h:1", [service](const std::string& url, korvel::io::StopSignal& stop) {
             return service->fetch(url, stop);
         });
         run.toggleQueryRun();
@@ -537,49 +537,6 @@ TEST(QueryRun, ClosedUiThreadEndsTheWorker) {
     // The closed UI thread runs nothing: this only waits for the worker.
     EXPECT_TRUE(rig.ui->pumpUntil([&] { return rig.run->workerCount() == 0; }));
     EXPECT_EQ(rig.window.result, "");
-}
-
-TEST(StopSignal, AbortRunsOnceAndOnlyWhileArmed) {
-    StopSignal signal;
-    int aborts = 0;
-    EXPECT_TRUE(signal.arm([&] { ++aborts; }));
-    EXPECT_FALSE(signal.disarm());  // not stopped meanwhile
-    EXPECT_TRUE(signal.arm([&] { ++aborts; }));
-    signal.stop();
-    signal.stop();
-    EXPECT_EQ(aborts, 1);
-    EXPECT_TRUE(signal.stopped());
-    EXPECT_TRUE(signal.disarm());
-    EXPECT_FALSE(signal.disarm());
-    EXPECT_FALSE(signal.arm([&] { ++aborts; }));  // too late: give up at once
-    EXPECT_EQ(aborts, 1);
-}
-
-TEST(StopSignal, StopFromAnotherThreadWakesABlockedCall) {
-    StopSignal signal;
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool armed = false, woken = false, aborted = false;
-    std::thread blocked([&] {
-        std::unique_lock lock(mutex);
-        armed = signal.arm([&] {
-            std::lock_guard inner(mutex);
-            woken = true;
-            cv.notify_all();
-        });
-        cv.notify_all();
-        cv.wait(lock, [&] { return woken || !armed; });
-        lock.unlock();
-        aborted = signal.disarm();
-    });
-    {
-        std::unique_lock lock(mutex);
-        cv.wait(lock, [&] { return armed; });
-    }
-    signal.stop();
-    blocked.join();
-    EXPECT_TRUE(woken);
-    EXPECT_TRUE(aborted);
 }
 
 }  // namespace

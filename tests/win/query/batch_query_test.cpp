@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "../message_pump.h"
-#include "query/http_fetch_win.h"
+#include "io/http_fetch_win.h"
 #include "query/query_run.h"
 #include "query/query_texts.h"
 #include "ui/result_box_win.h"
@@ -51,7 +51,7 @@ HWND makeEdit() {
 
 // The "nu" of every tracking request the stand-in logged, in order.
 Texts loggedNumbers() {
-    const std::string log = httpGet("http://" + endpoint() + "/_log");
+    const std::string log = korvel::io::httpGet("http://" + endpoint() + "/_log");
     Texts numbers;
     for (size_t at = log.find("&nu="); at != std::string::npos; at = log.find("&nu=", at + 1)) {
         const size_t end = log.find("&type=", at);
@@ -69,7 +69,7 @@ std::string expectedBlock(const std::string& company, const std::string& number)
     services.serviceCodeFor = [](const std::string& name) {
         return std::string(catalogue.serviceCodeFor(name));
     };
-    services.fetch = [](const std::string& url) { return httpGet(url); };
+    services.fetch = [](const std::string& url) { return korvel::io::httpGet(url); };
     services.append = [&](const std::string& piece) {
         text += piece;
         return true;
@@ -108,7 +108,7 @@ class BatchQuery : public ::testing::Test {
     void SetUp() override {
         ASSERT_NE(std::getenv("KORVEL_TRACKING_PORT"), nullptr) << "run through with_standin.py";
         tree.addItems(-1, CourierCatalogue::displayNames());
-        httpGet("http://" + endpoint() + "/_log/clear");
+        korvel::io::httpGet("http://" + endpoint() + "/_log/clear");
     }
     void add(const std::string& company, const Texts& numbers) {
         for (int i = 0; i < tree.itemCount(); ++i) {
@@ -122,7 +122,7 @@ class BatchQuery : public ::testing::Test {
     MemoryTree tree;
     Window window;
     QueryRun run{tree, window, makeUiThreadCall(), endpoint(),
-                 [](const std::string& url, StopSignal& stop) { return httpGet(url, stop); }};
+                 [](const std::string& url, korvel::io::StopSignal& stop) { return korvel::io::httpGet(url, stop); }};
 };
 
 TEST_F(BatchQuery, QueriesCompaniesInTreeOrderAndNumbersInTheirOrder) {
@@ -153,7 +153,7 @@ TEST_F(BatchQuery, StopDuringTheThirdOfFiveShowsNothingMore) {
     EXPECT_EQ(window.status, std::string(texts::kQueryStopped));
     // The held request answered now: the abandoned reply never shows, nothing
     // else is asked.
-    httpGet("http://" + endpoint() + "/_let_go");
+    korvel::io::httpGet("http://" + endpoint() + "/_let_go");
     ASSERT_TRUE(pumpUntil([&] { return run.workerCount() == 0; }));
     ASSERT_TRUE(pumpPosted());
     EXPECT_EQ(window.result(),
@@ -180,7 +180,7 @@ TEST_F(BatchQuery, ShutdownWhileARequestIsInFlight) {
     run.toggleQueryRun();
     ASSERT_TRUE(pumpUntil([&] { return loggedNumbers().size() == 1; }));
     run.shutdown();
-    httpGet("http://" + endpoint() + "/_let_go");
+    korvel::io::httpGet("http://" + endpoint() + "/_let_go");
     ASSERT_TRUE(pumpUntil([&] { return run.workerCount() == 0; }));
     EXPECT_EQ(window.result(), "");
     EXPECT_EQ(loggedNumbers().size(), 1u);

@@ -15,13 +15,13 @@
 
 #include "../upgrade/box_answerer.h"
 #include "main_window_test_support.h"
-#include "query/http_fetch_win.h"
+#include "io/http_fetch_win.h"
 #include "query/query_texts.h"
 #include "query/tracking_query.h"
 #include "text/wide_text_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/template_file.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "ui/main_window_elements_win.h"
 #include "ui/main_window_win.h"
 
@@ -40,7 +40,7 @@ using Texts = std::vector<std::string>;
 // --- the tracking stand-in ---------------------------------------------------
 
 std::string standIn(const std::string& path) {
-    return query::httpGet("http://" + trackingEndpoint() + path);
+    return korvel::io::httpGet("http://" + trackingEndpoint() + path);
 }
 
 // The "nu" of every tracking request the stand-in logged, in order.
@@ -76,7 +76,7 @@ std::string blockFor(const std::string& company, const std::string& number,
 // The reply the stand-in gives for a number, fetched apart from the window.
 std::string replyFor(const std::string& company, const std::string& number) {
     tracking::CourierCatalogue catalogue;
-    return query::httpGet(
+    return korvel::io::httpGet(
         query::buildQueryUrl(trackingEndpoint(), catalogue.serviceCodeFor(company), number));
 }
 
@@ -279,7 +279,7 @@ class MainWindowSaveFaults : public MainWindowFixture {
         window_->tree().addItems(indexOfText(*window_, "申通快递"), {"ST6000001", "老单号"});
         window_->saveTemplateTo(path_);
         EXPECT_EQ(window_->statusText(), "保存成功");
-        const auto bytes = readWholeFile(path_);
+        const auto bytes = korvel::io::readWholeFile(path_);
         EXPECT_TRUE(bytes && !bytes->empty());
         return bytes.value_or("");
     }
@@ -318,7 +318,7 @@ TEST_F(MainWindowSaveFaults, AReadOnlyTemplateKeepsItsBytesAndTheUserIsTold) {
     EXPECT_EQ(saveAndReadTheBoxes(),
               Texts{"模版保存失败，原文件未改动。请检查文件是否只读或磁盘已满。"});
     EXPECT_EQ(window_->statusText(), "");
-    EXPECT_EQ(readWholeFile(path_), old);
+    EXPECT_EQ(korvel::io::readWholeFile(path_), old);
     EXPECT_EQ(namesIn(folder_), Texts{"模版.dat"});  // nothing left beside it
     EXPECT_TRUE(GetFileAttributesW(toWide(path_).c_str()) & FILE_ATTRIBUTE_READONLY);
 }
@@ -330,7 +330,7 @@ TEST_F(MainWindowSaveFaults, AFailedExportKeepsTheOldTableAndTheUserIsTold) {
     window_->tree().addItems(indexOfText(*window_, "申通快递"), {"ST6000001"});
     window_->exportTableTo(table);
     EXPECT_EQ(window_->statusText(), "导出成功");
-    const auto old = readWholeFile(table);
+    const auto old = korvel::io::readWholeFile(table);
     ASSERT_TRUE(old && old->size() > 3);
     window_->tree().addItems(indexOfText(*window_, "申通快递"), {"ST6000002"});
     ASSERT_TRUE(SetFileAttributesW(toWide(table).c_str(), FILE_ATTRIBUTE_READONLY));
@@ -346,7 +346,7 @@ TEST_F(MainWindowSaveFaults, AFailedExportKeepsTheOldTableAndTheUserIsTold) {
     EXPECT_EQ(boxes, Texts{"表格导出失败，原文件未改动。请检查文件是否只读、是否正在表格软件中打开，"
                            "或磁盘已满。"});
     EXPECT_EQ(window_->statusText(), "");
-    EXPECT_EQ(readWholeFile(table), old);
+    EXPECT_EQ(korvel::io::readWholeFile(table), old);
     EXPECT_EQ(namesIn(folder_), Texts{"表格.csv"});
 }
 
@@ -379,7 +379,7 @@ class FileSizeCap {
         std::fflush(stdout);
     }
     bool probeFits() const {
-        const bool fits = writeWholeFile(probe_, std::string(bytes_ + 1, 'x'));
+        const bool fits = korvel::io::writeWholeFile(probe_, std::string(bytes_ + 1, 'x'));
         DeleteFileW(toWide(probe_).c_str());
         return fits;
     }
@@ -403,13 +403,13 @@ TEST_F(MainWindowSaveFaults, AFullDiskKeepsTheOldTemplateAndTheUserIsTold) {
     }
     EXPECT_EQ(boxes, Texts{"模版保存失败，原文件未改动。请检查文件是否只读或磁盘已满。"});
     EXPECT_EQ(window_->statusText(), "");
-    EXPECT_EQ(readWholeFile(path_), old);
+    EXPECT_EQ(korvel::io::readWholeFile(path_), old);
     EXPECT_EQ(namesIn(folder_), Texts{"模版.dat"});  // the part written is gone
 
     // With room again the same tree saves.
     window_->saveTemplateTo(path_);
     EXPECT_EQ(window_->statusText(), "保存成功");
-    EXPECT_EQ(readWholeFile(path_), tracking::prepareSave(window_->tree()).bytes);
+    EXPECT_EQ(korvel::io::readWholeFile(path_), tracking::prepareSave(window_->tree()).bytes);
 }
 
 // --- importing every template of the fuzz corpus --------------------------------
@@ -466,7 +466,7 @@ TEST_F(MainWindowImportFaults, EveryCorpusFileIsRefusedWithoutChangeOrImportedWh
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         const std::string path = folder + "\\" + name;
-        const auto bytes = readWholeFile(path);
+        const auto bytes = korvel::io::readWholeFile(path);
         ASSERT_TRUE(bytes);
         const auto decoded = tracking::TemplateFile::decode(*bytes);
         const auto before = w.tree().snapshot();

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "main_window_test_support.h"
-#include "query/http_fetch_win.h"
+#include "io/http_fetch_win.h"
 #include "text/wide_text_win.h"
-#include "ui/file_io_win.h"
-#include "ui/input_dialog_win.h"
+#include "io/file_io_win.h"
+#include "dialogs/input_dialog_win.h"
 #include "ui/main_window_elements_win.h"
 #include "ui/outcome_keeper_win.h"
 
@@ -60,8 +60,8 @@ bool isClass(HWND hwnd, const wchar_t* cls) {
 // Types text into the number dialog and presses OK.
 void typeIntoNumberDialog(const std::string& text) {
     answerNextModal([text](HWND hwnd) {
-        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, kInputEditId)) return false;
-        SetDlgItemTextW(hwnd, kInputEditId, toWide(text).c_str());
+        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, korvel::dialogs::kInputEditId)) return false;
+        SetDlgItemTextW(hwnd, korvel::dialogs::kInputEditId, toWide(text).c_str());
         SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
         return true;
     });
@@ -86,8 +86,8 @@ bool putOnClipboard(const std::wstring& text) {
 // Ctrl+V into the number dialog's field, then OK.
 void pasteIntoNumberDialog() {
     answerNextModal([](HWND hwnd) {
-        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, kInputEditId)) return false;
-        SendMessageW(GetDlgItem(hwnd, kInputEditId), WM_CHAR, 0x16, 0);  // what Ctrl+V types
+        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, korvel::dialogs::kInputEditId)) return false;
+        SendMessageW(GetDlgItem(hwnd, korvel::dialogs::kInputEditId), WM_CHAR, 0x16, 0);  // what Ctrl+V types
         SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
         return true;
     });
@@ -293,9 +293,9 @@ TEST_F(MainWindowTest, TemplatesRoundTripAndDamagedFilesChangeNothing) {
     EXPECT_EQ(w.tree().snapshot(), before);
 
     // A line break after the trailer: "文件被损坏" and the tree unchanged.
-    auto bytes = readWholeFile(path);
+    auto bytes = korvel::io::readWholeFile(path);
     ASSERT_TRUE(bytes);
-    ASSERT_TRUE(writeFileSafely(path, *bytes + "\r\n"));
+    ASSERT_TRUE(korvel::io::writeFileSafely(path, *bytes + "\r\n"));
     w.setStatusText("");
     bool reported = false;
     answerNextModal([&](HWND h) {
@@ -457,7 +457,7 @@ TEST_F(MainWindowTest, ARunColoursEachNumberByItsStateAndTheTipsTellIt) {
     w.tree().select(-1);
     const std::string path = dir() + "\\korvel_tree_status_test.dat";
     w.saveTemplateTo(path);
-    const auto before = readWholeFile(path);
+    const auto before = korvel::io::readWholeFile(path);
     ASSERT_TRUE(before);
 
     HTREEITEM aae = handleOf(w, "AAE快递");
@@ -523,11 +523,11 @@ TEST_F(MainWindowTest, ARunColoursEachNumberByItsStateAndTheTipsTellIt) {
               std::string::npos);
     EXPECT_EQ(hoverTip(w, handleOf(w, "HANG-1")), "尚未查询");
     EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, "HANG-1"))), RGB(0, 0, 0));
-    korvel::query::httpGet("http://" + trackingEndpoint() + "/_let_go");
+    korvel::io::httpGet("http://" + trackingEndpoint() + "/_let_go");
 
     // Nothing of it goes into the template.
     w.saveTemplateTo(path);
-    EXPECT_EQ(readWholeFile(path), before);
+    EXPECT_EQ(korvel::io::readWholeFile(path), before);
 
     // Outcomes belong to the number: with OUT-1 deleted, PROB-1 takes its
     // place with its own colour and nothing is blue; OUT-1 added again is.
@@ -546,13 +546,13 @@ TEST_F(MainWindowTest, ARunColoursEachNumberByItsStateAndTheTipsTellIt) {
               "共 6 单：已签收 2，派件中 1，运输中 1，疑难 1，单号错误 1");
 
     // A new run keeps every colour until the number's new outcome comes.
-    korvel::query::httpGet("http://" + trackingEndpoint() + "/_log/clear");
+    korvel::io::httpGet("http://" + trackingEndpoint() + "/_log/clear");
     w.toggleQueryRun();
     EXPECT_EQ(nearestStateColour(inkOf(w, handleOf(w, "PROB-1"))), RGB(200, 90, 0));
     EXPECT_TRUE(askedLine(hoverTip(w, handleOf(w, "PROB-1"))));
     ASSERT_TRUE(pumpUntil([&] { return w.statusText() == "正在为您查询：安捷快递HANG-1"; }, 20000));
     w.toggleQueryRun();
-    korvel::query::httpGet("http://" + trackingEndpoint() + "/_let_go");
+    korvel::io::httpGet("http://" + trackingEndpoint() + "/_let_go");
     DeleteFileW(toWide(path).c_str());
 }
 

@@ -5,7 +5,7 @@
 
 #include "text/wide_text_win.h"
 #include "tracking/outcome_store.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "ui/outcome_keeper_win.h"
 
 using namespace korvel::ui;
@@ -34,7 +34,7 @@ class OutcomeKeeperTest : public ::testing::Test {
     }
     OutcomeStore stored() const {
         OutcomeStore store;
-        const auto bytes = readWholeFile(OutcomeKeeper::fileIn(dir_));
+        const auto bytes = korvel::io::readWholeFile(OutcomeKeeper::fileIn(dir_));
         for (const auto& r : korvel::tracking::parseOutcomes(bytes.value_or(""))) store.merge(r);
         return store;
     }

@@ -5,8 +5,8 @@
 #include "../upgrade/standin_client.h"
 #include "text/wide_text_win.h"
 #include "tracking/template_file.h"
-#include "ui/file_io_win.h"
-#include "ui/program_data_win.h"
+#include "io/file_io_win.h"
+#include "io/program_data_win.h"
 
 using korvel::tracking::TemplateFile;
 using korvel::tracking::TreeItem;
@@ -32,8 +32,8 @@ TEST(RecoveryCopy, OnlyCopiesNoProgramHoldsAreOfferedAndDamagedOnesAreSetAside) 
     // A torn copy and one of zeros, as a power cut leaves a file written
     // without care; they are newer than the good one.
     const std::string good = list("OLD1");
-    ASSERT_TRUE(writeWholeFile(folder.file("unsaved-3-c.dat"), good.substr(0, good.size() / 2)));
-    ASSERT_TRUE(writeWholeFile(folder.file("unsaved-4-d.dat"), std::string(good.size(), '\0')));
+    ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("unsaved-3-c.dat"), good.substr(0, good.size() / 2)));
+    ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("unsaved-4-d.dat"), std::string(good.size(), '\0')));
 
     RecoveryCopy starting(dir, "5-e");
     EXPECT_FALSE(starting.claimLeftCopy());  // the crashed one still runs
@@ -42,9 +42,9 @@ TEST(RecoveryCopy, OnlyCopiesNoProgramHoldsAreOfferedAndDamagedOnesAreSetAside) 
     ASSERT_TRUE(left);
     EXPECT_EQ(left->bytes, list("OLD1"));
     EXPECT_EQ(left->items, TemplateFile::decode(list("OLD1")));
-    EXPECT_TRUE(fileExists(folder.file("unsaved-3-c.damaged")));
-    EXPECT_TRUE(fileExists(folder.file("unsaved-4-d.damaged")));
-    EXPECT_FALSE(fileExists(folder.file("unsaved-3-c.dat")));
+    EXPECT_TRUE(korvel::io::fileExists(folder.file("unsaved-3-c.damaged")));
+    EXPECT_TRUE(korvel::io::fileExists(folder.file("unsaved-4-d.damaged")));
+    EXPECT_FALSE(korvel::io::fileExists(folder.file("unsaved-3-c.dat")));
 
     // Claimed: another start meanwhile does not see it; let go, it does.
     RecoveryCopy other(dir, "6-f");
@@ -53,9 +53,9 @@ TEST(RecoveryCopy, OnlyCopiesNoProgramHoldsAreOfferedAndDamagedOnesAreSetAside) 
     left = other.claimLeftCopy();
     ASSERT_TRUE(left);
     other.adopt(std::move(*left));
-    EXPECT_EQ(readWholeFile(other.path()), list("OLD1"));
-    EXPECT_FALSE(fileExists(folder.file("unsaved-1-a.dat")));
-    EXPECT_EQ(readWholeFile(running->path()), list("RUN1"));
+    EXPECT_EQ(korvel::io::readWholeFile(other.path()), list("OLD1"));
+    EXPECT_FALSE(korvel::io::fileExists(folder.file("unsaved-1-a.dat")));
+    EXPECT_EQ(korvel::io::readWholeFile(running->path()), list("RUN1"));
     EXPECT_FALSE(starting.claimLeftCopy());
 
     // A copy declined goes for good.
@@ -63,7 +63,7 @@ TEST(RecoveryCopy, OnlyCopiesNoProgramHoldsAreOfferedAndDamagedOnesAreSetAside) 
     left = starting.claimLeftCopy();
     ASSERT_TRUE(left);
     starting.discard(std::move(*left));
-    EXPECT_FALSE(fileExists(folder.file("unsaved-2-b.dat")));
+    EXPECT_FALSE(korvel::io::fileExists(folder.file("unsaved-2-b.dat")));
     EXPECT_FALSE(starting.claimLeftCopy());
 }
 
@@ -79,33 +79,33 @@ TEST(RecoveryCopy, NoWriteOutlivesALaterRemovalAndAFolderThatCannotBeWrittenKeep
             for (int i = 0; i < 3; ++i) copy.write(list(std::string(20000, 'a' + i)));
             copy.removeNow();
         }  // the writer has finished with everything handed to it
-        ASSERT_FALSE(fileExists(path)) << round;
+        ASSERT_FALSE(korvel::io::fileExists(path)) << round;
         {
             RecoveryCopy copy(dir, "7-g");
             copy.writeNow(list("kept"));
             copy.write(list(std::string(20000, 'w')));
             copy.remove();
         }
-        ASSERT_FALSE(fileExists(path)) << round;
+        ASSERT_FALSE(korvel::io::fileExists(path)) << round;
         {
             RecoveryCopy copy(dir, "7-g");
             copy.write(list(std::string(20000, 'o')));
             copy.writeNow(list("last"));
         }
-        ASSERT_EQ(readWholeFile(path), list("last")) << round;
+        ASSERT_EQ(korvel::io::readWholeFile(path), list("last")) << round;
     }
 
     // Under a file, no folder can be made: the program runs without copies.
-    ASSERT_TRUE(writeWholeFile(folder.file("file"), "x"));
+    ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("file"), "x"));
     SetEnvironmentVariableW(L"KORVEL_DATA_DIR", korvel::text::toWide(folder.file("file\\data")).c_str());
-    EXPECT_EQ(programDataFolder(), "");
+    EXPECT_EQ(korvel::io::programDataFolder(), "");
     SetEnvironmentVariableW(L"KORVEL_DATA_DIR", nullptr);
     RecoveryCopy none(folder.file("file\\data"), "8-h");
     EXPECT_FALSE(none.enabled());
     none.write(list("lost"));
     none.writeNow(list("lost"));
     EXPECT_FALSE(none.claimLeftCopy());
-    EXPECT_FALSE(fileExists(none.path()));
+    EXPECT_FALSE(korvel::io::fileExists(none.path()));
 }
 
 }  // namespace

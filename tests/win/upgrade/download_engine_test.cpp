@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "standin_client.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/download_progress.h"
 
@@ -87,7 +87,7 @@ class DownloadEngineTest : public ::testing::Test {
         return at == std::string::npos ? -1 : std::atoi(stats.c_str() + at + key.size());
     }
 
-    std::string downloaded() { return korvel::ui::readWholeFile(target_).value_or("<missing>"); }
+    std::string downloaded() { return korvel::io::readWholeFile(target_).value_or("<missing>"); }
 
     ScratchFolder folder_;
     std::string target_ = folder_.file("korvel.exe1.exe");
@@ -211,7 +211,7 @@ TEST_F(DownloadEngineTest, UnknownSizeIsCompleteOnlyAtACleanEnd) {
 // The target is created new: a file of that name, taken by another copy of
 // the program since the name was chosen, is neither overwritten nor reused.
 TEST_F(DownloadEngineTest, ExistingTargetFailsTheStartAndStaysAsItWas) {
-    ASSERT_TRUE(korvel::ui::writeWholeFile(target_, "MZ another copy's download"));
+    ASSERT_TRUE(korvel::io::writeWholeFile(target_, "MZ another copy's download"));
     ASSERT_TRUE(control("size=5000"));
     ASSERT_TRUE(engine_.Start(task(25)));
     ASSERT_TRUE(recorder_.waitForEnd());
@@ -244,7 +244,7 @@ TEST_F(DownloadEngineTest, EmptyMissingAndUnreachableFiles) {
         ASSERT_TRUE(recorder.waitForEnd());
         EXPECT_EQ(recorder.only(kNotifyStarted).value, c.started);
         EXPECT_EQ(recorder.only(kNotifyEnded).value, 0);
-        EXPECT_EQ(korvel::ui::fileExists(target_), c.fileMade);
+        EXPECT_EQ(korvel::io::fileExists(target_), c.fileMade);
         if (c.fileMade) {
             EXPECT_EQ(downloaded(), "");
         }

@@ -5,7 +5,7 @@
 
 #include "standin_client.h"
 #include "text/wide_text_win.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "upgrade/replacement_script.h"
 #include "upgrade/switch_over_win.h"
 #include "upgrade/target_path.h"
@@ -67,25 +67,25 @@ class InFolder {
 TEST(SwitchOver, RunningProgramPathNamesThisTest) {
     const std::string path = runningProgramPath();
     EXPECT_EQ(bareFileName(path), "switch_over_test.exe");
-    EXPECT_TRUE(korvel::ui::fileExists(path));
+    EXPECT_TRUE(korvel::io::fileExists(path));
 }
 
 TEST(SwitchOver, ScriptFileHoldsExactlyTheScriptBytes) {
     ScratchFolder folder;
     const std::string script = folder.file(kScriptFileName);
-    ASSERT_TRUE(korvel::ui::writeWholeFile(script, std::string(500, 'x')));
+    ASSERT_TRUE(korvel::io::writeWholeFile(script, std::string(500, 'x')));
     ASSERT_TRUE(writeReplacementScript(script, "a.exe", 12));  // truncates the old content
-    EXPECT_EQ(korvel::ui::readWholeFile(script), replacementScript("a.exe", 12));
+    EXPECT_EQ(korvel::io::readWholeFile(script), replacementScript("a.exe", 12));
     // The name on disk is the GBK one.
-    EXPECT_TRUE(korvel::ui::fileExists(folder.file("\xC1\xD9\xCA\xB1.bat")));
+    EXPECT_TRUE(korvel::io::fileExists(folder.file("\xC1\xD9\xCA\xB1.bat")));
 }
 
 TEST(SwitchOver, FileHeadReadsAtMostWhatIsThere) {
     ScratchFolder folder;
     const std::string file = folder.file("new.exe");
-    ASSERT_TRUE(korvel::ui::writeWholeFile(file, "MZ\x90\x00rest"));
+    ASSERT_TRUE(korvel::io::writeWholeFile(file, "MZ\x90\x00rest"));
     EXPECT_EQ(readFileHead(file, 2), "MZ");
-    ASSERT_TRUE(korvel::ui::writeWholeFile(file, "M"));
+    ASSERT_TRUE(korvel::io::writeWholeFile(file, "M"));
     EXPECT_EQ(readFileHead(file, 2), "M");
     EXPECT_EQ(readFileHead(folder.file("none.exe"), 2), "");
 }
@@ -104,10 +104,10 @@ TEST(SwitchOver, StartProgramDoesNotWait) {
     const bool started = startProgram(child + " --gtest_filter=SwitchOverChild.*", SW_HIDE);
     SetEnvironmentVariableW(kChildVariable, nullptr);
     ASSERT_TRUE(started);
-    EXPECT_FALSE(korvel::ui::fileExists(folder.file("mark.txt"))) << "the start waited for it";
-    ASSERT_TRUE(korvel::ui::writeWholeFile(folder.file("go.txt"), "go"));
-    EXPECT_TRUE(waitUntil([&] { return korvel::ui::fileExists(folder.file("mark.txt")); }));
-    EXPECT_EQ(korvel::ui::readWholeFile(folder.file("mark.txt")), "went");
+    EXPECT_FALSE(korvel::io::fileExists(folder.file("mark.txt"))) << "the start waited for it";
+    ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("go.txt"), "go"));
+    EXPECT_TRUE(waitUntil([&] { return korvel::io::fileExists(folder.file("mark.txt")); }));
+    EXPECT_EQ(korvel::io::readWholeFile(folder.file("mark.txt")), "went");
     EXPECT_FALSE(startProgram("no_such_program_here.exe", SW_HIDE));
     EXPECT_FALSE(startProgram("", SW_HIDE));
 }
@@ -117,8 +117,8 @@ TEST(SwitchOverChild, WaitsForGoThenLeavesItsMark) {
     wchar_t flag[8];
     if (!GetEnvironmentVariableW(kChildVariable, flag, 8))
         GTEST_SKIP() << "runs as the child of StartProgramDoesNotWait";
-    const bool go = waitUntil([] { return korvel::ui::fileExists("go.txt"); }, 60000);
-    ASSERT_TRUE(korvel::ui::writeWholeFile("mark.txt", go ? "went" : "gave up"));
+    const bool go = waitUntil([] { return korvel::io::fileExists("go.txt"); }, 60000);
+    ASSERT_TRUE(korvel::io::writeWholeFile("mark.txt", go ? "went" : "gave up"));
 }
 
 // The script really ends the old program by its id, leaving another program
@@ -135,7 +135,7 @@ TEST(SwitchOver, ScriptDeletesTheOldFileAndItself) {
                                       "a;b=c.exe"};
     if (GetOEMCP() == 936) names.push_back("运单助手.exe");
     const std::string interpreter = commandInterpreterPath();
-    ASSERT_TRUE(korvel::ui::fileExists(interpreter)) << interpreter;
+    ASSERT_TRUE(korvel::io::fileExists(interpreter)) << interpreter;
     ScratchFolder elsewhere;
     InFolder here(elsewhere.file("."));
     for (const std::string& name : names) {
@@ -145,17 +145,17 @@ TEST(SwitchOver, ScriptDeletesTheOldFileAndItself) {
         const std::string script = folder.file(kScriptFileName);
         const std::vector<std::string> bystanders = {folder.file("a b.exe"), folder.file("a"),
                                                      folder.file("b.exe"), folder.file("b=c.exe")};
-        ASSERT_TRUE(korvel::ui::writeWholeFile(old, "MZ old program"));
-        for (const auto& b : bystanders) ASSERT_TRUE(korvel::ui::writeWholeFile(b, "keep me"));
+        ASSERT_TRUE(korvel::io::writeWholeFile(old, "MZ old program"));
+        for (const auto& b : bystanders) ASSERT_TRUE(korvel::io::writeWholeFile(b, "keep me"));
         const Sleeper program, sameName;
         ASSERT_TRUE(writeReplacementScript(script, name, program.id()));
         ASSERT_TRUE(startProgram(scriptCommandLine(interpreter, script), SW_HIDE, folderOf(old)));
         EXPECT_TRUE(waitUntil(
-            [&] { return !korvel::ui::fileExists(old) && !korvel::ui::fileExists(script); }));
+            [&] { return !korvel::io::fileExists(old) && !korvel::io::fileExists(script); }));
         EXPECT_TRUE(program.ended());
         EXPECT_FALSE(sameName.ended());
-        for (const auto& b : bystanders) EXPECT_TRUE(korvel::ui::fileExists(b)) << b;
-        EXPECT_FALSE(korvel::ui::fileExists(elsewhere.file(kScriptFileName)));
+        for (const auto& b : bystanders) EXPECT_TRUE(korvel::io::fileExists(b)) << b;
+        EXPECT_FALSE(korvel::io::fileExists(elsewhere.file(kScriptFileName)));
     }
 }
 
@@ -178,16 +178,16 @@ TEST(SwitchOver, ScriptGoesBesideTheProgramWhateverTheWorkingDirectory) {
     const std::string old = folder.file("a,b.exe"), next = folder.file("a,b.exe1.exe");
     ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\hostname.exe").c_str(),
                           korvel::text::toWide(next).c_str(), FALSE));
-    ASSERT_TRUE(korvel::ui::writeWholeFile(old, "MZ old program"));
+    ASSERT_TRUE(korvel::io::writeWholeFile(old, "MZ old program"));
     const Sleeper program;
     ASSERT_TRUE(startSwitchOver(next, old, program.id()));
     EXPECT_TRUE(waitUntil([&] {
-        return !korvel::ui::fileExists(old) &&
-               !korvel::ui::fileExists(folder.file(kScriptFileName));
+        return !korvel::io::fileExists(old) &&
+               !korvel::io::fileExists(folder.file(kScriptFileName));
     }));
-    EXPECT_TRUE(korvel::ui::fileExists(next));
+    EXPECT_TRUE(korvel::io::fileExists(next));
     EXPECT_TRUE(program.ended());
-    EXPECT_FALSE(korvel::ui::fileExists(elsewhere.file(kScriptFileName)));
+    EXPECT_FALSE(korvel::io::fileExists(elsewhere.file(kScriptFileName)));
     // hostname.exe ends by itself; its file can go once it has.
     EXPECT_TRUE(
         waitUntil([&] { return DeleteFileW(korvel::text::toWide(next).c_str()) != FALSE; }));
@@ -196,7 +196,7 @@ TEST(SwitchOver, ScriptGoesBesideTheProgramWhateverTheWorkingDirectory) {
 TEST(SwitchOver, NothingIsWrittenWhenTheNewProgramDoesNotStart) {
     ScratchFolder folder;
     EXPECT_FALSE(startSwitchOver(folder.file("missing.exe1.exe"), folder.file("missing.exe"), 0));
-    EXPECT_FALSE(korvel::ui::fileExists(folder.file(kScriptFileName)));
+    EXPECT_FALSE(korvel::io::fileExists(folder.file(kScriptFileName)));
 }
 
 }  // namespace

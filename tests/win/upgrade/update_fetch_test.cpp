@@ -63,7 +63,7 @@ TEST(UpdateFetch, EndlessRepliesAreCutAtTheCap) {
     ASSERT_TRUE(control("version=1.0.0.1&page=endless"));
     EXPECT_EQ(fetchPage(pageUrl()), "");
     EXPECT_EQ(fetchLatestVersion(pageUrl(), "1.0.0.0"), kNoNewerVersion);
-    EXPECT_EQ(korvel::query::httpGet(pageUrl()), "");
+    EXPECT_EQ(korvel::io::httpGet(pageUrl()), "");
     ASSERT_TRUE(control("page=normal"));
     const std::string page = fetchPage(pageUrl());
     EXPECT_EQ(parseLatestVersion(page, "1.0.0.0"), "1.0.0.1");

@@ -10,7 +10,7 @@
 #include "box_answerer.h"
 #include "skin/skin_toolkit_win.h"
 #include "standin_client.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/download_progress.h"
 #include "upgrade/switch_over_win.h"
@@ -196,7 +196,7 @@ TEST_F(UpdateWindowTest, RefusedPromptClosesWithoutDownloading) {
     EXPECT_EQ(engine_.CurrentTask(), kNoTask);
     EXPECT_EQ(stats("page_requests"), 1) << "the check's own reading of the page only";
     EXPECT_EQ(stats("file_requests"), 0);
-    EXPECT_FALSE(korvel::ui::fileExists(target()));
+    EXPECT_FALSE(korvel::io::fileExists(target()));
 }
 
 TEST_F(UpdateWindowTest, AcceptedUpdateDownloadsWithProgressThenOffersTheSwitch) {
@@ -238,10 +238,10 @@ TEST_F(UpdateWindowTest, AcceptedUpdateDownloadsWithProgressThenOffersTheSwitch)
     EXPECT_EQ(atSwitch.bar, 100);
 
     // Cancel in the last prompt keeps the program that was downloaded.
-    const auto bytes = korvel::ui::readWholeFile(target());
+    const auto bytes = korvel::io::readWholeFile(target());
     ASSERT_TRUE(bytes);
     EXPECT_TRUE(*bytes == generatedFile(kSize));
-    EXPECT_FALSE(korvel::ui::fileExists(folder_.file(kScriptFileName)));
+    EXPECT_FALSE(korvel::io::fileExists(folder_.file(kScriptFileName)));
     EXPECT_EQ(engine_.CurrentTask(), kNoTask);
 }
 
@@ -277,7 +277,7 @@ TEST_P(UpdateWindowFailure, ShowsFailureAndNoSwitchOver) {
     if (c.control.empty()) {
         // A page served where the program should be.
         const std::string page = folder_.file("page.htm");
-        ASSERT_TRUE(korvel::ui::writeWholeFile(page, "<html>"));
+        ASSERT_TRUE(korvel::io::writeWholeFile(page, "<html>"));
         const std::string host = hostPath(page);
         ASSERT_FALSE(host.empty());
         ASSERT_TRUE(control("file=" + urlEncoded(host)));
@@ -289,7 +289,7 @@ TEST_P(UpdateWindowFailure, ShowsFailureAndNoSwitchOver) {
         // Failed with the tick stopped: nothing can offer the switch-over now.
         if (failed || s.phase != kPhaseFailed || window_->tickRunning()) return;
         failed = true;
-        leftAtFailure = korvel::ui::fileExists(download);
+        leftAtFailure = korvel::io::fileExists(download);
         PostMessageW(window_->handle(), WM_CLOSE, 0, 0);
     });
     ASSERT_TRUE(failed);
@@ -308,8 +308,8 @@ TEST_P(UpdateWindowFailure, ShowsFailureAndNoSwitchOver) {
         EXPECT_FLOAT_EQ(samples_.back().bar, c.bar);
     }
     EXPECT_FALSE(leftAtFailure) << "the failed download goes at once";
-    EXPECT_FALSE(korvel::ui::fileExists(download));
-    EXPECT_FALSE(korvel::ui::fileExists(folder_.file(kScriptFileName)));
+    EXPECT_FALSE(korvel::io::fileExists(download));
+    EXPECT_FALSE(korvel::io::fileExists(folder_.file(kScriptFileName)));
     EXPECT_EQ(engine_.CurrentTask(), kNoTask);
 }
 
@@ -348,7 +348,7 @@ TEST_F(UpdateWindowTest, UnknownSizeSignedProgramIsOffered) {
     const std::vector<SeenBox> seen = run({Press::Ok, Press::Cancel});
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].text, kPromptSwitchOver);
-    EXPECT_TRUE(korvel::ui::readWholeFile(target()) == generatedFile(200002));
+    EXPECT_TRUE(korvel::io::readWholeFile(target()) == generatedFile(200002));
 }
 
 // A page that never ends or trickles is cut off (size cap, deadline) and
@@ -399,17 +399,17 @@ TEST_F(UpdateWindowTest, ClosingMidDownloadStopsTheTransfer) {
     EXPECT_EQ(stats("file_completes"), 0) << "closed before the transfer's end";
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_EQ(engine_.CurrentTask(), kNoTask);
-    EXPECT_FALSE(korvel::ui::fileExists(target())) << "a partial download is no program";
+    EXPECT_FALSE(korvel::io::fileExists(target())) << "a partial download is no program";
 }
 
 TEST_F(UpdateWindowTest, TargetIsTheFirstFreeNameBesideTheProgram) {
-    ASSERT_TRUE(korvel::ui::writeWholeFile(target(), "MZ an earlier download"));
+    ASSERT_TRUE(korvel::io::writeWholeFile(target(), "MZ an earlier download"));
     ASSERT_TRUE(control("size=5000"));
     const std::vector<SeenBox> seen = run({Press::Ok, Press::Cancel});
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(window_->targetPath(), folder_.file("korvel.exe2.exe"));
-    EXPECT_EQ(korvel::ui::readWholeFile(target()).value_or(""), "MZ an earlier download");
-    EXPECT_TRUE(korvel::ui::readWholeFile(folder_.file("korvel.exe2.exe")) == generatedFile(5000));
+    EXPECT_EQ(korvel::io::readWholeFile(target()).value_or(""), "MZ an earlier download");
+    EXPECT_TRUE(korvel::io::readWholeFile(folder_.file("korvel.exe2.exe")) == generatedFile(5000));
 }
 
 // The switch-over ends the program, so it runs in a child: a copy of this
@@ -463,16 +463,16 @@ TEST_F(UpdateWindowTest, SwitchOverStartsTheNewProgramDeletesTheOldAndEnds) {
 
     const std::string newProgram = folder_.file("child.exe1.exe");
     EXPECT_TRUE(
-        waitUntil([&] { return korvel::ui::fileExists(folder_.file(kNewProgramMark)); }, 30000))
+        waitUntil([&] { return korvel::io::fileExists(folder_.file(kNewProgramMark)); }, 30000))
         << "the new program was started";
     EXPECT_TRUE(waitUntil(
         [&] {
-            return !korvel::ui::fileExists(child) &&
-                   !korvel::ui::fileExists(folder_.file(kScriptFileName));
+            return !korvel::io::fileExists(child) &&
+                   !korvel::io::fileExists(folder_.file(kScriptFileName));
         },
         30000))
         << "the script deletes the old program and itself";
-    EXPECT_TRUE(korvel::ui::readWholeFile(newProgram) == korvel::ui::readWholeFile(self));
+    EXPECT_TRUE(korvel::io::readWholeFile(newProgram) == korvel::io::readWholeFile(self));
     // The new program ends by itself; its file can go once it has.
     EXPECT_TRUE(waitUntil([&] { return DeleteFileW(toWide(newProgram).c_str()) != FALSE; }, 30000));
 }
@@ -485,7 +485,7 @@ TEST(UpdateWindowChild, AcceptsEveryPrompt) {
         GTEST_SKIP() << "runs as the child of the switch-over test";
     const std::string self = runningProgramPath();
     if (bareFileName(self) != kChildName) {
-        ASSERT_TRUE(korvel::ui::writeWholeFile(kNewProgramMark, self));
+        ASSERT_TRUE(korvel::io::writeWholeFile(kNewProgramMark, self));
         return;
     }
     ASSERT_TRUE(korvel::skin::InitToolkit());

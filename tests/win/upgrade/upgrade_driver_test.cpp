@@ -18,10 +18,10 @@
 
 #include "standin_client.h"
 #include "text/wide_text_win.h"
-#include "ui/file_io_win.h"
+#include "io/file_io_win.h"
 #include "ui/main_window_elements_win.h"
-#include "ui/message_box_layout.h"
-#include "ui/message_box_texts.h"
+#include "dialogs/message_box_layout.h"
+#include "dialogs/message_box_texts.h"
 #include "upgrade/upgrade_handles_win.h"
 #include "upgrade/upgrade_texts.h"
 #include "upgrade/upgrade_window_texts.h"
@@ -120,8 +120,8 @@ void clickBoxButton(HWND box, int index) {
     RECT r{};
     GetWindowRect(box, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    const skin::IntRect a = ui::boxButtonRect(index, w, h, false);
-    const skin::IntRect b = ui::boxButtonRect(index, w, h, true);
+    const skin::IntRect a = korvel::dialogs::boxButtonRect(index, w, h, false);
+    const skin::IntRect b = korvel::dialogs::boxButtonRect(index, w, h, true);
     const int left = std::max(a.x, b.x), right = std::min(a.x + a.width, b.x + b.width);
     const int top = std::max(a.y, b.y), bottom = std::min(a.y + a.height, b.y + b.height);
     const LPARAM at = MAKELPARAM((left + right) / 2, (top + bottom) / 2);
@@ -201,8 +201,8 @@ void screenshotMoment(const std::string& name, DWORD settleMs = 0) {
     const std::string folder = environment(L"KORVEL_E2E_SHOTS");
     if (folder.empty()) return;
     Sleep(settleMs);
-    ui::writeWholeFile(folder + "\\" + name + ".wanted", name);
-    waitUntil([&] { return ui::fileExists(folder + "\\" + name + ".taken"); }, 15000);
+    korvel::io::writeWholeFile(folder + "\\" + name + ".wanted", name);
+    waitUntil([&] { return korvel::io::fileExists(folder + "\\" + name + ".taken"); }, 15000);
 }
 
 class UpgradeDriver : public ::testing::Test {
@@ -345,7 +345,7 @@ class UpgradeDriver : public ::testing::Test {
             base = base.substr(0, base.find_last_of('/'));
             ADD_FAILURE() << "no switch-over prompt; stand-in "
                           << upgrade::testing::plainGet(base + "/stats") << ", download "
-                          << (ui::fileExists(download_) ? "present" : "absent")
+                          << (korvel::io::fileExists(download_) ? "present" : "absent")
                           << ", update window " << (updateWindow() ? "open" : "gone");
             return nullptr;
         }
@@ -373,7 +373,7 @@ TEST_F(UpgradeDriver, UpToDate) {
             SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, kWindowWaitMs * 2, &result), 0u);
         EXPECT_EQ(standinCount("headers_held"), 1) << "answered only once the headers were in";
     }
-    HWND box = waitForProgramWindow("SkinHostWnd", ui::kBoxTitle);
+    HWND box = waitForProgramWindow("SkinHostWnd", korvel::dialogs::kBoxTitle);
     ASSERT_NE(box, nullptr) << "the up-to-date box";
     EXPECT_NE(updateWindow(), nullptr);
     EXPECT_FALSE(IsWindowEnabled(main_));
@@ -383,7 +383,7 @@ TEST_F(UpgradeDriver, UpToDate) {
     EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(answering());
-    EXPECT_FALSE(ui::fileExists(download_));
+    EXPECT_FALSE(korvel::io::fileExists(download_));
     closeProgram(pid_, main_);
 }
 
@@ -400,15 +400,15 @@ TEST_F(UpgradeDriver, RefusedDownload) {
     EXPECT_EQ(findWindow(pid_, "#32770", ""), nullptr) << "no switch-over prompt";
     HWND window = updateWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(ui::fileExists(download_)) << "the refused download goes at once";
+    EXPECT_FALSE(korvel::io::fileExists(download_)) << "the refused download goes at once";
     EXPECT_GE(fileEnds(), 1) << "judged once the server was done";
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(waitWhileRunning([&] { return !updateWindow(); }));
     EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(answering());
-    EXPECT_TRUE(ui::fileExists(program_));
-    EXPECT_FALSE(ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
+    EXPECT_TRUE(korvel::io::fileExists(program_));
+    EXPECT_FALSE(korvel::io::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
     closeProgram(pid_, main_);
 }
 
@@ -429,8 +429,8 @@ TEST_F(UpgradeDriver, DroppedTransfer) {
     EXPECT_TRUE(waitWhileRunning([&] { return !updateWindow(); }));
     EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
-    EXPECT_TRUE(ui::fileExists(program_)) << "the old program stays";
-    EXPECT_FALSE(ui::fileExists(download_)) << "the broken download goes";
+    EXPECT_TRUE(korvel::io::fileExists(program_)) << "the old program stays";
+    EXPECT_FALSE(korvel::io::fileExists(download_)) << "the broken download goes";
     closeProgram(pid_, main_);
 }
 
@@ -455,7 +455,7 @@ TEST_F(UpgradeDriver, ClosedWhileTheFirstRequestIsHeld) {
     ASSERT_TRUE(waitWhileRunning([&] { return fileEnds() >= 1; })) << "the answer went out";
     EXPECT_TRUE(answering());
     closeProgram(pid_, main_);
-    EXPECT_FALSE(ui::fileExists(download_)) << "a stopped transfer made its file";
+    EXPECT_FALSE(korvel::io::fileExists(download_)) << "a stopped transfer made its file";
 }
 
 TEST_F(UpgradeDriver, CancelKeepsTheDownload) {
@@ -468,8 +468,8 @@ TEST_F(UpgradeDriver, CancelKeepsTheDownload) {
     EXPECT_TRUE(waitWhileRunning([&] { return !IsWindow(box) && !updateWindow(); }));
     EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
-    EXPECT_TRUE(ui::fileExists(download_));
-    EXPECT_FALSE(ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
+    EXPECT_TRUE(korvel::io::fileExists(download_));
+    EXPECT_FALSE(korvel::io::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
     closeProgram(pid_, main_);
 }
 
@@ -508,8 +508,8 @@ TEST_F(UpgradeDriver, SwitchOver) {
     EXPECT_NE(nextMain, nullptr);
     EXPECT_TRUE(waitUntil(
         [&] {
-            return !ui::fileExists(program_) &&
-                   !ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName);
+            return !korvel::io::fileExists(program_) &&
+                   !korvel::io::fileExists(folder_ + "\\" + upgrade::kScriptFileName);
         },
         kWindowWaitMs))
         << "the script deletes the old program and itself";
@@ -553,8 +553,8 @@ TEST_F(UpgradeDriver, ChangedListIsOfferedBeforeTheSwitchOver) {
     EXPECT_TRUE(waitWhileRunning([&] { return IsWindowEnabled(main_) != FALSE; }));
     EXPECT_TRUE(running());
     EXPECT_TRUE(answering());
-    EXPECT_TRUE(ui::fileExists(download_));
-    EXPECT_FALSE(ui::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
+    EXPECT_TRUE(korvel::io::fileExists(download_));
+    EXPECT_FALSE(korvel::io::fileExists(folder_ + "\\" + upgrade::kScriptFileName));
     EXPECT_EQ(processOf(download_), 0u) << "the new program was not started";
 
     // Closing asks too; 否 lets it go.

@@ -1,0 +1,6 @@
+// Program entry.
+#include <windows.h>
+
+#include "app/program_win.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) { return korvel::app::runProgram(show); }
