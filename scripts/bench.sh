@@ -14,9 +14,14 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mktemp)
 export KORVEL_SOURCE_DIR="$here" KORVEL_CROSS_DIR="$build/cross"
 # One Wine server for every benchmark, as for the tests; each benchmark
-# program gets a fresh data folder (startup_bench one per start).
-"$here/scripts/wine-server.sh" start
-trap '"$here/scripts/wine-server.sh" stop' EXIT
+# program gets a fresh data folder (startup_bench one per start). Where 32-bit
+# programs cannot run, only the native benchmarks run, and the summary says so.
+wine_runs=1
+"$here/scripts/runs-32bit.sh" || wine_runs=0
+if [ "$wine_runs" -eq 1 ]; then
+    "$here/scripts/wine-server.sh" start
+    trap '"$here/scripts/wine-server.sh" stop' EXIT
+fi
 
 run() {  # label, command...
     echo "== $1"
@@ -38,7 +43,11 @@ inner() {
         [ -f "$b" ] && run "script $(basename "$b")" "$here/scripts/with-data-folder.sh" python3 "$b"
     done
 }
-inner
+if [ "$wine_runs" -eq 1 ]; then
+    inner
+else
+    echo "== Wine and script benchmarks not run: this machine cannot execute 32-bit programs" | tee -a "$out"
+fi
 echo
 echo "== Summary (ratio, with its goal)"
 # Wine programs end their lines with CR LF.

@@ -5,6 +5,7 @@
 set -euo pipefail
 exe=$1 build=$2
 here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/runs-32bit.sh" || { echo "run: korvel.exe cannot start on this machine" >&2; exit 1; }
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT

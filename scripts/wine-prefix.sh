@@ -7,6 +7,10 @@ prefix=$(realpath -m "$1")
 # Bump the stamp name when the settings below change, so old prefixes update.
 stamp="$prefix/.korvel-ready-2"
 [ -f "$stamp" ] && exit 0
+if ! "$(dirname "$0")/runs-32bit.sh"; then
+    echo "wine-prefix: no prefix made; the Wine and end-to-end tests will say they were skipped" >&2
+    exit 0
+fi
 
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
 # No Mono/Gecko install prompts: the program needs neither.
