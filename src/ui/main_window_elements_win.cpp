@@ -25,7 +25,6 @@ LabelOptions wrapping(int alignment) {
 }  // namespace
 
 bool MainWindowElements::create(const std::string& version) {
-    HWND hwnd = window_.handle();
     // Every Create, page and element change below would repaint; the window
     // is composed once when the guard ends.
     PaintingSuspension setUp(engine_);
@@ -34,13 +33,22 @@ bool MainWindowElements::create(const std::string& version) {
     attach.stretchImage = true;
     attach.notResizable = true;
     attach.edgeHighlight = true;
-    if (!engine_.Attach(hwnd, pictures::mainBackground(), attach)) return false;
+    if (!engine_.Attach(window_.handle(), pictures::mainBackground(), attach)) return false;
+    // In their stacking order: panels and labels under the buttons and pictures.
+    createPanelsAndLabels(version);
+    createButtonsAndPictures();
+    placeOnPages();
+    bindCommands();
+    return true;
+}
 
+void MainWindowElements::createPanelsAndLabels(const std::string& version) {
+    HWND hwnd = window_.handle();
     const MainWindowLayout& l = layout_;
-    backPanel_.Create(hwnd, l.backPanel.x, l.backPanel.y, l.backPanel.width, l.backPanel.height,
-                      0, 0, colorToArgb(kWhite, 100), colorToArgb(kWhite));
-    sidePanel_.Create(hwnd, l.sidePanel.x, l.sidePanel.y, l.sidePanel.width, l.sidePanel.height,
-                      0, std::nullopt, rgbaToArgb(192, 192, 192, 200), std::nullopt);
+    backPanel_.Create(hwnd, l.backPanel.x, l.backPanel.y, l.backPanel.width, l.backPanel.height, 0,
+                      0, colorToArgb(kWhite, 100), colorToArgb(kWhite));
+    sidePanel_.Create(hwnd, l.sidePanel.x, l.sidePanel.y, l.sidePanel.width, l.sidePanel.height, 0,
+                      std::nullopt, rgbaToArgb(192, 192, 192, 200), std::nullopt);
     pages_.Create(hwnd, l.pageContainer.x, l.pageContainer.y, l.pageContainer.width,
                   l.pageContainer.height);
     searchCaption_.Create(hwnd, texts::kSearchCaption, l.searchCaption.x, l.searchCaption.y,
@@ -55,7 +63,11 @@ bool MainWindowElements::create(const std::string& version) {
                    l.thanksText.height, wrapping(2));
     notice_.Create(hwnd, texts::kNotice, l.noticeText.x, l.noticeText.y, l.noticeText.width,
                    l.noticeText.height, wrapping(2));
+}
 
+void MainWindowElements::createButtonsAndPictures() {
+    HWND hwnd = window_.handle();
+    const MainWindowLayout& l = layout_;
     const char* tabCaptions[3] = {texts::kTabHome, texts::kTabQuery, texts::kTabOutlets};
     const std::span<const std::uint8_t> tabIcons[3] = {
         pictures::tabHomeIcon(), pictures::tabQueryIcon(), pictures::tabOutletsIcon()};
@@ -65,19 +77,18 @@ bool MainWindowElements::create(const std::string& version) {
                         true);
     }
     const std::span<const std::uint8_t> tileIcons[4] = {
-        pictures::tileIcon1(), pictures::tileIcon2(), pictures::tileIcon3(),
-        pictures::tileIcon4()};
+        pictures::tileIcon1(), pictures::tileIcon2(), pictures::tileIcon3(), pictures::tileIcon4()};
     for (int i = 0; i < 4; ++i) {
         const Box& b = l.tiles[i];
         tiles_[i].Create(hwnd, texts::kTile, b.x, b.y, b.width, b.height, false, tileIcons[i],
                          false);
     }
-    locate_.Create(hwnd, texts::kLocate, l.locateButton.x, l.locateButton.y,
-                   l.locateButton.width, l.locateButton.height);
-    import_.Create(hwnd, texts::kImport, l.importButton.x, l.importButton.y,
-                   l.importButton.width, l.importButton.height);
-    query_.Create(hwnd, texts::kStartQuery, l.queryButton.x, l.queryButton.y,
-                  l.queryButton.width, l.queryButton.height);
+    locate_.Create(hwnd, texts::kLocate, l.locateButton.x, l.locateButton.y, l.locateButton.width,
+                   l.locateButton.height);
+    import_.Create(hwnd, texts::kImport, l.importButton.x, l.importButton.y, l.importButton.width,
+                   l.importButton.height);
+    query_.Create(hwnd, texts::kStartQuery, l.queryButton.x, l.queryButton.y, l.queryButton.width,
+                  l.queryButton.height);
     save_.Create(hwnd, texts::kSave, l.saveButton.x, l.saveButton.y, l.saveButton.width,
                  l.saveButton.height);
     const std::span<const std::uint8_t> homePictures[3] = {
@@ -86,8 +97,10 @@ bool MainWindowElements::create(const std::string& version) {
         const Box& b = l.pictures[i];
         pictures_[i].Create(hwnd, b.x, b.y, b.width, b.height, homePictures[i]);
     }
+}
 
-    // Pages; the container's own header is off, the tabs select the pages.
+// The container's own header is off; the tabs select the pages.
+void MainWindowElements::placeOnPages() {
     pages_.AddPage(texts::kPageHome);
     pages_.AddPage(texts::kPageQuery);
     pages_.AddPage(texts::kPageOutlets);
@@ -103,12 +116,12 @@ bool MainWindowElements::create(const std::string& version) {
     for (Button* b : {&locate_, &import_, &query_, &save_})
         pages_.AddElement(2, b->ControlNumber());
     for (auto& picture : pictures_) pages_.AddElement(1, picture.ControlNumber());
+}
 
-    // Bindings.
+void MainWindowElements::bindCommands() {
     auto bind = [this](SkinControl& control, MainCommand command) {
-        control.BindEvent(kNotifyClick, [this, command](int, int, WPARAM, LPARAM, int) {
-            post(command);
-        });
+        control.BindEvent(kNotifyClick,
+                          [this, command](int, int, WPARAM, LPARAM, int) { post(command); });
     };
     bind(tabs_[0], MainCommand::PageHome);
     bind(tabs_[1], MainCommand::PageQuery);
@@ -124,7 +137,6 @@ bool MainWindowElements::create(const std::string& version) {
         if (button == kCaptionExtra32) post(MainCommand::SettingsMenu);
     });
     pages_.PageChangedEvent([this](int page) { window_.pageChanged(page); });
-    return true;
 }
 
 void MainWindowElements::addWindowToPage(int page, HWND child) { pages_.AddWindow(page, child); }
@@ -140,9 +152,7 @@ void MainWindowElements::selectPage(int page) {
 
 void MainWindowElements::setStatus(const std::string& text) { status_.LabelText(text); }
 
-void MainWindowElements::setQueryCaption(const std::string& caption) {
-    query_.ButtonText(caption);
-}
+void MainWindowElements::setQueryCaption(const std::string& caption) { query_.ButtonText(caption); }
 
 void MainWindowElements::setBackPanelAlpha(int alpha) {
     PanelStyleChange change;

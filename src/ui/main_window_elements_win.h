@@ -38,7 +38,7 @@ enum class MainCommand : WPARAM {
 constexpr UINT kMsgCommand = WM_APP + 1;
 
 class MainWindowElements {
-public:
+  public:
     MainWindowElements(MainWindow& window, const MainWindowLayout& layout)
         : window_(window), layout_(layout) {}
 
@@ -60,7 +60,11 @@ public:
     skin::Button& queryButton() { return query_; }
     skin::TabButton& tab(int i) { return tabs_[static_cast<size_t>(i)]; }
 
-private:
+  private:
+    void createPanelsAndLabels(const std::string& version);
+    void createButtonsAndPictures();
+    void placeOnPages();
+    void bindCommands();
     void post(MainCommand command);
 
     MainWindow& window_;
