@@ -1,6 +1,7 @@
 # Korvel运单助手: one Makefile drives both builds.
 #   make test   set up, build both, run every test (native, Wine, end-to-end)
 #   make run    set up, build, start korvel.exe under Wine
+#   make format format the C++ sources by .clang-format
 # B=dir picks another build folder; T=regex runs only the matching tests.
 
 B ?= build
@@ -11,7 +12,7 @@ PREFIX := $(BUILD)/wineprefix
 JOBS ?= $(shell nproc)
 export WINEPREFIX := $(PREFIX)
 
-.PHONY: all setup cross native prefix test unit run bench fuzz screenshots clean
+.PHONY: all setup cross native prefix test unit run bench fuzz screenshots format clean
 
 all: cross native
 
@@ -52,6 +53,10 @@ bench: cross prefix
 # The README's pictures of the real program under Xvfb, written to docs/.
 screenshots: cross prefix
 	@python3 scripts/screenshots.py $(CROSS) docs
+
+# Formats every C++ source by the tree's .clang-format (make test checks it).
+format: setup
+	@scripts/format.sh
 
 # Fuzzing: each target for FUZZ_SECONDS (default 60) under ASan and UBSan.
 FUZZ_SECONDS ?= 60

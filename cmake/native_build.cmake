@@ -109,9 +109,11 @@ foreach(src ${tool_tests})
     set_tests_properties(tools/${name} PROPERTIES TIMEOUT 300)
 endforeach()
 
-# The tree's shape: no room includes one on its floor or above.
+# The tree's shape: no room includes one on its floor or above, and every
+# source is formatted by the tree's .clang-format.
 add_test(NAME tools/layers COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/check_layers.py
                                    ${CMAKE_SOURCE_DIR}/src)
+add_test(NAME tools/format COMMAND ${CMAKE_SOURCE_DIR}/scripts/format.sh --check)
 
 # Benchmarks (make bench): release build, no sanitizers, never run by ctest.
 option(KORVEL_BENCH "build the native benchmarks" OFF)

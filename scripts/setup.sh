@@ -7,7 +7,7 @@ set -euo pipefail
 
 pkgs=(make g++ cmake googletest python3 mingw-w64 g++-mingw-w64-i686
       wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei ccache
-      openssl libgnutls30:i386)
+      openssl libgnutls30:i386 clang-format)
 # Extra packages a target asks for (e.g. the fuzzers want clang).
 if [ "$#" -gt 0 ]; then pkgs+=("$@"); fi
 

@@ -17,7 +17,8 @@ std::vector<TreeItem> workspaceWith(int numbers) {
     std::vector<TreeItem> items;
     for (const auto& name : CourierCatalogue::displayNames()) items.push_back({name, {}, {}});
     for (int i = 0; i < numbers; ++i)
-        items[i % items.size()].children.push_back({"YT" + std::to_string(9000000000LL + i), {}, {}});
+        items[i % items.size()].children.push_back(
+            {"YT" + std::to_string(9000000000LL + i), {}, {}});
     return items;
 }
 

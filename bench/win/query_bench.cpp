@@ -45,13 +45,13 @@
 #include "io/http_fetch_win.h"
 #include "query/query_run.h"
 #include "query/query_texts.h"
-#include "ui/result_box_win.h"
 #include "query/tracking_query.h"
 #include "query/ui_thread_call_win.h"
 #include "skin/skin_toolkit_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/memory_tree.h"
 #include "ui/main_window_win.h"
+#include "ui/result_box_win.h"
 #include "ui/result_view_win.h"
 
 using namespace korvel::query;
@@ -84,11 +84,10 @@ double bareGets(const std::vector<std::string>& nums) {
             "/?id=" + std::string(kAccessKey) + "&com=shunfeng&nu=" + n + "&type=html|text|json";
         HINTERNET c =
             InternetConnectA(root, host.c_str(), port, "", "", INTERNET_SERVICE_HTTP, 0, 0);
-        HINTERNET r = HttpOpenRequestA(
-            c, "GET", path.c_str(), "HTTP/1.0", nullptr, nullptr,
-            INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_NO_COOKIES |
-                INTERNET_FLAG_KEEP_CONNECTION,
-            0);
+        HINTERNET r = HttpOpenRequestA(c, "GET", path.c_str(), "HTTP/1.0", nullptr, nullptr,
+                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE |
+                                           INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_KEEP_CONNECTION,
+                                       0);
         if (HttpSendRequestA(r, nullptr, 0, nullptr, 0)) {
             DWORD got = 0;
             while (InternetReadFile(r, buffer.data(), static_cast<DWORD>(buffer.size()), &got) &&
@@ -118,8 +117,8 @@ class BenchWindow : public QueryUi {
         host_ = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
                                 nullptr, nullptr, nullptr, nullptr);
         edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, korvel::ui::kResultViewClass, L"",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 620, 440, host_,
-                                nullptr, nullptr, nullptr);
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 620, 440, host_, nullptr,
+                                nullptr, nullptr);
         box_ = std::make_unique<ResultBox>(edit_);
     }
     ~BenchWindow() override { DestroyWindow(host_); }
@@ -153,7 +152,9 @@ double batch(const std::vector<std::string>& nums, BenchWindow& window) {
     tree.addItems(0, nums);
     auto uiThread = makeUiThreadCall();
     QueryRun run(tree, window, uiThread, endpoint,
-                 [](const std::string& url, korvel::io::StopSignal& stop) { return korvel::io::httpGet(url, stop); });
+                 [](const std::string& url, korvel::io::StopSignal& stop) {
+                     return korvel::io::httpGet(url, stop);
+                 });
     const auto start = Clock::now();
     run.toggleQueryRun();
     while (window.status != std::string(texts::kQueryFinished)) {
@@ -179,7 +180,8 @@ int sample(HWND window, const wchar_t* readyName, const wchar_t* stopName) {
         const auto start = Clock::now();
         DWORD_PTR answer = 0;
         if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer)) break;
-        worst = std::max(worst, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        worst = std::max(worst,
+                         std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     CloseHandle(ready);
     CloseHandle(stop);
@@ -242,8 +244,8 @@ class AnswerSampler {
 double privateMegabytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(),
-                         reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
     // Wine leaves PrivateUsage at 0; the commit charge it does fill is the same figure.
     const SIZE_T bytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
     return static_cast<double>(bytes) / (1024.0 * 1024.0);
@@ -356,8 +358,8 @@ bool tenThousand(int kCount) {
     std::printf(
         "10,000 numbers in the main window: run %.1f s (first number asked after %.0f ms), "
         "first 1,000 %.1f s, last 1,000 %.1f s, box %zu bytes in %d appends taking %.1f s\n",
-        run, seconds(t[0] - start) * 1000, first, last, window.resultText().size(),
-        window.appends, seconds(window.boxTime));
+        run, seconds(t[0] - start) * 1000, first, last, window.resultText().size(), window.appends,
+        seconds(window.boxTime));
     std::printf("CPU time of the run: UI thread %.1f s, the whole process %.1f s\n", uiCpu,
                 processCpu);
     std::printf("query_10k_last1000_over_first1000: %.3f (goal <= 1.2)\n", last / first);
@@ -376,8 +378,8 @@ bool tenThousand(int kCount) {
 double part(const std::string& arguments) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" " +
-                           std::wstring(arguments.begin(), arguments.end());
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" " + std::wstring(arguments.begin(), arguments.end());
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
@@ -389,8 +391,8 @@ double part(const std::string& arguments) {
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi{};
-    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &si, &pi);
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &si, &pi);
     CloseHandle(writeEnd);
     std::string out;
     char buffer[4096];
@@ -472,9 +474,10 @@ int main(int argc, char** argv) {
                 bareSlice();
             }
         }
-        std::printf("%d numbers in slices of %d, bare GETs and batch runs in turn: bare GETs "
-                    "%.2f s, batch runs %.2f s\n%.6f\n",
-                    count, kSlice, bare, run, run / bare);
+        std::printf(
+            "%d numbers in slices of %d, bare GETs and batch runs in turn: bare GETs "
+            "%.2f s, batch runs %.2f s\n%.6f\n",
+            count, kSlice, bare, run, run / bare);
         return 0;
     }
     if (what == "--batch") {

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "io/file_io_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/outcome_store.h"
-#include "io/file_io_win.h"
 #include "ui/outcome_keeper_win.h"
 #include "upgrade/upgrade_handles_win.h"
 
@@ -193,9 +193,10 @@ int main() {
         const char* name;
         std::wstring exe;
         std::string dataFolder;
-    } programs[3] = {{"minimal window", folder + L"minimal_window_baseline.exe", {}},
-                     {"korvel.exe", folder + L"..\\korvel.exe", empty.path()},
-                     {"korvel.exe with 10,000 outcomes", folder + L"..\\korvel.exe", stored.path()}};
+    } programs[3] = {
+        {"minimal window", folder + L"minimal_window_baseline.exe", {}},
+        {"korvel.exe", folder + L"..\\korvel.exe", empty.path()},
+        {"korvel.exe with 10,000 outcomes", folder + L"..\\korvel.exe", stored.path()}};
     std::vector<double> seconds[3], memory[3];
     for (int run = -1; run < kRuns; ++run) {  // run -1 warms the file cache
         // The two korvel.exe starts stay next to each other, in turns first.

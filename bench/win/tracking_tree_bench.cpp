@@ -33,7 +33,8 @@ double seconds() {
 
 std::vector<tracking::TreeItem> workspaceWith(int numbers) {
     std::vector<tracking::TreeItem> items;
-    for (const auto& name : tracking::CourierCatalogue::displayNames()) items.push_back({name, {}, {}});
+    for (const auto& name : tracking::CourierCatalogue::displayNames())
+        items.push_back({name, {}, {}});
     for (int i = 0; i < numbers; ++i)
         items[static_cast<size_t>(i) % items.size()].children.push_back(
             {"YT" + std::to_string(9000000000LL + i), {}, {}});
@@ -309,15 +310,14 @@ int main() {
     std::printf("tree_add_400_into_4000_over_bare: %.2f (goal <= 1.5)\n",
                 add4k.workspace / add4k.bare);
     const AddTimes company = timeDeleteCompany(host);
-    std::printf("delete a company's 400 of 4000: %.1f ms, bare %.1f ms\n",
-                company.workspace * 1e3, company.bare * 1e3);
+    std::printf("delete a company's 400 of 4000: %.1f ms, bare %.1f ms\n", company.workspace * 1e3,
+                company.bare * 1e3);
     std::printf("tree_delete_company_400_of_4000_over_bare: %.2f (goal <= 1.5)\n",
                 company.workspace / company.bare);
     const AddTimes all = timeDeleteAll(host);
     std::printf("delete all of 10000: %.1f ms, bare %.1f ms\n", all.workspace * 1e3,
                 all.bare * 1e3);
-    std::printf("tree_delete_all_10000_over_bare: %.2f (goal <= 1.5)\n",
-                all.workspace / all.bare);
+    std::printf("tree_delete_all_10000_over_bare: %.2f (goal <= 1.5)\n", all.workspace / all.bare);
     const AddTimes add40k = timeAdd(host, 40000);
     std::printf("add 400 into 40000: %.1f ms, bare %.1f ms\n", add40k.workspace * 1e3,
                 add40k.bare * 1e3);

@@ -14,9 +14,9 @@
 #include <string>
 #include <thread>
 
+#include "dialogs/message_box_texts.h"
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
-#include "dialogs/message_box_texts.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/update_window_win.h"
 

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
+#include "app/program_windows_win.h"
+#include "io/program_data_win.h"
 #include "skin/picture_box_win.h"
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
 #include "upgrade/program_version_win.h"
-#include "io/program_data_win.h"
-#include "app/program_windows_win.h"
 
 namespace korvel::app {
 

@@ -11,7 +11,7 @@
 namespace korvel::app {
 
 class ProgramWindows {
-public:
+  public:
     explicit ProgramWindows(ui::ProgramPlace place);
     ~ProgramWindows();
 
@@ -20,7 +20,7 @@ public:
     // The main window's keys, before the loop dispatches msg.
     bool handleShortcut(const MSG& msg);
 
-private:
+  private:
     // The engine outlives the window that uses it.
     upgrade::DownloadEngine downloads_;
     upgrade::UpdateWindow update_;

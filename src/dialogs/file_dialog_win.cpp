@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "text/wide_text_win.h"
 #include "dialogs/file_filter.h"
+#include "text/wide_text_win.h"
 
 namespace korvel::dialogs {
 

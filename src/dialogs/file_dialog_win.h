@@ -10,7 +10,7 @@
 namespace korvel::dialogs {
 
 class FileDialog {
-public:
+  public:
     void setFilter(const std::string& pipeFilter) { filter_ = pipeFilter; }
     void setDefaultExtension(const std::string& ext) { defaultExt_ = ext; }
     void setInitialFolder(const std::string& folder) { initialFolder_ = folder; }
@@ -22,7 +22,7 @@ public:
     std::string showOpen(HWND owner) { return show(owner, false); }
     std::string showSave(HWND owner) { return show(owner, true); }
 
-private:
+  private:
     std::string show(HWND owner, bool save);
 
     std::string filter_, defaultExt_, initialFolder_, title_, fileName_;

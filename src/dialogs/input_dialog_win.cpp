@@ -19,7 +19,7 @@ constexpr WORD kButtonClass = 0x0080, kEditClass = 0x0081, kStaticClass = 0x0082
 // Builds an in-memory dialog template (DLGTEMPLATE + items), so the program
 // needs no dialog resource.
 class TemplateWriter {
-public:
+  public:
     void word(WORD w) { data_.push_back(w); }
     void dword(DWORD d) {
         word(LOWORD(d));
@@ -45,7 +45,7 @@ public:
     }
     const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(data_.data()); }
 
-private:
+  private:
     std::vector<WORD> data_;
 };
 
@@ -136,8 +136,7 @@ INT_PTR CALLBACK inputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 std::optional<std::string> showInputDialog(HWND owner, const std::string& prompt,
-                                           const std::string& title,
-                                           const std::string& initial) {
+                                           const std::string& title, const std::string& initial) {
     TemplateWriter t;
     t.dword(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     t.dword(0);
@@ -149,15 +148,14 @@ std::optional<std::string> showInputDialog(HWND owner, const std::string& prompt
     t.word(9);
     t.text(text::toWide(skin::ChineseDialogFace()));
     t.item(SS_LEFT, 10, 8, 200, 20, kInputPromptId, kStaticClass, text::toWide(prompt));
-    t.item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 10, 30, 200, 14, kInputEditId, kEditClass,
-           L"");
+    t.item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 10, 30, 200, 14, kInputEditId, kEditClass, L"");
     t.item(BS_DEFPUSHBUTTON | WS_TABSTOP, 104, 54, 50, 16, IDOK, kButtonClass, text::toWide(kOk));
     t.item(BS_PUSHBUTTON | WS_TABSTOP, 160, 54, 50, 16, IDCANCEL, kButtonClass,
            text::toWide(kCancel));
 
     DialogState state{text::toWide(initial), {}};
-    const INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner,
-                                              inputProc, reinterpret_cast<LPARAM>(&state));
+    const INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner, inputProc,
+                                              reinterpret_cast<LPARAM>(&state));
     if (r != IDOK) return std::nullopt;
     return text::toGbk(state.result);
 }

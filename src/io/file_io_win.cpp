@@ -11,7 +11,7 @@ namespace korvel::io {
 namespace {
 
 class FileHandle {
-public:
+  public:
     explicit FileHandle(HANDLE h) : h_(h) {}
     ~FileHandle() {
         if (valid()) CloseHandle(h_);
@@ -21,7 +21,7 @@ public:
     bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return h_; }
 
-private:
+  private:
     HANDLE h_;
 };
 

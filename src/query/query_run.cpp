@@ -216,7 +216,8 @@ class ReadTicket {
 
 class Worker {
   public:
-    Worker(std::shared_ptr<Shared> shared, unsigned generation, std::shared_ptr<io::StopSignal> stop)
+    Worker(std::shared_ptr<Shared> shared, unsigned generation,
+           std::shared_ptr<io::StopSignal> stop)
         : shared_(std::move(shared)),
           generation_(generation),
           stop_(std::move(stop)),
@@ -260,8 +261,8 @@ class Worker {
     }
     bool deliver(const NextNumber& number, std::string block, tracking::ParcelOutcome outcome) {
         if (stop_->stopped() ||
-            !shared_->feed.add(generation_, {number.company, number.number, std::move(block),
-                                             std::move(outcome)}))
+            !shared_->feed.add(
+                generation_, {number.company, number.number, std::move(block), std::move(outcome)}))
             return false;
         Shared::requestFlush(shared_, generation_);
         return true;
@@ -337,7 +338,9 @@ void Worker::runQueries() {
             !deliver(current, std::move(block), outcome.finish()))
             return;
     }
-    toUi([run = generation_](const std::shared_ptr<Shared>& shared) { Shared::finish(shared, run); });
+    toUi([run = generation_](const std::shared_ptr<Shared>& shared) {
+        Shared::finish(shared, run);
+    });
 }
 
 // The first item that holds children means some company holds a number.

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "query/result_feed.h"
 #include "io/stop_signal.h"
+#include "query/result_feed.h"
 #include "tracking/parcel_state.h"
 #include "tracking/tree_model.h"
 

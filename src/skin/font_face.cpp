@@ -6,11 +6,20 @@
 namespace korvel::skin {
 
 std::span<const std::string_view> PreferredChineseFaces() {
-    static constexpr std::array<std::string_view, 14> kFaces = {
-        "宋体",         "SimSun",          "新宋体",  "NSimSun",
-        "微软雅黑",     "Microsoft YaHei", "黑体",    "SimHei",
-        "文泉驿微米黑", "WenQuanYi Micro Hei", "文泉驿正黑", "WenQuanYi Zen Hei",
-        "Noto Sans CJK SC", "Droid Sans Fallback"};
+    static constexpr std::array<std::string_view, 14> kFaces = {"宋体",
+                                                                "SimSun",
+                                                                "新宋体",
+                                                                "NSimSun",
+                                                                "微软雅黑",
+                                                                "Microsoft YaHei",
+                                                                "黑体",
+                                                                "SimHei",
+                                                                "文泉驿微米黑",
+                                                                "WenQuanYi Micro Hei",
+                                                                "文泉驿正黑",
+                                                                "WenQuanYi Zen Hei",
+                                                                "Noto Sans CJK SC",
+                                                                "Droid Sans Fallback"};
     return kFaces;
 }
 

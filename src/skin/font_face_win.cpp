@@ -43,8 +43,7 @@ bool gdiplusKnows(std::string_view gbkFace) {
     const std::wstring face = text::toWide(gbkFace);
     if (face.empty()) return false;
     GdipFontFamilyPtr family;
-    return gdip::GdipCreateFontFamilyFromName(face.c_str(), nullptr, family.put()) ==
-           Gdiplus::Ok;
+    return gdip::GdipCreateFontFamilyFromName(face.c_str(), nullptr, family.put()) == Gdiplus::Ok;
 }
 
 }  // namespace

@@ -284,9 +284,7 @@ class SkinEngine {
 // Suspends an engine's painting for the guard's lifetime.
 class PaintingSuspension {
   public:
-    explicit PaintingSuspension(SkinEngine& engine) : engine_(engine) {
-        engine_.SuspendPainting();
-    }
+    explicit PaintingSuspension(SkinEngine& engine) : engine_(engine) { engine_.SuspendPainting(); }
     ~PaintingSuspension() { engine_.ResumePainting(); }
     PaintingSuspension(const PaintingSuspension&) = delete;
     PaintingSuspension& operator=(const PaintingSuspension&) = delete;

@@ -10,8 +10,8 @@ namespace korvel::text {
 
 std::wstring toWide(std::string_view gbk) {
     if (gbk.empty()) return {};
-    const int n = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
     if (n <= 0) return {};
     std::wstring out(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), static_cast<int>(gbk.size()), out.data(), n);

@@ -41,11 +41,11 @@ class ItemForest {
     ItemForest& operator=(const ItemForest&) = delete;
 
     int count() const { return static_cast<int>(order_.size()); }
-    bool valid(int index) const {
-        return index >= 0 && static_cast<size_t>(index) < order_.size();
-    }
+    bool valid(int index) const { return index >= 0 && static_cast<size_t>(index) < order_.size(); }
     // The node at a pre-order index, nullptr for a bad one.
-    Node* at(int index) const { return valid(index) ? order_[static_cast<size_t>(index)] : nullptr; }
+    Node* at(int index) const {
+        return valid(index) ? order_[static_cast<size_t>(index)] : nullptr;
+    }
     int indexOf(const Node* node) const;
     int parentOf(int index) const;
 

@@ -79,7 +79,8 @@ void MemoryTree::copyOut(const Node& node, TreeItem& out) {
     out.text = node.text;
     out.state = node.state;
     out.children.resize(node.children().size());
-    for (size_t i = 0; i < node.children().size(); ++i) copyOut(*node.children()[i], out.children[i]);
+    for (size_t i = 0; i < node.children().size(); ++i)
+        copyOut(*node.children()[i], out.children[i]);
 }
 
 std::vector<TreeItem> MemoryTree::snapshot() const {

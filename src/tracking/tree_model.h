@@ -35,13 +35,13 @@ struct TreeItem {
 };
 
 class TreeModel {
-public:
+  public:
     virtual ~TreeModel() = default;
 
     virtual int itemCount() const = 0;
     virtual std::string itemText(int index) const = 0;  // empty for a bad index
-    virtual int parentOf(int index) const = 0;           // -1 for top level or a bad index
-    virtual bool hasChildren(int index) const = 0;       // false for a bad index
+    virtual int parentOf(int index) const = 0;          // -1 for top level or a bad index
+    virtual bool hasChildren(int index) const = 0;      // false for a bad index
     // Each text becomes a new last child of parent; parent -1 = top level.
     virtual void addItems(int parent, const std::vector<std::string>& texts) = 0;
     virtual void setItemText(int index, const std::string& text) = 0;
@@ -72,14 +72,14 @@ public:
     // it may note that they did, not look at them yet.
     void setEditListener(std::function<void()> listener) { editListener_ = std::move(listener); }
 
-protected:
+  protected:
     // Every edit calls this before it changes anything.
     void noteChange() {
         changes_->fetch_add(1);
         if (editListener_) editListener_();
     }
 
-private:
+  private:
     std::shared_ptr<ChangeCount> changes_ = std::make_shared<ChangeCount>(0);
     std::function<void()> editListener_;
 };

@@ -13,7 +13,7 @@
 namespace korvel::ui {
 
 class AnimatedPicture {
-public:
+  public:
     AnimatedPicture() = default;
     ~AnimatedPicture();
     AnimatedPicture(const AnimatedPicture&) = delete;
@@ -28,7 +28,7 @@ public:
     int frameCount() const { return frames_; }
     int currentFrame() const { return current_; }
 
-private:
+  private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void load();
     void paint(HDC dc);

@@ -4,13 +4,13 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "dialogs/message_box_win.h"
+#include "io/file_io_win.h"
 #include "text/wide_text_win.h"
 #include "tracking/template_file.h"
-#include "io/file_io_win.h"
 #include "ui/main_window_elements_win.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
-#include "dialogs/message_box_win.h"
 
 namespace korvel::ui {
 
@@ -53,14 +53,29 @@ void MainWindow::showTreeMenu(POINT treeClient) {
     POINT screen;
     GetCursorPos(&screen);
     switch (popUp(treeMenu_, screen)) {
-        case kAdd: workspace_->addNumbers(); break;
-        case kChange: workspace_->changeNumber(); break;
-        case kDelete: workspace_->deleteNumber(); break;
-        case kDeleteCompany: workspace_->deleteCompanyNumbers(); break;
-        case kDeleteAll: workspace_->deleteAllNumbers(); break;
-        case kQueryOpen: queryOpenNumbers(); break;
-        case kExport: exportTable(); break;
-        default: break;
+        case kAdd:
+            workspace_->addNumbers();
+            break;
+        case kChange:
+            workspace_->changeNumber();
+            break;
+        case kDelete:
+            workspace_->deleteNumber();
+            break;
+        case kDeleteCompany:
+            workspace_->deleteCompanyNumbers();
+            break;
+        case kDeleteAll:
+            workspace_->deleteAllNumbers();
+            break;
+        case kQueryOpen:
+            queryOpenNumbers();
+            break;
+        case kExport:
+            exportTable();
+            break;
+        default:
+            break;
     }
 }
 
@@ -74,7 +89,8 @@ void MainWindow::showSettingsMenu() {
         case kAbout:
             if (onAbout) onAbout();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -100,16 +116,36 @@ void MainWindow::pageChanged(int page) {
 
 void MainWindow::runCommand(WPARAM command) {
     switch (static_cast<MainCommand>(command)) {
-        case MainCommand::Locate: locate(); break;
-        case MainCommand::Import: importTemplate(); break;
-        case MainCommand::Query: toggleQueryRun(); break;
-        case MainCommand::Save: saveTemplate(); break;
-        case MainCommand::PageHome: selectPage(1); break;
-        case MainCommand::PageQuery: selectPage(2); break;
-        case MainCommand::PageOutlets: selectPage(3); break;
-        case MainCommand::BackgroundPicture: chooseBackgroundPicture(); break;
-        case MainCommand::SettingsMenu: showSettingsMenu(); break;
-        case MainCommand::NumberDialog: openNumberDialog(); break;
+        case MainCommand::Locate:
+            locate();
+            break;
+        case MainCommand::Import:
+            importTemplate();
+            break;
+        case MainCommand::Query:
+            toggleQueryRun();
+            break;
+        case MainCommand::Save:
+            saveTemplate();
+            break;
+        case MainCommand::PageHome:
+            selectPage(1);
+            break;
+        case MainCommand::PageQuery:
+            selectPage(2);
+            break;
+        case MainCommand::PageOutlets:
+            selectPage(3);
+            break;
+        case MainCommand::BackgroundPicture:
+            chooseBackgroundPicture();
+            break;
+        case MainCommand::SettingsMenu:
+            showSettingsMenu();
+            break;
+        case MainCommand::NumberDialog:
+            openNumberDialog();
+            break;
     }
 }
 

@@ -2,12 +2,12 @@
 // "导出表格".
 #include <unordered_map>
 
+#include "dialogs/message_box_win.h"
+#include "io/file_io_win.h"
 #include "text/wide_text_win.h"
 #include "tracking/outcome_table.h"
-#include "io/file_io_win.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
-#include "dialogs/message_box_win.h"
 #include "ui/outcome_keeper_win.h"
 
 namespace korvel::ui {

@@ -4,10 +4,10 @@
 // as it differs, which the next start offers after a crash.
 #include <algorithm>
 
+#include "dialogs/message_box_win.h"
 #include "tracking/template_file.h"
 #include "ui/main_window_texts.h"
 #include "ui/main_window_win.h"
-#include "dialogs/message_box_win.h"
 
 namespace korvel::ui {
 
@@ -81,10 +81,14 @@ void MainWindow::listSaved() {
 
 bool MainWindow::mayDropList() {
     if (!listChanged()) return true;
-    switch (dialogs::showMessageBox(hwnd_, texts::kAskSaveChanges, dialogs::kButtonsCancelNoYes, texts::kAskTitle)) {
-        case dialogs::kResultYes: return saveTemplate();
-        case dialogs::kResultNo: return true;
-        default: return false;  // 取消, Esc, the close button
+    switch (dialogs::showMessageBox(hwnd_, texts::kAskSaveChanges, dialogs::kButtonsCancelNoYes,
+                                    texts::kAskTitle)) {
+        case dialogs::kResultYes:
+            return saveTemplate();
+        case dialogs::kResultNo:
+            return true;
+        default:
+            return false;  // 取消, Esc, the close button
     }
 }
 
@@ -128,7 +132,8 @@ void MainWindow::offerLeftCopy() {
     const std::string question = recoveryQuestion(numberCount(left->items), left->lastChanged);
     // The right-most button, 取消, has the focus: an Enter pressed by habit
     // keeps the copy for the next start.
-    switch (dialogs::showMessageBox(hwnd_, question, dialogs::kButtonsCancelNoYes, texts::kAskTitle)) {
+    switch (
+        dialogs::showMessageBox(hwnd_, question, dialogs::kButtonsCancelNoYes, texts::kAskTitle)) {
         case dialogs::kResultYes:
             // As an import fills it; the list stays changed against the
             // start-up list, so closing asks again.

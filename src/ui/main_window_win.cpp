@@ -5,15 +5,15 @@
 #include <windowsx.h>
 
 #include "build_settings.h"
+#include "dialogs/input_dialog_win.h"
+#include "dialogs/message_box_win.h"
 #include "io/http_fetch_win.h"
 #include "query/ui_thread_call_win.h"
 #include "skin/builtin_pictures.h"
 #include "skin/font_face_win.h"
 #include "text/wide_text_win.h"
 #include "ui/main_window_elements_win.h"
-#include "dialogs/input_dialog_win.h"
 #include "ui/main_window_texts.h"
-#include "dialogs/message_box_win.h"
 #include "ui/result_view_win.h"
 
 namespace korvel::ui {
@@ -56,9 +56,9 @@ bool MainWindow::create(int showCommand) {
     // The window is fixed-size and has no system frame of its own: the skin
     // draws it. The title stays empty.
     hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kMainClass, L"",
-                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                            kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, kMainWindowX,
+                            kMainWindowY, kMainWindowWidth, kMainWindowHeight, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
     if (!hwnd_) return false;
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
@@ -153,8 +153,8 @@ void MainWindow::createNativeControls() {
     }
     const Box& t = layout_.tree;
     treeView_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
-                                WS_CHILD | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
-                                    TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+                                WS_CHILD | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                                    TVS_LINESATROOT | TVS_SHOWSELALWAYS |
                                     TVS_NOTOOLTIPS,  // TreeStatus shows the tips
                                 t.x, t.y, t.width, t.height, hwnd_, nullptr, inst, nullptr);
     TreeView_SetTextColor(treeView_, RGB(0, 0, 0));
@@ -172,11 +172,9 @@ void MainWindow::createNativeControls() {
                  reinterpret_cast<LPARAM>(text::toWide(texts::kResultHint).c_str()));
 
     const Box& c = layout_.courierBox;
-    courierBox_ = CreateWindowExW(0, L"COMBOBOX", L"",
-                                  WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN |
-                                      CBS_AUTOHSCROLL,
-                                  c.x, c.y, c.width, c.height + 300, hwnd_, nullptr, inst,
-                                  nullptr);
+    courierBox_ = CreateWindowExW(
+        0, L"COMBOBOX", L"", WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+        c.x, c.y, c.width, c.height + 300, hwnd_, nullptr, inst, nullptr);
     COMBOBOXINFO info{};
     info.cbSize = sizeof(info);
     if (GetComboBoxInfo(courierBox_, &info) && info.hwndItem)
@@ -214,12 +212,15 @@ void MainWindow::fitCourierBoxHeight() {
 void MainWindow::createMenus() {
     // Both menus are pop-ups only; neither is on a menu bar.
     treeMenu_ = CreatePopupMenu();
-    const std::pair<UINT, const char*> treeItems[] = {
-        {1, texts::kMenuAddNumbers},    {2, texts::kMenuChangeNumber},
-        {3, texts::kMenuDeleteNumber},  {4, texts::kMenuDeleteCompany},
-        {0, nullptr},                   {5, texts::kMenuDeleteAll},
-        {0, nullptr},                   {6, texts::kMenuQueryOpen},
-        {7, texts::kMenuExport}};
+    const std::pair<UINT, const char*> treeItems[] = {{1, texts::kMenuAddNumbers},
+                                                      {2, texts::kMenuChangeNumber},
+                                                      {3, texts::kMenuDeleteNumber},
+                                                      {4, texts::kMenuDeleteCompany},
+                                                      {0, nullptr},
+                                                      {5, texts::kMenuDeleteAll},
+                                                      {0, nullptr},
+                                                      {6, texts::kMenuQueryOpen},
+                                                      {7, texts::kMenuExport}};
     for (const auto& [id, caption] : treeItems) {
         if (!caption)
             AppendMenuW(treeMenu_, MF_SEPARATOR, 0, nullptr);
@@ -255,8 +256,8 @@ void MainWindow::bindWorkspace() {
         return io::httpGet(url, stop);
     };
     auto uiThread = query::makeUiThreadCall();
-    queryRun_ = std::make_unique<query::QueryRun>(*tree_, *this, std::move(uiThread), endpoint_,
-                                                  fetch);
+    queryRun_ =
+        std::make_unique<query::QueryRun>(*tree_, *this, std::move(uiThread), endpoint_, fetch);
     queryRun_->setWatcher(treeStatus_.get());
 }
 

@@ -11,16 +11,16 @@
 #include <memory>
 #include <string>
 
+#include "dialogs/file_dialog_win.h"
 #include "query/query_run.h"
-#include "ui/result_box_win.h"
 #include "skin/gdi_handles_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/template_file.h"
 #include "tracking/tracking_workspace.h"
 #include "ui/animated_picture_win.h"
-#include "dialogs/file_dialog_win.h"
 #include "ui/main_window_layout.h"
 #include "ui/recovery_copy_win.h"
+#include "ui/result_box_win.h"
 #include "ui/tracking_tree_win.h"
 #include "ui/tree_status_win.h"
 
@@ -30,14 +30,14 @@ class MainWindowElements;
 
 // What start-up hands the window: where the program lives and which it is.
 struct ProgramPlace {
-    std::string runDirectory;  // no trailing backslash
-    std::string exeName;       // without directory
+    std::string runDirectory;     // no trailing backslash
+    std::string exeName;          // without directory
     std::string dataFolder = {};  // the program's own files; empty: none are kept
     std::string version = {};     // the file version shown on page 1; empty: unknown
 };
 
 class MainWindow : public query::QueryUi {
-public:
+  public:
     // trackingEndpoint: host[:port] of the tracking service (tests use a stand-in).
     explicit MainWindow(ProgramPlace place, std::string trackingEndpoint = {});
     ~MainWindow() override;
@@ -127,7 +127,7 @@ public:
     // returns the chosen command id (0 for none).
     std::function<UINT(HMENU, POINT)> trackMenu;
 
-private:
+  private:
     // Posted by the set-up: the start offers a list left unsaved once the
     // window shows.
     static constexpr UINT kMsgOfferLeftCopy = WM_APP + 2;

@@ -4,9 +4,9 @@
 
 #include <chrono>
 
+#include "io/file_io_win.h"
 #include "query/ui_thread_call_win.h"
 #include "text/wide_text_win.h"
-#include "io/file_io_win.h"
 #include "upgrade/upgrade_handles_win.h"
 
 namespace korvel::ui {

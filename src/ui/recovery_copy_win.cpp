@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "io/file_io_win.h"
 #include "text/wide_text_win.h"
 #include "tracking/template_file.h"
-#include "io/file_io_win.h"
 
 namespace korvel::ui {
 
@@ -17,10 +17,9 @@ std::wstring wide(const std::string& gbk) { return text::toWide(gbk); }
 // Share mode 0 keeps every other opener out; the system deletes the file
 // when the last handle goes, however the program ends.
 upgrade::FileHandle holdLock(const std::string& path) {
-    return upgrade::FileHandle(CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                           nullptr, OPEN_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
-                                           nullptr));
+    return upgrade::FileHandle(
+        CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
 
 }  // namespace
@@ -101,13 +100,15 @@ std::optional<LeftCopy> RecoveryCopy::claimLeftCopy() {
         if (!lock) continue;  // its program runs, or another start is asking about it
         std::optional<std::string> bytes = io::readWholeFile(f.path, tracking::kMaxTemplateBytes);
         if (!bytes) continue;  // gone meanwhile, or unreadable: nothing to offer
-        std::optional<std::vector<tracking::TreeItem>> items = tracking::TemplateFile::decode(*bytes);
+        std::optional<std::vector<tracking::TreeItem>> items =
+            tracking::TemplateFile::decode(*bytes);
         if (!items) {
             setAside(f.path);
             continue;
         }
-        return LeftCopy{f.id, f.path, std::move(*bytes), std::move(*items),
-                        localTimeOf(f.written), std::move(lock)};
+        return LeftCopy{
+            f.id,           f.path, std::move(*bytes), std::move(*items), localTimeOf(f.written),
+            std::move(lock)};
     }
     return std::nullopt;
 }

@@ -29,7 +29,7 @@ namespace korvel::ui {
 struct LeftCopy {
     std::string id;
     std::string path;
-    std::string bytes;                     // the template file, as written
+    std::string bytes;                      // the template file, as written
     std::vector<tracking::TreeItem> items;  // decoded from it
     LocalTime lastChanged;
     upgrade::FileHandle lock;

@@ -361,7 +361,8 @@ void View::paintCue(HDC dc) {
 }
 
 size_t View::hit(int x, int y) const {
-    long line = static_cast<long>(firstLine_) + (y < 0 ? -1 - (-y - 1) / lineHeight_ : y / lineHeight_);
+    long line =
+        static_cast<long>(firstLine_) + (y < 0 ? -1 - (-y - 1) / lineHeight_ : y / lineHeight_);
     line = std::clamp<long>(line, 0, static_cast<long>(text_.lineCount()) - 1);
     return text_.offsetAt(static_cast<size_t>(line), x - kMargin);
 }
@@ -401,12 +402,16 @@ bool View::onKey(WPARAM key) {
     };
     switch (key) {
         case VK_LEFT:
-            if (!shift && anchor_ != caret_) moveCaret(selStart(), false);
-            else moveCaret(prevPosition(caret_), shift);
+            if (!shift && anchor_ != caret_)
+                moveCaret(selStart(), false);
+            else
+                moveCaret(prevPosition(caret_), shift);
             return true;
         case VK_RIGHT:
-            if (!shift && anchor_ != caret_) moveCaret(selEnd(), false);
-            else moveCaret(nextPosition(caret_), shift);
+            if (!shift && anchor_ != caret_)
+                moveCaret(selEnd(), false);
+            else
+                moveCaret(nextPosition(caret_), shift);
             return true;
         case VK_UP:
             toLine(line > 0 ? line - 1 : 0);
@@ -445,12 +450,24 @@ bool View::onKey(WPARAM key) {
 void View::onVScroll(int code) {
     const long page = pageLines();
     switch (code) {
-        case SB_LINEUP: scrollBy(-1); break;
-        case SB_LINEDOWN: scrollBy(1); break;
-        case SB_PAGEUP: scrollBy(-page); break;
-        case SB_PAGEDOWN: scrollBy(page); break;
-        case SB_TOP: scrollTo(0); break;
-        case SB_BOTTOM: scrollTo(maxFirstLine()); break;
+        case SB_LINEUP:
+            scrollBy(-1);
+            break;
+        case SB_LINEDOWN:
+            scrollBy(1);
+            break;
+        case SB_PAGEUP:
+            scrollBy(-page);
+            break;
+        case SB_PAGEDOWN:
+            scrollBy(page);
+            break;
+        case SB_TOP:
+            scrollTo(0);
+            break;
+        case SB_BOTTOM:
+            scrollTo(maxFirstLine());
+            break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
             // The 16-bit position of the message would wrap past 65,535 lines.
@@ -461,7 +478,8 @@ void View::onVScroll(int code) {
                 scrollTo(static_cast<size_t>(std::max(0, info.nTrackPos)));
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -713,17 +731,16 @@ std::optional<LRESULT> View::editMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (wp != SB_LINEUP && wp != SB_LINEDOWN && wp != SB_PAGEUP && wp != SB_PAGEDOWN)
                 return FALSE;
             onVScroll(static_cast<int>(wp));
-            return MAKELRESULT(static_cast<WORD>(static_cast<long>(firstLine_) -
-                                                 static_cast<long>(before)),
-                               TRUE);
+            return MAKELRESULT(
+                static_cast<WORD>(static_cast<long>(firstLine_) - static_cast<long>(before)), TRUE);
         }
         case EM_SCROLLCARET:
             ensureVisible(caret_);
             return TRUE;
         case EM_LINEFROMCHAR: {
             const long at = static_cast<long>(wp);
-            return static_cast<LRESULT>(
-                text_.lineOf(at < 0 ? selStart() : std::min(static_cast<size_t>(at), text_.size())));
+            return static_cast<LRESULT>(text_.lineOf(
+                at < 0 ? selStart() : std::min(static_cast<size_t>(at), text_.size())));
         }
         case EM_LINEINDEX: {
             const long line = static_cast<long>(wp);

@@ -102,8 +102,7 @@ bool TrackingTree::hasChildren(int index) const {
     return node && node->hasChildren();
 }
 
-HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text,
-                               const ItemState* state) {
+HTREEITEM TrackingTree::insert(HTREEITEM parent, const std::string& text, const ItemState* state) {
     std::wstring wide = text::toWide(text);
     TVINSERTSTRUCTW ins{};
     ins.hParent = parent ? parent : TVI_ROOT;
@@ -239,7 +238,8 @@ void TrackingTree::readItem(Node& node, TreeItem& out) const {
     out.text = node.text;
     out.state = node.state;
     out.children.resize(node.children().size());
-    for (size_t i = 0; i < node.children().size(); ++i) readItem(*node.children()[i], out.children[i]);
+    for (size_t i = 0; i < node.children().size(); ++i)
+        readItem(*node.children()[i], out.children[i]);
 }
 
 std::vector<TreeItem> TrackingTree::snapshot() const {

@@ -23,7 +23,7 @@
 namespace korvel::ui {
 
 class TrackingTree : public tracking::TreeModel {
-public:
+  public:
     // Mirrors whatever the control already holds.
     explicit TrackingTree(HWND treeView);
 
@@ -61,7 +61,7 @@ public:
     };
     ItemTexts textsOf(HTREEITEM item) const;
 
-private:
+  private:
     using Node = tracking::ItemForest::Node;
 
     static HTREEITEM handleOf(const Node* node) {

@@ -18,8 +18,8 @@ std::string twoDigits(int value) {
 bool validId(std::string_view id) {
     if (id.empty() || id.size() > 64) return false;
     for (char c : id) {
-        const bool ok = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
-                        (c >= 'A' && c <= 'Z') || c == '-';
+        const bool ok =
+            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
         if (!ok) return false;
     }
     return true;
@@ -28,10 +28,10 @@ bool validId(std::string_view id) {
 }  // namespace
 
 std::string recoveryQuestion(int numbers, const LocalTime& at) {
-    return std::string(texts::kRecoveryBefore) + std::to_string(numbers) +
-           texts::kRecoveryNumbers + std::to_string(at.month) + texts::kRecoveryMonth +
-           std::to_string(at.day) + texts::kRecoveryDay + twoDigits(at.hour) + ":" +
-           twoDigits(at.minute) + texts::kRecoveryAfter;
+    return std::string(texts::kRecoveryBefore) + std::to_string(numbers) + texts::kRecoveryNumbers +
+           std::to_string(at.month) + texts::kRecoveryMonth + std::to_string(at.day) +
+           texts::kRecoveryDay + twoDigits(at.hour) + ":" + twoDigits(at.minute) +
+           texts::kRecoveryAfter;
 }
 
 int numberCount(const std::vector<tracking::TreeItem>& items) {

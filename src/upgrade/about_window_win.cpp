@@ -26,10 +26,10 @@ DialogBaseUnits programDialogBaseUnits() {
     skin::WindowDc screen(nullptr);
     if (!screen) return dialogBaseUnits(0, 0);
     const int height = -MulDiv(kDialogFontPoints, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
-    const skin::GdiObject font(CreateFontW(
-        height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-        text::toWide(skin::ChineseDialogFace()).c_str()));
+    const skin::GdiObject font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                           text::toWide(skin::ChineseDialogFace()).c_str()));
     if (!font) return dialogBaseUnits(0, 0);
     const skin::SelectGuard selected(screen.get(), font.get());
     const std::wstring letters(kBaseUnitLetters.begin(), kBaseUnitLetters.end());

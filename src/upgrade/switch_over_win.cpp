@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "text/wide_text_win.h"
 #include "io/file_io_win.h"
+#include "text/wide_text_win.h"
 #include "upgrade/replacement_script.h"
 #include "upgrade/target_path.h"
 #include "upgrade/upgrade_handles_win.h"

@@ -4,13 +4,13 @@
 #include <thread>
 
 #include "build_settings.h"
+#include "dialogs/message_box_layout.h"
+#include "dialogs/message_box_win.h"
+#include "io/file_io_win.h"
 #include "io/stop_signal.h"
 #include "skin/skin_color.h"
 #include "skin/skin_toolkit_win.h"
 #include "text/wide_text_win.h"
-#include "io/file_io_win.h"
-#include "dialogs/message_box_layout.h"
-#include "dialogs/message_box_win.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/download_watch.h"
 #include "upgrade/signature_check_win.h"
@@ -221,8 +221,8 @@ void UpdateWindow::updateCheckDone(const std::string &latest) {
         close();
         return;
     }
-    const int answer =
-        dialogs::showMessageBox(owner_, kPromptUpdateFound, dialogs::kButtonsCancelOk, kPromptUpdateTitle);
+    const int answer = dialogs::showMessageBox(owner_, kPromptUpdateFound,
+                                               dialogs::kButtonsCancelOk, kPromptUpdateTitle);
     if (!hwnd_) return;  // closed while the prompt was open
     if (answer != dialogs::kResultOk) {
         close();

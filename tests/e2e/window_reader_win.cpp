@@ -64,8 +64,8 @@ namespace {
 
 std::string utf8(const std::wstring& w) {
     if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr,
-                                      0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string s(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
                         nullptr);
@@ -84,11 +84,21 @@ std::string quote(const std::wstring& w) {
     std::string out = "\"";
     for (char c : utf8(w)) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     char buf[8];
@@ -118,7 +128,8 @@ std::wstring className(HWND hwnd) {
 std::wstring windowText(HWND hwnd) {
     const LRESULT n = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    const LRESULT got = SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT got =
+        SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
     return text;
 }
@@ -130,7 +141,8 @@ class RemoteBuffer {
     RemoteBuffer(HWND owner, size_t size) : size_(size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(owner, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         if (process_)
             address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
     }
@@ -263,8 +275,8 @@ void answerEndSession() {
     DWORD_PTR may = 0, ended = 0;
     const bool asked = p.main && SendMessageTimeoutW(p.main, WM_QUERYENDSESSION, 0, 0,
                                                      SMTO_ABORTIFHUNG, 10000, &may);
-    const bool told = asked && SendMessageTimeoutW(p.main, WM_ENDSESSION, TRUE, 0,
-                                                   SMTO_ABORTIFHUNG, 10000, &ended);
+    const bool told = asked && SendMessageTimeoutW(p.main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG,
+                                                   10000, &ended);
     std::cout << "{\"answered\":" << (asked && told ? "true" : "false")
               << ",\"mayEnd\":" << (may ? "true" : "false") << "}" << std::endl;
 }
@@ -312,8 +324,8 @@ void answerState() {
               << (SendMessageW(p.combo, CB_GETDROPPEDSTATE, 0, 0) ? "true" : "false")
               << ",\"comboSel\":[" << LOWORD(sel) << "," << HIWORD(sel) << "]"
               << ",\"result\":" << quote(windowText(p.result))
-              << ",\"resultRect\":" << rectJson(screenRect(p.result))
-              << ",\"resultSel\":[" << LOWORD(resultSel) << "," << HIWORD(resultSel) << "]"
+              << ",\"resultRect\":" << rectJson(screenRect(p.result)) << ",\"resultSel\":["
+              << LOWORD(resultSel) << "," << HIWORD(resultSel) << "]"
               << ",\"resultFirst\":" << SendMessageW(p.result, EM_GETFIRSTVISIBLELINE, 0, 0)
               << ",\"focus\":\"" << focusName(p) << "\"}" << std::endl;
 }
@@ -520,8 +532,7 @@ void answerList() {
               << ",\"rect\":" << rectJson(screenRect(list))
               << ",\"itemHeight\":" << SendMessageW(list, LB_GETITEMHEIGHT, 0, 0)
               << ",\"top\":" << SendMessageW(list, LB_GETTOPINDEX, 0, 0)
-              << ",\"selected\":" << SendMessageW(list, LB_GETCURSEL, 0, 0) << "}"
-              << std::endl;
+              << ",\"selected\":" << SendMessageW(list, LB_GETCURSEL, 0, 0) << "}" << std::endl;
 }
 
 // Screen pixels of a rectangle, 0x00RRGGBB each, row by row.
@@ -704,7 +715,8 @@ void answerMenu() {
         // Text pixels are looked for away from the edges (3D frame lines).
         auto rowHasText = [&](int row) {
             int count = 0;
-            for (int x = 6; x < w - 6; ++x) count += isText(pixels[static_cast<size_t>(row * w + x)]);
+            for (int x = 6; x < w - 6; ++x)
+                count += isText(pixels[static_cast<size_t>(row * w + x)]);
             return count > 0 && count < (w - 12) / 2;
         };
         if (!rowHasText(y)) {

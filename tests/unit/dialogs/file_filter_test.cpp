@@ -6,7 +6,8 @@ using korvel::dialogs::toDialogFilter;
 
 TEST(FileFilter, PipesBecomeZeroTerminatedPairs) {
     using namespace std::string_literals;
-    EXPECT_EQ(korvel::dialogs::toDialogFilter("（模版文件.dat）|*.dat"), "（模版文件.dat）\0*.dat\0\0"s);
+    EXPECT_EQ(korvel::dialogs::toDialogFilter("（模版文件.dat）|*.dat"),
+              "（模版文件.dat）\0*.dat\0\0"s);
     EXPECT_EQ(korvel::dialogs::toDialogFilter("（jpg文件）|*.jpg|（bmp文件）|*.bmp"),
               "（jpg文件）\0*.jpg\0（bmp文件）\0*.bmp\0\0"s);
     EXPECT_EQ(korvel::dialogs::toDialogFilter("lonely"), "lonely\0\0\0"s);

@@ -18,8 +18,14 @@ TEST(MessageBoxLayout, ButtonSets) {
     const Case cases[] = {
         {0, {{korvel::dialogs::kButtonOk, 0}}},
         {1, {{korvel::dialogs::kButtonCancel, 1}, {korvel::dialogs::kButtonOk, 0}}},
-        {2, {{korvel::dialogs::kButtonAbort, 2}, {korvel::dialogs::kButtonRetry, 3}, {korvel::dialogs::kButtonIgnore, 4}}},
-        {3, {{korvel::dialogs::kButtonCancel, 1}, {korvel::dialogs::kButtonNo, 6}, {korvel::dialogs::kButtonYes, 5}}},
+        {2,
+         {{korvel::dialogs::kButtonAbort, 2},
+          {korvel::dialogs::kButtonRetry, 3},
+          {korvel::dialogs::kButtonIgnore, 4}}},
+        {3,
+         {{korvel::dialogs::kButtonCancel, 1},
+          {korvel::dialogs::kButtonNo, 6},
+          {korvel::dialogs::kButtonYes, 5}}},
         {4, {{korvel::dialogs::kButtonNo, 6}, {korvel::dialogs::kButtonYes, 5}}},
         {5, {{korvel::dialogs::kButtonCancel, 1}, {korvel::dialogs::kButtonRetry, 3}}},
         {6, {}},
@@ -28,7 +34,8 @@ TEST(MessageBoxLayout, ButtonSets) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.set);
         std::vector<std::pair<std::string, int>> got;
-        for (const korvel::dialogs::BoxButton& b : korvel::dialogs::boxButtons(c.set)) got.emplace_back(b.caption, b.result);
+        for (const korvel::dialogs::BoxButton& b : korvel::dialogs::boxButtons(c.set))
+            got.emplace_back(b.caption, b.result);
         EXPECT_EQ(got, c.buttons);
     }
 }

@@ -36,10 +36,9 @@ class FakeUiThread : public UiThreadCall {
             {
                 std::lock_guard lock(mutex_);
                 if (posted_.empty()) return;
-                auto first = std::min_element(posted_.begin(), posted_.end(),
-                                              [](const Posted& a, const Posted& b) {
-                                                  return a.due < b.due;
-                                              });
+                auto first = std::min_element(
+                    posted_.begin(), posted_.end(),
+                    [](const Posted& a, const Posted& b) { return a.due < b.due; });
                 work = std::move(first->work);
                 posted_.erase(first);
             }

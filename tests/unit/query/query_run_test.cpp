@@ -144,7 +144,8 @@ struct Rig {
         window.tree = &tree;
         if (fullCatalogue) tree.addItems(-1, CourierCatalogue::displayNames());
         run = std::make_unique<QueryRun>(
-            tree, window, ui, "h:1", [service = service](const std::string& url, korvel::io::StopSignal& stop) {
+            tree, window, ui, "h:1",
+            [service = service](const std::string& url, korvel::io::StopSignal& stop) {
                 return service->fetch(url, stop);
             });
     }
@@ -389,9 +390,10 @@ TEST(QueryRun, ShutdownDuringARunLeavesTheWindowAlone) {
         window.tree = &tree;
         tree.addItems(-1, {"顺丰快递"});
         tree.addItems(0, {"F1", "F2"});
-        QueryRun run(tree, window, ui, "h:1", [service](const std::string& url, korvel::io::StopSignal& stop) {
-            return service->fetch(url, stop);
-        });
+        QueryRun run(tree, window, ui, "h:1",
+                     [service](const std::string& url, korvel::io::StopSignal& stop) {
+                         return service->fetch(url, stop);
+                     });
         run.toggleQueryRun();
         ASSERT_TRUE(ui->pumpUntil([&] { return service->asked().size() == 1; }));
         run.shutdown();
@@ -463,7 +465,8 @@ TEST(QueryRun, TheWatcherHearsEachOutcomeUnderTheTextsTheNumberWasAskedFor) {
     rig.run->toggleQueryRun();
     // The first read held every number; the progress text of 签收1 is shown.
     ASSERT_TRUE(rig.ui->pumpUntil([&] {
-        return rig.service->asked().size() == 9 && rig.window.status == "正在为您查询：顺丰快递签收1";
+        return rig.service->asked().size() == 9 &&
+               rig.window.status == "正在为您查询：顺丰快递签收1";
     }));
     rig.service->release("签收1");
     // The UI thread runs nothing meanwhile: the worker goes on to 改3 by itself.

@@ -19,7 +19,9 @@ TEST(ChooseFontFace, WantedThenCommonUiFacesThenAnyHorizontalChineseFace) {
     const Case cases[] = {
         {"wanted installed", true, {"黑体", "宋体"}, "宋体"},
         // A Linux desktop under Wine: only the host's face, by both names.
-        {"host face", false, {"@文泉驿微米黑", "WenQuanYi Micro Hei", "文泉驿微米黑"},
+        {"host face",
+         false,
+         {"@文泉驿微米黑", "WenQuanYi Micro Hei", "文泉驿微米黑"},
          "文泉驿微米黑"},
         // A common UI face wins over one enumerated earlier.
         {"ui face first", false, {"楷体", "SimHei", "微软雅黑"}, "微软雅黑"},

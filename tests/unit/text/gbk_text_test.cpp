@@ -31,11 +31,15 @@ TEST(GbkFind, PositionsAndCharacterBoundaries) {
         {"\xB0\xA1\xA1", "\xA1\xA1", 1, -1},
         {"\xB0\xA1\xA1\xA1", "\xA1\xA1", 1, 3},
         // "a" inside the trail byte: 0x81 0x61 is one character.
-        {"\x81" "a" "a", "a", 1, 3},
+        {"\x81"
+         "a"
+         "a",
+         "a", 1, 3},
         {"abc", "", 1, -1},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(korvel::text::find(c.text, c.marker, c.from), c.want) << c.text << " / " << c.marker;
+        EXPECT_EQ(korvel::text::find(c.text, c.marker, c.from), c.want)
+            << c.text << " / " << c.marker;
     }
 }
 
@@ -70,7 +74,7 @@ TEST(GbkSplit, PieceRules) {
     EXPECT_EQ(split("", " "), Pieces{});
     EXPECT_EQ(split("a b", " "), (Pieces{"a", "b"}));
     EXPECT_EQ(split(" a", " "), (Pieces{"", "a"}));
-    EXPECT_EQ(split("a ", " "), (Pieces{"a"}));           // empty rest not counted
+    EXPECT_EQ(split("a ", " "), (Pieces{"a"}));             // empty rest not counted
     EXPECT_EQ(split("a  b", " "), (Pieces{"a", "", "b"}));  // empty middle counted
     EXPECT_EQ(split(" ", " "), (Pieces{""}));
     EXPECT_EQ(split("abc", " "), (Pieces{"abc"}));

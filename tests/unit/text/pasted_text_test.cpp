@@ -16,9 +16,12 @@ TEST(PastedText, LinesAndCellsBecomeBlankSeparatedPieces) {
         {L"SF1\r\nSF2\r\nSF3\r\n", L"SF1 SF2 SF3 "},  // a spreadsheet column
         {L"SF1\nSF2", L"SF1 SF2"},
         {L"SF1\rSF2", L"SF1 SF2"},
-        {L"SF1\tSF2\tSF3", L"SF1 SF2 SF3"},          // a row of cells
-        {L"SF1\t\r\nSF2\n\r", L"SF1  SF2  "},        // LF CR is two breaks
-        {L"a b\x3000" L"c", L"a b\x3000" L"c"},     // blanks stay as they are
+        {L"SF1\tSF2\tSF3", L"SF1 SF2 SF3"},    // a row of cells
+        {L"SF1\t\r\nSF2\n\r", L"SF1  SF2  "},  // LF CR is two breaks
+        {L"a b\x3000"
+         L"c",
+         L"a b\x3000"
+         L"c"},  // blanks stay as they are
         {L"", L""},
     };
     for (const auto& c : cases) EXPECT_EQ(pastedAsOneLine(c.pasted), c.line) << c.pasted;

@@ -286,8 +286,10 @@ TEST(TemplateFile, LongTextsAreCutAt510Bytes) {
         {"GBK after one ASCII byte", "a" + wide, "a" + wide.substr(0, 508)},
         // 0x80 and 0xFF are whole characters of one byte, so the cut may
         // fall right after them.
-        {"lone 0x80 at byte 510", std::string(509, 'a') + "\x80" + "b", std::string(509, 'a') + "\x80"},
-        {"lone 0xFF at byte 510", std::string(509, 'a') + "\xFF" + "b", std::string(509, 'a') + "\xFF"},
+        {"lone 0x80 at byte 510", std::string(509, 'a') + "\x80" + "b",
+         std::string(509, 'a') + "\x80"},
+        {"lone 0xFF at byte 510", std::string(509, 'a') + "\xFF" + "b",
+         std::string(509, 'a') + "\xFF"},
     };
     for (const auto& c : cases) {
         EncodedTemplate encoded = TemplateFile::encode({item(c.text)});

@@ -47,9 +47,10 @@ TEST(ReplacementScript, NamesThatNeedQuoting) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(batchFileArgument(c.name), c.argument) << c.name;
-        EXPECT_EQ(replacementScript(c.name, 7), "@echo off\r\nTaskkill /f /pid 7\r\nping -n 1 "
-                                                    "127.1>nul\r\nDel " + c.argument +
-                                                    "\r\nDel %0\r\nExit")
+        EXPECT_EQ(replacementScript(c.name, 7),
+                  "@echo off\r\nTaskkill /f /pid 7\r\nping -n 1 "
+                  "127.1>nul\r\nDel " +
+                      c.argument + "\r\nDel %0\r\nExit")
             << c.name;
     }
 }

@@ -1,9 +1,8 @@
-#include "dialogs/input_dialog_win.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "dialogs/input_dialog_win.h"
 #include "text/wide_text_win.h"
 
 using namespace korvel::dialogs;
@@ -41,12 +40,14 @@ std::optional<std::string> runDialog(std::function<void(HWND)> action,
                                      const std::string& initial = {}) {
     g_action = std::move(action);
     SetTimer(nullptr, 0, 50, drive);
-    return korvel::dialogs::showInputDialog(nullptr, "输入单号，多单号间用空格隔开", "输入单号", initial);
+    return korvel::dialogs::showInputDialog(nullptr, "输入单号，多单号间用空格隔开", "输入单号",
+                                            initial);
 }
 
 TEST(InputDialog, OkReturnsTheTypedGbkText) {
     auto typed = runDialog([](HWND dlg) {
-        SetDlgItemTextW(dlg, korvel::dialogs::kInputEditId, korvel::text::toWide(" 123 顺丰 ").c_str());
+        SetDlgItemTextW(dlg, korvel::dialogs::kInputEditId,
+                        korvel::text::toWide(" 123 顺丰 ").c_str());
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
     ASSERT_TRUE(typed.has_value());

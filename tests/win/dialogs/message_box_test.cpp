@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../skin/skin_test_support.h"
+#include "dialogs/message_box_win.h"
 #include "skin/builtin_pictures.h"
 #include "skin/button_win.h"
 #include "skin/caption_button_win.h"
@@ -17,7 +18,6 @@
 #include "skin/line_breaks.h"
 #include "skin/skin_paint_win.h"
 #include "text/wide_text_win.h"
-#include "dialogs/message_box_win.h"
 
 using namespace korvel;
 using namespace korvel::dialogs;
@@ -36,8 +36,7 @@ BOOL CALLBACK matchBox(HWND hwnd, LPARAM found) {
     wchar_t cls[64] = {}, title[256] = {};
     GetClassNameW(hwnd, cls, 64);
     GetWindowTextW(hwnd, title, 256);
-    if (!IsWindowVisible(hwnd) || skin::kHostClassName != std::wstring_view(cls) ||
-        gTitle != title)
+    if (!IsWindowVisible(hwnd) || skin::kHostClassName != std::wstring_view(cls) || gTitle != title)
         return TRUE;
     *reinterpret_cast<HWND*>(found) = hwnd;
     return FALSE;
@@ -55,8 +54,8 @@ VOID CALLBACK driveBox(HWND, UINT, UINT_PTR id, DWORD) {
 
 // Opens a box and runs act on it once it shows.
 int runBox(std::function<void(HWND)> act, HWND owner, std::string_view text, int set = 0,
-           std::string_view title = korvel::dialogs::kBoxTitle, int icon = 0, const korvel::dialogs::MessageBoxSetup& setup = {},
-           bool beep = false) {
+           std::string_view title = korvel::dialogs::kBoxTitle, int icon = 0,
+           const korvel::dialogs::MessageBoxSetup& setup = {}, bool beep = false) {
     gAct = std::move(act);
     gTitle = text::toWide(title);
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, driveBox);
@@ -260,7 +259,8 @@ TEST_F(MessageBoxTest, WideTextWidensTheBoxByTheMarginsAroundTheText) {
         int extra;  // 320 - the first text width
         float textX;
     };
-    for (const Case& c : {Case{korvel::dialogs::kIconNone, 60, 30}, Case{korvel::dialogs::kIconInformation, 120, 85}}) {
+    for (const Case& c : {Case{korvel::dialogs::kIconNone, 60, 30},
+                          Case{korvel::dialogs::kIconInformation, 120, 85}}) {
         SCOPED_TRACE(c.icon);
         SIZE size{};
         RECT place{};
@@ -317,8 +317,10 @@ TEST_F(MessageBoxTest, IconValuesDrawTheirColumnOfTheStrip) {
         int icon;
         int column;
     };
-    const Case cases[] = {{korvel::dialogs::kIconError, 0},         {korvel::dialogs::kIconWarning, 40},  {korvel::dialogs::kIconQuestion, 80},
-                          {korvel::dialogs::kIconInformation, 120}, {korvel::dialogs::kIconSuccess, 160}, {7, 0}};
+    const Case cases[] = {
+        {korvel::dialogs::kIconError, 0},     {korvel::dialogs::kIconWarning, 40},
+        {korvel::dialogs::kIconQuestion, 80}, {korvel::dialogs::kIconInformation, 120},
+        {korvel::dialogs::kIconSuccess, 160}, {7, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.icon);
         // An opaque point on the left of the circle.
@@ -436,7 +438,8 @@ TEST_F(MessageBoxTest, CloseButtonAndEnterAnswer) {
     EXPECT_TRUE(IsWindowEnabled(owner));
 
     // Enter answers with the focused button: the first one, "否".
-    EXPECT_EQ(runBox([&](HWND box) { pressKey(box, VK_RETURN); }, owner, "回车", 4), korvel::dialogs::kResultNo);
+    EXPECT_EQ(runBox([&](HWND box) { pressKey(box, VK_RETURN); }, owner, "回车", 4),
+              korvel::dialogs::kResultNo);
 }
 
 TEST_F(MessageBoxTest, QuitWhileOpenEndsTheBoxAndReachesTheOuterLoop) {

@@ -1,9 +1,7 @@
-#include "io/file_io_win.h"
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
+#include "io/file_io_win.h"
 #include "text/wide_text_win.h"
 
 using namespace korvel::io;
@@ -12,7 +10,7 @@ using korvel::text::toWide;
 namespace {
 
 class FileIoTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         wchar_t tmp[MAX_PATH];
         GetTempPathW(MAX_PATH, tmp);

@@ -41,7 +41,8 @@ class HttpFetch : public ::testing::Test {
 // server received it: HTTP/1.0, the agent text, one Accept header and the
 // wish to keep the connection; no cookie, even after a reply that set one.
 TEST_F(HttpFetch, RequestLineAndHeadersAreSentExactly) {
-    const std::string setsCookie = korvel::io::httpGet(base() + "/?com=shunfeng&nu=COOKIE-1&type=html");
+    const std::string setsCookie =
+        korvel::io::httpGet(base() + "/?com=shunfeng&nu=COOKIE-1&type=html");
     EXPECT_NE(setsCookie.find("\"time\":\""), std::string::npos);
     clearLog();
     const std::string target =
@@ -62,7 +63,8 @@ TEST_F(HttpFetch, OneConnectionCarriesRequestAfterRequest) {
     korvel::io::httpGet(base() + "/_log/clear");
     for (int i = 0; i < 5; ++i) {
         const std::string number = "KA" + std::to_string(200000 + i);
-        EXPECT_NE(korvel::io::httpGet(query + number).find("\"nu\":\"" + number + "\""), std::string::npos);
+        EXPECT_NE(korvel::io::httpGet(query + number).find("\"nu\":\"" + number + "\""),
+                  std::string::npos);
     }
     EXPECT_EQ(korvel::io::httpGet(base() + "/_connections"), "1");
     for (const char* number : {"GONE-1", "KA300001", "NOLEN-1", "KA300002"}) {
@@ -191,8 +193,9 @@ TEST_F(HttpFetch, ThreadsShareTheFetchSafely) {
     std::vector<std::string> bodies(8);
     for (size_t i = 0; i < bodies.size(); ++i) {
         threads.emplace_back([&, i] {
-            bodies[i] = korvel::io::httpGet(base() + "/?id=5F0E3A9C21B74D68A0C3E19B7D2F4A61&com=ems&nu=EM" +
-                                std::to_string(100000 + i));
+            bodies[i] =
+                korvel::io::httpGet(base() + "/?id=5F0E3A9C21B74D68A0C3E19B7D2F4A61&com=ems&nu=EM" +
+                                    std::to_string(100000 + i));
         });
     }
     for (auto& t : threads) t.join();

@@ -14,17 +14,17 @@
 #include "io/http_fetch_win.h"
 #include "query/query_run.h"
 #include "query/query_texts.h"
-#include "ui/result_box_win.h"
 #include "query/tracking_query.h"
 #include "query/ui_thread_call_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/memory_tree.h"
+#include "ui/result_box_win.h"
 #include "ui/result_view_win.h"
 
 using namespace korvel::query;
-using korvel::ui::ResultBox;
 using korvel::tracking::CourierCatalogue;
 using korvel::tracking::MemoryTree;
+using korvel::ui::ResultBox;
 
 namespace {
 
@@ -122,7 +122,9 @@ class BatchQuery : public ::testing::Test {
     MemoryTree tree;
     Window window;
     QueryRun run{tree, window, makeUiThreadCall(), endpoint(),
-                 [](const std::string& url, korvel::io::StopSignal& stop) { return korvel::io::httpGet(url, stop); }};
+                 [](const std::string& url, korvel::io::StopSignal& stop) {
+                     return korvel::io::httpGet(url, stop);
+                 }};
 };
 
 TEST_F(BatchQuery, QueriesCompaniesInTreeOrderAndNumbersInTheirOrder) {

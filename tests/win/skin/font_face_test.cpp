@@ -1,7 +1,5 @@
 // The face the toolkit draws with on a machine without "宋体": asked for a
 // face that is not installed, it must still draw Chinese captions.
-#include "skin/font_face_win.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 
 #include "skin/builtin_pictures.h"
 #include "skin/dib_buffer_win.h"
+#include "skin/font_face_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_toolkit_win.h"
 #include "skin/tab_button_look.h"

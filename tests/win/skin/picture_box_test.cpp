@@ -228,7 +228,8 @@ TEST_F(PictureBoxTest, HiddenAnimationLeavesWhatShowsAlone) {
     ASSERT_EQ(shown(40, 40), 0x2040C0u);
     tick(p);
     // Its next tick finds it hidden and stops the timer, painting nothing.
-    EXPECT_TRUE(korvel::wine_test::pumpUntil([&] { return !engine.TimerRunning(p.ControlNumber()); }));
+    EXPECT_TRUE(
+        korvel::wine_test::pumpUntil([&] { return !engine.TimerRunning(p.ControlNumber()); }));
     EXPECT_EQ(shown(40, 40), 0x2040C0u);
     p.Show();
     p.Repaint();

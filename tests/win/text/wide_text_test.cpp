@@ -1,8 +1,7 @@
-#include "text/wide_text_win.h"
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
+
+#include "text/wide_text_win.h"
 
 using namespace korvel::text;
 
@@ -24,9 +23,9 @@ TEST(WideText, GbkToUtf8AgreesWithTheSystemForEveryCode) {
     auto systemUtf8 = [](const std::string& gbk) {
         const std::wstring wide = toWide(gbk);
         std::string out(wide.size() * 3 + 1, '\0');
-        const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                          out.data(), static_cast<int>(out.size()), nullptr,
-                                          nullptr);
+        const int n =
+            WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                                static_cast<int>(out.size()), nullptr, nullptr);
         out.resize(static_cast<size_t>(n > 0 ? n : 0));
         return out;
     };

@@ -1,5 +1,3 @@
-#include "ui/animated_picture_win.h"
-
 #include <gtest/gtest.h>
 
 #include "../message_pump.h"
@@ -7,10 +5,11 @@
 #include "skin/dib_buffer_win.h"
 #include "skin/skin_image_win.h"
 #include "skin/skin_toolkit_win.h"
+#include "ui/animated_picture_win.h"
 
+using korvel::ui::AnimatedPicture;
 using korvel::wine_test::pumpPosted;
 using korvel::wine_test::pumpUntil;
-using korvel::ui::AnimatedPicture;
 
 namespace {
 

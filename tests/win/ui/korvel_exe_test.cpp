@@ -4,7 +4,6 @@
 // folder of its own.
 #include <windows.h>
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -69,7 +68,7 @@ BOOL CALLBACK findMain(HWND hwnd, LPARAM lp) {
 }
 
 class KorvelExeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::wstring cmd = L"\"" + exePath() + L"\"";
         STARTUPINFOW si{};
@@ -88,7 +87,8 @@ protected:
     }
     void TearDown() override {
         if (pi_.hProcess) {
-            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(pi_.hProcess, 1);
             WaitForSingleObject(pi_.hProcess, 10000);
             CloseHandle(pi_.hProcess);
             CloseHandle(pi_.hThread);
@@ -141,9 +141,8 @@ TEST_F(KorvelExeTest, StartsWithTheCatalogueSwitchesPagesAndClosesCleanly) {
     }));
 
     click(215, 60);  // tab "网点查询"
-    EXPECT_TRUE(waitFor([&] {
-        return IsWindowVisible(children_.animation) && !IsWindowVisible(children_.tree);
-    }));
+    EXPECT_TRUE(waitFor(
+        [&] { return IsWindowVisible(children_.animation) && !IsWindowVisible(children_.tree); }));
 
     PostMessageW(main_, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(pi_.hProcess, 10000), WAIT_OBJECT_0);
@@ -172,8 +171,7 @@ TEST(KorvelExeManifest, DeclaresAsInvokerAndWindows7To11) {
                            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",   // 8
                            "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",   // 8.1
                            "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})  // 10 and 11
-        EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + os + "\"/>"),
-                  std::string::npos)
+        EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + os + "\"/>"), std::string::npos)
             << os;
     EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
     EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);

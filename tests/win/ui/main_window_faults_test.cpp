@@ -14,14 +14,14 @@
 #include <vector>
 
 #include "../upgrade/box_answerer.h"
-#include "main_window_test_support.h"
+#include "io/file_io_win.h"
 #include "io/http_fetch_win.h"
+#include "main_window_test_support.h"
 #include "query/query_texts.h"
 #include "query/tracking_query.h"
 #include "text/wide_text_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/template_file.h"
-#include "io/file_io_win.h"
 #include "ui/main_window_elements_win.h"
 #include "ui/main_window_win.h"
 
@@ -343,8 +343,9 @@ TEST_F(MainWindowSaveFaults, AFailedExportKeepsTheOldTableAndTheUserIsTold) {
         for (const auto& box : answerer.seen()) boxes.push_back(box.text);
         EXPECT_FALSE(answerer.timedOut());
     }
-    EXPECT_EQ(boxes, Texts{"表格导出失败，原文件未改动。请检查文件是否只读、是否正在表格软件中打开，"
-                           "或磁盘已满。"});
+    EXPECT_EQ(boxes,
+              Texts{"表格导出失败，原文件未改动。请检查文件是否只读、是否正在表格软件中打开，"
+                    "或磁盘已满。"});
     EXPECT_EQ(window_->statusText(), "");
     EXPECT_EQ(korvel::io::readWholeFile(table), old);
     EXPECT_EQ(namesIn(folder_), Texts{"表格.csv"});
@@ -540,8 +541,8 @@ TEST_F(MainWindowImportFaults, HugeAndLockedFilesChangeNothingAndEndNothing) {
     EXPECT_EQ(SendMessageW(w.handle(), 10241, 0, 0), picture);
 
     // Held open by another without sharing: it cannot be read, which counts as empty.
-    HANDLE lock = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE lock = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     w.importTemplateFrom(path);
     ASSERT_EQ(answerer.seen().size(), 2u);

@@ -1,7 +1,6 @@
 // stand-in: tools/tracking_standin.py KORVEL_TRACKING_PORT
 // The real main window in this process, driven the way its bindings drive it.
-#include "ui/main_window_win.h"
-
+#include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -11,12 +10,13 @@
 #include <functional>
 #include <vector>
 
-#include "main_window_test_support.h"
-#include "io/http_fetch_win.h"
-#include "text/wide_text_win.h"
-#include "io/file_io_win.h"
 #include "dialogs/input_dialog_win.h"
+#include "io/file_io_win.h"
+#include "io/http_fetch_win.h"
+#include "main_window_test_support.h"
+#include "text/wide_text_win.h"
 #include "ui/main_window_elements_win.h"
+#include "ui/main_window_win.h"
 #include "ui/outcome_keeper_win.h"
 
 using namespace korvel::ui;
@@ -60,7 +60,8 @@ bool isClass(HWND hwnd, const wchar_t* cls) {
 // Types text into the number dialog and presses OK.
 void typeIntoNumberDialog(const std::string& text) {
     answerNextModal([text](HWND hwnd) {
-        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, korvel::dialogs::kInputEditId)) return false;
+        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, korvel::dialogs::kInputEditId))
+            return false;
         SetDlgItemTextW(hwnd, korvel::dialogs::kInputEditId, toWide(text).c_str());
         SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
         return true;
@@ -86,8 +87,10 @@ bool putOnClipboard(const std::wstring& text) {
 // Ctrl+V into the number dialog's field, then OK.
 void pasteIntoNumberDialog() {
     answerNextModal([](HWND hwnd) {
-        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, korvel::dialogs::kInputEditId)) return false;
-        SendMessageW(GetDlgItem(hwnd, korvel::dialogs::kInputEditId), WM_CHAR, 0x16, 0);  // what Ctrl+V types
+        if (!isClass(hwnd, L"#32770") || !GetDlgItem(hwnd, korvel::dialogs::kInputEditId))
+            return false;
+        SendMessageW(GetDlgItem(hwnd, korvel::dialogs::kInputEditId), WM_CHAR, 0x16,
+                     0);  // what Ctrl+V types
         SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
         return true;
     });
@@ -100,7 +103,7 @@ std::string comboText(HWND combo) {
 }
 
 class MainWindowTest : public MainWindowFixture {
-protected:
+  protected:
     MainWindowTest() : MainWindowFixture("main_window_test.exe") {}
 };
 
@@ -196,7 +199,10 @@ TEST_F(MainWindowTest, APastedColumnAddsEveryNumberInOrder) {
     ASSERT_GE(sf, 0);
     std::wstring column;
     for (int i = 0; i < 200; ++i)
-        column += L"SF" + std::to_wstring(5000 + i) + (i % 3 == 0 ? L"\n" : i % 3 == 1 ? L"\r\n" : L"\t");
+        column += L"SF" + std::to_wstring(5000 + i) +
+                  (i % 3 == 0   ? L"\n"
+                   : i % 3 == 1 ? L"\r\n"
+                                : L"\t");
     ASSERT_TRUE(putOnClipboard(column));
     w.tree().select(sf);
     pasteIntoNumberDialog();
@@ -346,7 +352,6 @@ TEST_F(MainWindowTest, AQueryRunShowsTheStandInRoutesAndStops) {
     EXPECT_EQ(w.statusText(), "已停止查询");
 }
 
-
 // --- how a run's numbers stand, on the tree ----------------------------------
 
 HTREEITEM handleOf(MainWindow& w, const std::string& text) {
@@ -401,7 +406,8 @@ COLORREF nearestStateColour(COLORREF ink) {
     for (ParcelState s : {ParcelState::InTransit, ParcelState::OutForDelivery,
                           ParcelState::Delivered, ParcelState::Problem, ParcelState::WrongNumber}) {
         const COLORREF c = TreeStatus::colourOf(s);
-        const int d = std::abs(GetRValue(c) - GetRValue(ink)) + std::abs(GetGValue(c) - GetGValue(ink)) +
+        const int d = std::abs(GetRValue(c) - GetRValue(ink)) +
+                      std::abs(GetGValue(c) - GetGValue(ink)) +
                       std::abs(GetBValue(c) - GetBValue(ink));
         if (d < bestDistance) bestDistance = d, best = c;
     }

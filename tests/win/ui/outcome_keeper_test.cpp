@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <thread>
 
+#include "io/file_io_win.h"
 #include "text/wide_text_win.h"
 #include "tracking/outcome_store.h"
-#include "io/file_io_win.h"
 #include "ui/outcome_keeper_win.h"
 
 using namespace korvel::ui;

@@ -1,12 +1,11 @@
-#include "ui/recovery_copy_win.h"
-
 #include <gtest/gtest.h>
 
 #include "../upgrade/standin_client.h"
-#include "text/wide_text_win.h"
-#include "tracking/template_file.h"
 #include "io/file_io_win.h"
 #include "io/program_data_win.h"
+#include "text/wide_text_win.h"
+#include "tracking/template_file.h"
+#include "ui/recovery_copy_win.h"
 
 using korvel::tracking::TemplateFile;
 using korvel::tracking::TreeItem;
@@ -32,8 +31,10 @@ TEST(RecoveryCopy, OnlyCopiesNoProgramHoldsAreOfferedAndDamagedOnesAreSetAside) 
     // A torn copy and one of zeros, as a power cut leaves a file written
     // without care; they are newer than the good one.
     const std::string good = list("OLD1");
-    ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("unsaved-3-c.dat"), good.substr(0, good.size() / 2)));
-    ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("unsaved-4-d.dat"), std::string(good.size(), '\0')));
+    ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("unsaved-3-c.dat"),
+                                           good.substr(0, good.size() / 2)));
+    ASSERT_TRUE(
+        korvel::io::writeWholeFile(folder.file("unsaved-4-d.dat"), std::string(good.size(), '\0')));
 
     RecoveryCopy starting(dir, "5-e");
     EXPECT_FALSE(starting.claimLeftCopy());  // the crashed one still runs
@@ -97,7 +98,8 @@ TEST(RecoveryCopy, NoWriteOutlivesALaterRemovalAndAFolderThatCannotBeWrittenKeep
 
     // Under a file, no folder can be made: the program runs without copies.
     ASSERT_TRUE(korvel::io::writeWholeFile(folder.file("file"), "x"));
-    SetEnvironmentVariableW(L"KORVEL_DATA_DIR", korvel::text::toWide(folder.file("file\\data")).c_str());
+    SetEnvironmentVariableW(L"KORVEL_DATA_DIR",
+                            korvel::text::toWide(folder.file("file\\data")).c_str());
     EXPECT_EQ(korvel::io::programDataFolder(), "");
     SetEnvironmentVariableW(L"KORVEL_DATA_DIR", nullptr);
     RecoveryCopy none(folder.file("file\\data"), "8-h");

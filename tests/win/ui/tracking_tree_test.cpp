@@ -1,5 +1,3 @@
-#include "ui/tracking_tree_win.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +8,7 @@
 
 #include "tracking/memory_tree.h"
 #include "tracking/tracking_workspace.h"
+#include "ui/tracking_tree_win.h"
 
 using korvel::tracking::MemoryTree;
 using korvel::tracking::TreeItem;
@@ -19,12 +18,12 @@ using korvel::ui::TrackingTree;
 namespace {
 
 class TrackingTreeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES};
         InitCommonControlsEx(&icc);
-        host_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 400,
-                                nullptr, nullptr, nullptr, nullptr);
+        host_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 400, nullptr,
+                                nullptr, nullptr, nullptr);
         view_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
                                 WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
                                     TVS_LINESATROOT | TVS_SHOWSELALWAYS,
@@ -152,8 +151,7 @@ TEST_F(TrackingTreeTest, KeptIndexAgreesWithTheControlUnderRandomEdits) {
         } else {
             both([&](TreeModel& t) { t.select(any); });
             // The user opens or closes an item, past this class.
-            if (HTREEITEM item = tree_->itemHandle(any))
-                TreeView_Expand(view_, item, TVE_TOGGLE);
+            if (HTREEITEM item = tree_->itemHandle(any)) TreeView_Expand(view_, item, TVE_TOGGLE);
         }
         ASSERT_EQ(readAll(*tree_), readAll(model)) << "step " << step;
         const auto changes = std::pair(tree_->changeCount()->load(), model.changeCount()->load());
@@ -235,8 +233,8 @@ TEST_F(TrackingTreeTest, HitTestFindsItemsAndNotEmptySpace) {
     tree_->addItems(-1, {"AAE快递", "安捷快递"});
     RECT r{};
     // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
-    const HTREEITEM first = reinterpret_cast<HTREEITEM>(
-        SendMessageW(view_, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    const HTREEITEM first =
+        reinterpret_cast<HTREEITEM>(SendMessageW(view_, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     std::memcpy(&r, &first, sizeof first);
     ASSERT_TRUE(SendMessageW(view_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
     EXPECT_EQ(tree_->itemAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), 0);

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include "standin_client.h"
 #include "io/file_io_win.h"
+#include "standin_client.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/download_progress.h"
 

@@ -3,9 +3,9 @@
 #include <functional>
 #include <vector>
 
+#include "io/file_io_win.h"
 #include "standin_client.h"
 #include "text/wide_text_win.h"
-#include "io/file_io_win.h"
 #include "upgrade/replacement_script.h"
 #include "upgrade/switch_over_win.h"
 #include "upgrade/target_path.h"
@@ -34,8 +34,8 @@ class Sleeper {
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
-        CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &info_);
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info_);
         CloseHandle(info_.hThread);
     }
     ~Sleeper() {

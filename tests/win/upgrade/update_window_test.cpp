@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "box_answerer.h"
+#include "io/file_io_win.h"
 #include "skin/skin_toolkit_win.h"
 #include "standin_client.h"
-#include "io/file_io_win.h"
 #include "upgrade/download_engine_win.h"
 #include "upgrade/download_progress.h"
 #include "upgrade/switch_over_win.h"

@@ -4,11 +4,11 @@
 // outside the program's process. Every window looked for is one of the
 // program's process, and every wait gives up at once when the program has
 // ended. Without KORVEL_E2E_PROGRAM every case is skipped.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // Needs the types of windows.h.
-#include <tlhelp32.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <functional>
@@ -16,12 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "standin_client.h"
-#include "text/wide_text_win.h"
-#include "io/file_io_win.h"
-#include "ui/main_window_elements_win.h"
 #include "dialogs/message_box_layout.h"
 #include "dialogs/message_box_texts.h"
+#include "io/file_io_win.h"
+#include "standin_client.h"
+#include "text/wide_text_win.h"
+#include "ui/main_window_elements_win.h"
 #include "upgrade/upgrade_handles_win.h"
 #include "upgrade/upgrade_texts.h"
 #include "upgrade/upgrade_window_texts.h"
@@ -531,7 +531,8 @@ TEST_F(UpgradeDriver, ChangedListIsOfferedBeforeTheSwitchOver) {
     ASSERT_NE(tree, nullptr);
     PostMessageW(main_, ui::kMsgCommand, static_cast<WPARAM>(ui::MainCommand::PageQuery), 0);
     ASSERT_TRUE(waitWhileRunning([&] { return IsWindowVisible(tree) != FALSE; }));
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET,
+                 SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     PostMessageW(tree, WM_KEYDOWN, VK_RETURN, 0);
     HWND dialog = waitForProgramWindow("#32770", "输入单号");
     ASSERT_NE(dialog, nullptr) << "the number dialog";
