@@ -17,9 +17,9 @@
 #include <mutex>
 #include <string>
 
+#include "io/handles_win.h"
 #include "text/wide_text_win.h"
 #include "upgrade/download_engine_win.h"
-#include "upgrade/upgrade_handles_win.h"
 
 using namespace korvel::upgrade;
 
@@ -35,13 +35,13 @@ constexpr int kUnlimitedRuns = 9;
 std::string base;
 
 std::string get(const std::string& url, const std::string& file = "") {
-    InternetHandle session(
+    korvel::io::InternetHandle session(
         InternetOpenW(L"korvel-bench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    InternetHandle request(
+    korvel::io::InternetHandle request(
         InternetOpenUrlW(session.get(), korvel::text::toWide(url).c_str(), nullptr, 0,
                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
     if (!request) return {};
-    FileHandle out;
+    korvel::io::FileHandle out;
     if (!file.empty())
         out.reset(CreateFileW(korvel::text::toWide(file).c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

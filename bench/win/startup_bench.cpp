@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "io/file_io_win.h"
+#include "io/handles_win.h"
 #include "tracking/courier_catalogue.h"
 #include "tracking/outcome_store.h"
 #include "ui/outcome_keeper_win.h"
-#include "upgrade/upgrade_handles_win.h"
 
-using korvel::upgrade::KernelHandle;
+using korvel::io::KernelHandle;
 
 namespace {
 

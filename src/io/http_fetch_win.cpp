@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "io/fetch_rules.h"
-#include "io/internet_handle_win.h"
+#include "io/handles_win.h"
 
 namespace korvel::io {
 
@@ -39,7 +39,7 @@ struct UrlParts {
 HINTERNET rootHandle() {
     struct Root {
         std::mutex mutex;
-        InternetHandle handle;
+        io::InternetHandle handle;
     };
     static Root& root = *new Root;
     std::lock_guard lock(root.mutex);
@@ -180,9 +180,9 @@ std::string fetch(const std::string& url, StopSignal* stop, const FetchTimeouts&
     HINTERNET root = rootHandle();
     if (!root) return {};
 
-    InternetHandle connection(InternetConnectA(root, parts->host.c_str(), parts->port,
-                                               parts->user.c_str(), parts->password.c_str(),
-                                               INTERNET_SERVICE_HTTP, 0, 0));
+    io::InternetHandle connection(InternetConnectA(root, parts->host.c_str(), parts->port,
+                                                   parts->user.c_str(), parts->password.c_str(),
+                                                   INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return {};
     INTERNET_PROXY_INFO proxy{INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr};
     InternetSetOptionA(root, INTERNET_OPTION_PROXY, &proxy, sizeof proxy);
@@ -201,8 +201,9 @@ std::string fetch(const std::string& url, StopSignal* stop, const FetchTimeouts&
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE | INTERNET_FLAG_NO_COOKIES |
                   INTERNET_FLAG_KEEP_CONNECTION;
     if (parts->secure) flags |= INTERNET_FLAG_SECURE;
-    InternetHandle request(HttpOpenRequestA(connection.get(), "GET", parts->pathWithQuery.c_str(),
-                                            "HTTP/1.0", nullptr, acceptTypes, flags, 0));
+    io::InternetHandle request(HttpOpenRequestA(connection.get(), "GET",
+                                                parts->pathWithQuery.c_str(), "HTTP/1.0", nullptr,
+                                                acceptTypes, flags, 0));
     if (!request) return {};
     setTimeouts(request.get(), timeouts);
 

@@ -5,9 +5,9 @@
 #include <chrono>
 
 #include "io/file_io_win.h"
+#include "io/handles_win.h"
 #include "query/ui_thread_call_win.h"
 #include "text/wide_text_win.h"
-#include "upgrade/upgrade_handles_win.h"
 
 namespace korvel::ui {
 
@@ -42,14 +42,14 @@ constexpr std::int64_t kTicksPerSecond = 10000000;
 // it, so the folder holds only the store between syncs. While it is being
 // deleted an open is refused as denied, briefly; a folder that cannot be
 // written refuses the same way for good, so those tries are few.
-upgrade::FileHandle takeLock(const std::string& path) {
+io::FileHandle takeLock(const std::string& path) {
     const std::wstring wide = text::toWide(path);
     int denied = 0;
     for (int attempt = 0; attempt < kLockTries; ++attempt) {
         HANDLE h =
             CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (h != INVALID_HANDLE_VALUE) return upgrade::FileHandle(h);
+        if (h != INVALID_HANDLE_VALUE) return io::FileHandle(h);
         const DWORD error = GetLastError();
         if (error != ERROR_SHARING_VIOLATION &&
             (error != ERROR_ACCESS_DENIED || ++denied > kDeniedTries))
@@ -176,7 +176,7 @@ void OutcomeKeeper::run() {
 bool OutcomeKeeper::syncOnce(std::vector<OutcomeRecord> records, Numbers seen) {
     for (auto& record : records) sync_.add(std::move(record));
     if (!seen.empty()) sync_.seen(std::move(seen), now());
-    const upgrade::FileHandle lock = takeLock(lockFile_);
+    const io::FileHandle lock = takeLock(lockFile_);
     if (!lock) return false;
     std::string bytes;
     if (io::fileExists(file_)) {

@@ -16,10 +16,10 @@ std::wstring wide(const std::string& gbk) { return text::toWide(gbk); }
 
 // Share mode 0 keeps every other opener out; the system deletes the file
 // when the last handle goes, however the program ends.
-upgrade::FileHandle holdLock(const std::string& path) {
-    return upgrade::FileHandle(
-        CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+io::FileHandle holdLock(const std::string& path) {
+    return io::FileHandle(CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
 
 }  // namespace
@@ -96,7 +96,7 @@ std::optional<LeftCopy> RecoveryCopy::claimLeftCopy() {
         return CompareFileTime(&a.written, &b.written) > 0;
     });
     for (const Found& f : found) {
-        upgrade::FileHandle lock = holdLock(folder_ + "\\" + recoveryLockName(f.id));
+        io::FileHandle lock = holdLock(folder_ + "\\" + recoveryLockName(f.id));
         if (!lock) continue;  // its program runs, or another start is asking about it
         std::optional<std::string> bytes = io::readWholeFile(f.path, tracking::kMaxTemplateBytes);
         if (!bytes) continue;  // gone meanwhile, or unreadable: nothing to offer

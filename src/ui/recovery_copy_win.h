@@ -17,9 +17,9 @@
 #include <thread>
 #include <vector>
 
+#include "io/handles_win.h"
 #include "tracking/tree_model.h"
 #include "ui/unsaved_list.h"
-#include "upgrade/upgrade_handles_win.h"
 
 namespace korvel::ui {
 
@@ -32,7 +32,7 @@ struct LeftCopy {
     std::string bytes;                      // the template file, as written
     std::vector<tracking::TreeItem> items;  // decoded from it
     LocalTime lastChanged;
-    upgrade::FileHandle lock;
+    io::FileHandle lock;
 };
 
 // The process id with the moment the process began (an id alone is handed
@@ -81,7 +81,7 @@ class RecoveryCopy {
     std::string folder_;
     std::string id_;
     std::string path_;
-    upgrade::FileHandle lock_;
+    io::FileHandle lock_;
 
     std::mutex fileMutex_;  // held by whoever touches the copy's file
     std::mutex slotMutex_;  // guards the fields below

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "upgrade/upgrade_handles_win.h"
+#include "io/handles_win.h"
 
 namespace korvel::upgrade {
 
@@ -90,7 +90,7 @@ class DownloadEngine {
 
     void joinFinished();  // with mutex_ held
 
-    InternetHandle session_;
+    io::InternetHandle session_;
     mutable std::mutex mutex_;
     std::vector<Running> running_;
     std::shared_ptr<Transfer> current_;

@@ -81,7 +81,7 @@ std::optional<HttpAddress> crackHttpAddress(const std::string& url) {
 }
 
 struct Transfer::Probe {
-    InternetHandle request;
+    io::InternetHandle request;
     bool ranged = false;
     int64_t last = -1;  // the last byte the probe's response carries
 };
@@ -114,9 +114,9 @@ void Transfer::notify(int kind, int value) {
     if (task_.callback && !abandoned_) task_.callback(kind, handle_, value, 0, handle_);
 }
 
-InternetHandle Transfer::openRequest(int64_t first, int64_t last, DWORD& status) {
+io::InternetHandle Transfer::openRequest(int64_t first, int64_t last, DWORD& status) {
     status = 0;
-    InternetHandle request(
+    io::InternetHandle request(
         HttpOpenRequestW(connection_.get(), L"GET", address_.object.c_str(), nullptr, nullptr,
                          nullptr, kRequestFlags | (address_.secure ? INTERNET_FLAG_SECURE : 0), 0));
     if (!request) return {};
@@ -222,9 +222,9 @@ Transfer::PumpEnd Transfer::pump(HINTERNET request, int64_t& pos, int64_t last) 
     }
 }
 
-bool Transfer::fetchPart(ByteRange part, InternetHandle first, bool ranged) {
+bool Transfer::fetchPart(ByteRange part, io::InternetHandle first, bool ranged) {
     int64_t pos = part.first;
-    InternetHandle request = std::move(first);
+    io::InternetHandle request = std::move(first);
     for (int attempt = 0;; ++attempt) {
         if (!request && ranged) {
             DWORD status = 0;

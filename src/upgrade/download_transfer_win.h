@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "io/handles_win.h"
 #include "upgrade/byte_ranges.h"
 #include "upgrade/download_engine_win.h"
-#include "upgrade/upgrade_handles_win.h"
 
 namespace korvel::upgrade {
 
@@ -58,8 +58,8 @@ class Transfer {
 
     // Returns the total size (0 when unknown), or nothing on failure.
     std::optional<int64_t> probe(Probe& out);
-    InternetHandle openRequest(int64_t first, int64_t last, DWORD& status);
-    bool fetchPart(ByteRange part, InternetHandle first, bool ranged);
+    io::InternetHandle openRequest(int64_t first, int64_t last, DWORD& status);
+    bool fetchPart(ByteRange part, io::InternetHandle first, bool ranged);
     // The bytes from first to the end over up to the task's connections;
     // the probe's bytes and time give the first estimate of the pace.
     void fetchRest(int64_t first, int64_t probeBytes, int64_t probeMs);
@@ -75,9 +75,9 @@ class Transfer {
     const DownloadTask task_;
     const HttpAddress address_;
     HINTERNET session_;
-    InternetHandle connection_;
+    io::InternetHandle connection_;
     std::mutex fileMutex_;  // a stop and the file's creation, one after the other
-    FileHandle file_;
+    io::FileHandle file_;
     int64_t total_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<bool> abandoned_{false};

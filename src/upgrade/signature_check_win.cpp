@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "build_settings.h"
+#include "io/handles_win.h"
 #include "text/wide_text_win.h"
 #include "upgrade/update_page.h"
-#include "upgrade/upgrade_handles_win.h"
 
 namespace korvel::upgrade {
 
@@ -21,17 +21,17 @@ bool succeeded(NTSTATUS status) { return status >= 0; }
 // SHA-256 of the whole file, read with writers kept out so the bytes checked
 // are the bytes that will run.
 bool hashFile(const std::string& path, std::vector<UCHAR>& digest) {
-    FileHandle file(CreateFileW(text::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    io::FileHandle file(CreateFileW(text::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     BCRYPT_ALG_HANDLE rawAlgorithm = nullptr;
     if (!succeeded(BCryptOpenAlgorithmProvider(&rawAlgorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
         return false;
-    AlgorithmHandle algorithm(rawAlgorithm);
+    io::AlgorithmHandle algorithm(rawAlgorithm);
     BCRYPT_HASH_HANDLE rawHash = nullptr;
     if (!succeeded(BCryptCreateHash(algorithm.get(), &rawHash, nullptr, 0, nullptr, 0, 0)))
         return false;
-    HashHandle hash(rawHash);
+    io::HashHandle hash(rawHash);
     std::vector<UCHAR> buffer(kReadBytes);
     for (;;) {
         DWORD got = 0;
@@ -67,12 +67,12 @@ bool verifyFileSignature(const std::string& path, std::string_view signature,
     if (!succeeded(
             BCryptOpenAlgorithmProvider(&rawAlgorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0)))
         return false;
-    AlgorithmHandle algorithm(rawAlgorithm);
+    io::AlgorithmHandle algorithm(rawAlgorithm);
     BCRYPT_KEY_HANDLE rawKey = nullptr;
     if (!succeeded(BCryptImportKeyPair(algorithm.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &rawKey,
                                        blob.data(), static_cast<ULONG>(blob.size()), 0)))
         return false;
-    CryptoKeyHandle key(rawKey);
+    io::CryptoKeyHandle key(rawKey);
     std::vector<UCHAR> raw(signature.begin(), signature.end());
     return succeeded(BCryptVerifySignature(key.get(), nullptr, digest.data(), kDigestBytes,
                                            raw.data(), static_cast<ULONG>(raw.size()), 0));

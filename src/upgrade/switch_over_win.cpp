@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "io/file_io_win.h"
+#include "io/handles_win.h"
 #include "text/wide_text_win.h"
 #include "upgrade/replacement_script.h"
 #include "upgrade/target_path.h"
-#include "upgrade/upgrade_handles_win.h"
 #include "upgrade/upgrade_texts.h"
 
 namespace korvel::upgrade {
@@ -32,9 +32,9 @@ std::string runningProgramPath() {
 }
 
 std::string readFileHead(const std::string& path, size_t count) {
-    FileHandle file(CreateFileW(text::toWide(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    io::FileHandle file(CreateFileW(text::toWide(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
     std::string head(count, '\0');
     DWORD got = 0;
@@ -62,7 +62,7 @@ bool startProgram(const std::string& commandLine, int showMode,
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return false;
-    KernelHandle process(info.hProcess), thread(info.hThread);
+    io::KernelHandle process(info.hProcess), thread(info.hThread);
     WaitForInputIdle(process.get(), kInputIdleWaitMs);
     return true;
 }

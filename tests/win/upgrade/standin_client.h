@@ -8,8 +8,8 @@
 
 #include <string>
 
+#include "io/handles_win.h"
 #include "text/wide_text_win.h"
-#include "upgrade/upgrade_handles_win.h"
 
 namespace korvel::upgrade::testing {
 
@@ -24,12 +24,12 @@ inline std::string standinBase() { return "http://127.0.0.1:" + std::to_string(s
 
 // A plain GET, independent of the code under test; the body or "" on error.
 inline std::string plainGet(const std::string& url) {
-    InternetHandle session(
+    korvel::io::InternetHandle session(
         InternetOpenW(L"korvel-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!session) return {};
-    InternetHandle request(InternetOpenUrlW(session.get(), text::toWide(url).c_str(), nullptr, 0,
-                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
-                                            0));
+    korvel::io::InternetHandle request(
+        InternetOpenUrlW(session.get(), text::toWide(url).c_str(), nullptr, 0,
+                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
     if (!request) return {};
     std::string body;
     char buffer[4096];

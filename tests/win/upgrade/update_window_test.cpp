@@ -20,6 +20,7 @@
 
 using namespace korvel::upgrade;
 using namespace korvel::upgrade::testing;
+using korvel::io::KernelHandle;
 using korvel::text::toWide;
 // Qualified: user32 has a function of the same name.
 using Window = korvel::upgrade::UpdateWindow;

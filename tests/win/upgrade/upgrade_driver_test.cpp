@@ -19,18 +19,18 @@
 #include "dialogs/message_box_layout.h"
 #include "dialogs/message_box_texts.h"
 #include "io/file_io_win.h"
+#include "io/handles_win.h"
 #include "standin_client.h"
 #include "text/wide_text_win.h"
 #include "ui/main_window_elements_win.h"
-#include "upgrade/upgrade_handles_win.h"
 #include "upgrade/upgrade_texts.h"
 #include "upgrade/upgrade_window_texts.h"
 
 using namespace korvel;
+using korvel::io::FileHandle;
+using korvel::io::KernelHandle;
 using korvel::text::toGbk;
 using korvel::text::toWide;
-using korvel::upgrade::FileHandle;
-using korvel::upgrade::KernelHandle;
 
 namespace {
 

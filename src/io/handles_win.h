@@ -1,6 +1,7 @@
-// Owning wrappers for the Win32 handles the upgrade opens: WinINet handles,
-// kernel handles (files, processes, threads) and CNG handles. Copy is
-// deleted, move passes ownership on.
+// Owning wrappers for the Win32 handles the program opens: WinINet handles,
+// kernel handles (files, processes, threads, events) and CNG handles. Copy is
+// deleted, move passes ownership on; release() for a handle something else
+// closes.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,7 @@
 
 #include <utility>
 
-namespace korvel::upgrade {
+namespace korvel::io {
 
 template <typename Traits>
 class UniqueHandle {
@@ -87,4 +88,4 @@ using HashHandle = UniqueHandle<HashTraits>;
 using FileHandle = UniqueHandle<FileTraits>;
 using KernelHandle = UniqueHandle<KernelTraits>;
 
-}  // namespace korvel::upgrade
+}  // namespace korvel::io
