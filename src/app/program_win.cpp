@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <thread>
+
 #include "app/program_windows_win.h"
 #include "io/program_data_win.h"
 #include "skin/picture_box_win.h"
@@ -25,26 +27,32 @@ ui::ProgramPlace findProgramPlace() {
     ui::ProgramPlace place;
     place.runDirectory = text::toGbk(path.substr(0, slash == std::wstring::npos ? 0 : slash));
     place.exeName = text::toGbk(slash == std::wstring::npos ? path : path.substr(slash + 1));
-    upgrade::ProgramVersion version;
-    upgrade::readProgramVersion(place.runDirectory + "\\" + place.exeName, version);
-    place.version = version.fileVersion;
     return place;
 }
 
 int runProgram(int showCommand) {
     ui::ProgramPlace place = findProgramPlace();
+    // Reading the version resource maps the program file again: it runs
+    // beside the toolkit's start instead of before it.
+    upgrade::ProgramVersion version;
+    std::thread versionReader([&version, path = place.runDirectory + "\\" + place.exeName] {
+        upgrade::readProgramVersion(path, version);
+    });
     SetCurrentDirectoryW(text::toWide(place.runDirectory).c_str());
     place.dataFolder = io::programDataFolder();
+    const bool started = skin::InitToolkit();
+    if (started) skin::InstallPictureBoxIcons();  // window icons are picture boxes
+    versionReader.join();
+    if (!started) return 1;
+    place.version = version.fileVersion;
 
     // Every program-wide object exists before the first window.
     ProgramWindows windows(place);
-    if (!skin::InitToolkit()) return 1;
-    skin::InstallPictureBoxIcons();  // window icons are picture boxes
     if (!windows.createMainWindow(showCommand)) return 1;
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (windows.handleShortcut(msg)) continue;
+        if (windows.beforeDispatch(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -7,7 +7,7 @@
 
 namespace korvel::app {
 
-// The program's folder (no trailing backslash), file name and file version.
+// The program's folder (no trailing backslash) and file name.
 ui::ProgramPlace findProgramPlace();
 
 int runProgram(int showCommand);

@@ -14,6 +14,13 @@ std::string trackingEndpointOverride() {
     return n > 0 && n < 256 ? text::toGbk(std::wstring_view(value, n)) : std::string();
 }
 
+// Keys and mouse buttons, in the client area or on the frame.
+bool isInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
 }  // namespace
 
 ProgramWindows::ProgramWindows(ui::ProgramPlace place)
@@ -28,8 +35,12 @@ ProgramWindows::ProgramWindows(ui::ProgramPlace place)
 
 ProgramWindows::~ProgramWindows() = default;
 
-bool ProgramWindows::createMainWindow(int showCommand) { return main_.create(showCommand); }
+// The first frame comes before the tracking page, which page 1 does not show.
+bool ProgramWindows::createMainWindow(int showCommand) { return main_.create(showCommand, true); }
 
-bool ProgramWindows::handleShortcut(const MSG& msg) { return main_.handleShortcut(msg); }
+bool ProgramWindows::beforeDispatch(const MSG& msg) {
+    if (isInput(msg.message)) main_.finishSetUp();
+    return main_.handleShortcut(msg);
+}
 
 }  // namespace korvel::app

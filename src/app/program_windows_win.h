@@ -17,8 +17,10 @@ class ProgramWindows {
 
     bool createMainWindow(int showCommand);
     ui::MainWindow& mainWindow() { return main_; }
-    // The main window's keys, before the loop dispatches msg.
-    bool handleShortcut(const MSG& msg);
+    // Before the loop dispatches msg: input first makes the main window's
+    // tracking page if it is still to come, then the main window's keys.
+    // True when msg was used and must not be dispatched.
+    bool beforeDispatch(const MSG& msg);
 
   private:
     // The engine outlives the window that uses it.

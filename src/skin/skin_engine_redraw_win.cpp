@@ -299,6 +299,12 @@ void SkinEngine::DrawTitle(const std::string& gbkText, bool restoreBackground, b
     const auto area = titleRect(width_, Maximized(), captionFlags_);
     if (!area) return;
     if (restoreBackground) copyArea(record_->present.Dc(), record_->compose.Dc(), *area);
+    // No text draws nothing: the look-ups of colour, format and font are
+    // skipped (the main window's title stays empty, at every redraw).
+    if (gbkText.empty()) {
+        if (present) PresentRect(*area);
+        return;
+    }
     const bool dark = IsDarkBehind(record_->compose, *area);
     const Argb color = exactArgb(dark ? 0xFFFFFF : 0x000000, kTitleAlpha);
     GdipStringFormatPtr format =

@@ -47,6 +47,7 @@ tracking::TemplateOutcome MainWindow::measureList() {
 }
 
 bool MainWindow::listChanged() {
+    finishSetUp();
     if (tree_->changeCount()->load() != checkedChanges_) measureList();
     return changed_;
 }

@@ -40,7 +40,8 @@ MainWindow::~MainWindow() {
     if (settingsMenu_) DestroyMenu(settingsMenu_);
 }
 
-bool MainWindow::create(int showCommand) {
+bool MainWindow::create(int showCommand, bool trackingPageLater) {
+    trackingPageLater_ = trackingPageLater;
     static const ATOM registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
@@ -79,9 +80,10 @@ LRESULT CALLBACK MainWindow::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
-            setUp();
+            setUp(trackingPageLater_);
             return 0;
         case kMsgCommand:
+            finishSetUp();
             runCommand(wp);
             return 0;
         case WM_NOTIFY:
@@ -95,17 +97,24 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 checkList();
                 return 0;
             }
+            if (wp == kTrackingPageTimer) {
+                finishSetUp();
+                return 0;
+            }
             break;
         case kMsgOfferLeftCopy:
             offerLeftCopy();
             return 0;
         case WM_CLOSE:
+            finishSetUp();
             requestClose();
             return 0;
         case WM_QUERYENDSESSION:
+            finishSetUp();
             keepForSessionEnd();
             return TRUE;
         case WM_ENDSESSION:
+            finishSetUp();
             // Ending: the copy is written and stays for the next start.
             // Not ending after all: the list goes on as before.
             if (wp) keepForSessionEnd();
@@ -119,11 +128,20 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
-void MainWindow::setUp() {
+void MainWindow::setUp(bool trackingPageLater) {
     createMenus();
-    createNativeControls();
     elements_ = std::make_unique<MainWindowElements>(*this, layout_);
     elements_->create(place_.version);
+    // The first page shows none of the tracking page: a timer's tick comes
+    // only once the queue is empty, after the first frame.
+    if (!trackingPageLater || !SetTimer(hwnd_, kTrackingPageTimer, 0, nullptr)) finishSetUp();
+}
+
+void MainWindow::finishSetUp() {
+    if (trackingPageMade_ || !elements_) return;
+    trackingPageMade_ = true;
+    KillTimer(hwnd_, kTrackingPageTimer);
+    createNativeControls();
     elements_->addWindowToPage(2, courierBox_);
     elements_->addWindowToPage(2, treeView_);
     elements_->addWindowToPage(2, resultBox_);

@@ -44,8 +44,15 @@ class MainWindow : public query::QueryUi {
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates and shows the window; its set-up runs during creation.
-    bool create(int showCommand);
+    // Creates and shows the window; its set-up runs during creation. With
+    // trackingPageLater, the first frame shows before the tracking page (its
+    // native controls, the 79 companies, the list's watch) is made: that
+    // follows on the first timer tick, or at once when anything needs it.
+    bool create(int showCommand, bool trackingPageLater = false);
+    // Makes the tracking page now if it is still to come. The message loop
+    // calls it before any input; every entry below that needs the page
+    // calls it too.
+    void finishSetUp();
     HWND handle() const { return hwnd_; }
 
     // query::QueryUi, and what the other commands show.
@@ -131,10 +138,12 @@ class MainWindow : public query::QueryUi {
     // Posted by the set-up: the start offers a list left unsaved once the
     // window shows.
     static constexpr UINT kMsgOfferLeftCopy = WM_APP + 2;
+    // The tracking page follows the first frame on this timer's first tick.
+    static constexpr UINT_PTR kTrackingPageTimer = 0x5450;
 
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
-    void setUp();
+    void setUp(bool trackingPageLater);
     void createNativeControls();
     void createMenus();
     void showWantedStatus();
@@ -160,6 +169,8 @@ class MainWindow : public query::QueryUi {
     ProgramPlace place_;
     std::string endpoint_;
     HWND hwnd_ = nullptr;
+    bool trackingPageMade_ = false;
+    bool trackingPageLater_ = false;  // create's wish, read during WM_CREATE
     HWND treeView_ = nullptr, resultBox_ = nullptr, courierBox_ = nullptr;
     std::string statusWanted_;  // the newest status, shown when the pace allows
     bool statusPaced_ = false;

@@ -83,7 +83,13 @@ class KorvelExeTest : public ::testing::Test {
             return main_ != nullptr || WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
         }));
         ASSERT_NE(main_, nullptr) << "no main window";
-        EnumChildWindows(main_, collect, reinterpret_cast<LPARAM>(&children_));
+        // The tracking page follows the first frame: its controls, the
+        // animation last, then the companies.
+        waitFor([&] {
+            children_ = {};
+            EnumChildWindows(main_, collect, reinterpret_cast<LPARAM>(&children_));
+            return children_.animation && SendMessageW(children_.tree, TVM_GETCOUNT, 0, 0) > 0;
+        });
     }
     void TearDown() override {
         if (pi_.hProcess) {

@@ -227,6 +227,11 @@ class UpgradeDriver : public ::testing::Test {
         pid_ = info.dwProcessId;
         main_ = waitForProgramWindow("KorvelMainWindow", "");
         ASSERT_NE(main_, nullptr) << "the program shows its main window";
+        // The tracking page follows the first frame.
+        ASSERT_TRUE(waitWhileRunning([&] {
+            HWND tree = FindWindowExW(main_, nullptr, WC_TREEVIEWW, nullptr);
+            return tree && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0;
+        })) << "the tracking page";
     }
 
     void TearDown() override {
