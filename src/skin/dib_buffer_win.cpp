@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace korvel::skin {
 
@@ -77,6 +78,25 @@ std::uint32_t DibBuffer::Pixel(int x, int y) const {
     const auto* row = static_cast<const std::uint32_t*>(bits_) +
                       static_cast<size_t>(y) * static_cast<size_t>(width_);
     return row[x];
+}
+
+void DibBuffer::FillOpaque(std::uint32_t argb) {
+    if (!bits_) return;
+    GdiFlush();  // GDI may still be writing these pixels
+    std::fill_n(static_cast<std::uint32_t*>(bits_),
+                static_cast<size_t>(width_) * static_cast<size_t>(height_), 0xFF000000u | argb);
+}
+
+void DibBuffer::CopyFrom(const DibBuffer& other) {
+    if (!bits_ || !other.bits_) return;
+    GdiFlush();
+    const int rows = std::min(height_, other.height_);
+    const size_t row = static_cast<size_t>(std::min(width_, other.width_)) * 4;
+    for (int y = 0; y < rows; ++y)
+        std::memcpy(static_cast<std::uint8_t*>(bits_) + static_cast<size_t>(y) * width_ * 4,
+                    static_cast<const std::uint8_t*>(other.bits_) +
+                        static_cast<size_t>(y) * other.width_ * 4,
+                    row);
 }
 
 }  // namespace korvel::skin

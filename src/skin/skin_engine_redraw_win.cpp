@@ -69,7 +69,7 @@ bool SkinEngine::Redraw(std::optional<std::span<const std::uint8_t>> picture,
     composing_ = true;
     composeFrame();
     if (paint_) paint_(hwnd_, record_->compose.Graphics(), record_->compose.Dc(), width_, height_);
-    copyArea(record_->present.Dc(), record_->compose.Dc(), {0, 0, width_, height_});
+    record_->present.CopyFrom(record_->compose);
     wchar_t title[512] = {};
     GetWindowTextW(hwnd_, title, 512);
     DrawTitle(text::toGbk(title), false, false);
@@ -111,7 +111,7 @@ void SkinEngine::composeFrame() {
         return;
     }
     if (record_->alpha == -1) {
-        gdip::GdipGraphicsClear(g, exactArgb(panelColor_, 255));
+        record_->compose.FillOpaque(exactArgb(panelColor_, 255));
         if (!image) return;
         if (record_->stretchImage) {
             drawPicture(g, image, panel);
