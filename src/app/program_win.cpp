@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <thread>
+#include <utility>
 
 #include "app/program_windows_win.h"
 #include "io/program_data_win.h"
@@ -47,7 +48,7 @@ int runProgram(int showCommand) {
     place.version = version.fileVersion;
 
     // Every program-wide object exists before the first window.
-    ProgramWindows windows(place);
+    ProgramWindows windows(std::move(place));
     if (!windows.createMainWindow(showCommand)) return 1;
 
     MSG msg;

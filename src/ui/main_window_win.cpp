@@ -80,7 +80,7 @@ LRESULT CALLBACK MainWindow::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
-            setUp(trackingPageLater_);
+            setUp();
             return 0;
         case kMsgCommand:
             finishSetUp();
@@ -128,13 +128,13 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
-void MainWindow::setUp(bool trackingPageLater) {
+void MainWindow::setUp() {
     createMenus();
     elements_ = std::make_unique<MainWindowElements>(*this, layout_);
     elements_->create(place_.version);
     // The first page shows none of the tracking page: a timer's tick comes
     // only once the queue is empty, after the first frame.
-    if (!trackingPageLater || !SetTimer(hwnd_, kTrackingPageTimer, 0, nullptr)) finishSetUp();
+    if (!trackingPageLater_ || !SetTimer(hwnd_, kTrackingPageTimer, 0, nullptr)) finishSetUp();
 }
 
 void MainWindow::finishSetUp() {

@@ -143,7 +143,7 @@ class MainWindow : public query::QueryUi {
 
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
-    void setUp(bool trackingPageLater);
+    void setUp();
     void createNativeControls();
     void createMenus();
     void showWantedStatus();
@@ -170,7 +170,7 @@ class MainWindow : public query::QueryUi {
     std::string endpoint_;
     HWND hwnd_ = nullptr;
     bool trackingPageMade_ = false;
-    bool trackingPageLater_ = false;  // create's wish, read during WM_CREATE
+    bool trackingPageLater_ = false;  // create's wish, read by setUp during WM_CREATE
     HWND treeView_ = nullptr, resultBox_ = nullptr, courierBox_ = nullptr;
     std::string statusWanted_;  // the newest status, shown when the pace allows
     bool statusPaced_ = false;
